@@ -1,0 +1,10 @@
+#include "version.h"
+
+namespace Trelvoa {
+
+const char *libraryVersion()
+{
+    return "0.1.0";
+}
+
+} // namespace Trelvoa
