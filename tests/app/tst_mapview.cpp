@@ -1,0 +1,181 @@
+#include "mapview.h"
+
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Around Cologne cathedral, in degrees.
+const QPointF Centre(6.9583, 50.9413);
+
+struct ViewFixture
+{
+    ViewFixture()
+        : view(&scene)
+    {
+        scene.setSceneRect(QRectF(Centre - QPointF(0.5, 0.5), QSizeF(1.0, 1.0)));
+        view.resize(800, 600);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+
+    QGraphicsScene scene;
+    MapView view;
+};
+
+// A rectangle of w x h pixels at the given zoom, centred on Centre.
+QRectF rectOfPixels(double w, double h, int zoom)
+{
+    const double dx = w / MapView::pixelsPerUnitX(zoom, true);
+    const double dy = h / MapView::pixelsPerUnitY(zoom, true, Centre.y());
+    return QRectF(Centre.x() - dx / 2, Centre.y() - dy / 2, dx, dy);
+}
+
+} // namespace
+
+class TestMapView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void zoomLevelsAreThoseOfAWebMap();
+    void fitInViewPicksTheLargestFittingZoom();
+    void fitInViewZCentresAtTheGivenZoom();
+    void northIsUp();
+    void wheelZoomKeepsThePointUnderTheCursor();
+    void signalsFireOnRealInput();
+    void enabledPathShadesTheRest();
+};
+
+void TestMapView::zoomLevelsAreThoseOfAWebMap()
+{
+    // Zoom 0 shows the whole turn of longitude in one 256-pixel tile.
+    QCOMPARE(MapView::pixelsPerUnitX(0, true) * 360.0, 256.0);
+    QCOMPARE(MapView::pixelsPerUnitX(18, true), 256.0 * (1 << 18) / 360.0);
+    // At 60 degrees latitude a degree of latitude is twice as many pixels as one of longitude.
+    QVERIFY(qAbs(MapView::pixelsPerUnitY(10, true, 60.0) / MapView::pixelsPerUnitX(10, true) - 2.0) < 1e-9);
+    // Model mode has square pixels.
+    QCOMPARE(MapView::pixelsPerUnitY(12, false, 60.0), MapView::pixelsPerUnitX(12, false));
+}
+
+void TestMapView::fitInViewPicksTheLargestFittingZoom()
+{
+    ViewFixture f;
+    QSignalSpy zoomSpy(&f.view, &MapView::zoomChanged);
+    // 600 x 400 pixels at zoom 18 fits an 800 x 600 viewport; at zoom 19 it would be 1200 x 800.
+    f.view.fitInView(rectOfPixels(600, 400, 18));
+    QCOMPARE(f.view.zoom(), 18);
+    QCOMPARE(f.view.property("zoom").toInt(), 18);
+    QVERIFY(zoomSpy.count() >= 1);
+    QCOMPARE(zoomSpy.last().at(0).toInt(), 18);
+
+    const QSize vp = f.view.viewport()->size();
+    f.view.fitInView(rectOfPixels(vp.width() - 2, vp.height() - 2, 15));
+    QCOMPARE(f.view.zoom(), 15);
+    f.view.fitInView(rectOfPixels(vp.width() + 2, 100, 15));
+    QCOMPARE(f.view.zoom(), 14);
+}
+
+void TestMapView::fitInViewZCentresAtTheGivenZoom()
+{
+    ViewFixture f;
+    const QRectF r = rectOfPixels(100, 100, 12);
+    // Called by name, as the editor does.
+    QVERIFY(QMetaObject::invokeMethod(&f.view, "fitInViewZ", Q_ARG(QRectF, r), Q_ARG(int, 18)));
+    QCOMPARE(f.view.zoom(), 18);
+    const QPoint c = f.view.mapFromScene(r.center());
+    const QPoint vc = f.view.viewport()->rect().center();
+    QVERIFY2((c - vc).manhattanLength() <= 2, qPrintable(QStringLiteral("centre off by %1,%2")
+                                                             .arg(c.x() - vc.x()).arg(c.y() - vc.y())));
+    // A rectangle fitted at zoom 18 shows at zoom 18: its pixel size is what that zoom gives.
+    const QRectF shown = f.view.mapFromScene(rectOfPixels(600, 400, 18)).boundingRect();
+    QVERIFY(qAbs(shown.width() - 600) <= 2);
+    QVERIFY(qAbs(shown.height() - 400) <= 2);
+}
+
+void TestMapView::northIsUp()
+{
+    ViewFixture f;
+    f.view.fitInViewZ(QRectF(Centre, QSizeF(0, 0)), 16);
+    const QPoint here = f.view.mapFromScene(Centre);
+    const QPoint north = f.view.mapFromScene(Centre + QPointF(0, 0.001));
+    const QPoint east = f.view.mapFromScene(Centre + QPointF(0.001, 0));
+    QVERIFY(north.y() < here.y());
+    QCOMPARE(north.x(), here.x());
+    QVERIFY(east.x() > here.x());
+    QCOMPARE(east.y(), here.y());
+}
+
+void TestMapView::wheelZoomKeepsThePointUnderTheCursor()
+{
+    ViewFixture f;
+    f.view.fitInViewZ(QRectF(Centre, QSizeF(0, 0)), 14);
+    const QPoint at(200, 150);
+    const QPointF before = f.view.mapToScene(at);
+    QWheelEvent wheel(QPointF(at), QPointF(f.view.viewport()->mapToGlobal(at)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(f.view.viewport(), &wheel);
+    QCOMPARE(f.view.zoom(), 15);
+    const QPointF after = f.view.mapToScene(at);
+    const double pixel = 1.0 / MapView::pixelsPerUnitX(15, true);
+    QVERIFY(qAbs(after.x() - before.x()) < 2 * pixel);
+    QVERIFY(qAbs(after.y() - before.y()) < 4 * pixel);
+}
+
+void TestMapView::signalsFireOnRealInput()
+{
+    ViewFixture f;
+    f.view.fitInViewZ(QRectF(Centre, QSizeF(0, 0)), 16);
+    QSignalSpy released(&f.view, &MapView::mouseReleased);
+    QSignalSpy pressed(&f.view, &MapView::keyPressed);
+    QSignalSpy keyUp(&f.view, &MapView::keyReleased);
+
+    const QPoint at = f.view.mapFromScene(Centre);
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(released.count(), 1);
+    QCOMPARE(released.at(0).at(0).toInt(), int(Qt::LeftButton));
+    const QPointF scenePos = released.at(0).at(1).toPointF();
+    QVERIFY(qAbs(scenePos.x() - Centre.x()) < 1e-4);
+    QVERIFY(qAbs(scenePos.y() - Centre.y()) < 1e-4);
+
+    QTest::keyClick(&f.view, Qt::Key_Delete, Qt::ShiftModifier);
+    // The modifier key itself arrives too; the Delete press carries Shift.
+    QVERIFY(!pressed.isEmpty() && !keyUp.isEmpty());
+    bool found = false;
+    for (const QList<QVariant> &args : qAsConst(pressed)) {
+        if (args.at(0).toInt() == int(Qt::Key_Delete)) {
+            found = true;
+            QCOMPARE(args.at(1).toInt(), int(Qt::ShiftModifier));
+        }
+    }
+    QVERIFY(found);
+}
+
+void TestMapView::enabledPathShadesTheRest()
+{
+    ViewFixture f;
+    f.view.fitInViewZ(QRectF(Centre, QSizeF(0, 0)), 16);
+    auto *bg = f.scene.addRect(f.scene.sceneRect(), Qt::NoPen, Qt::white);
+    Q_UNUSED(bg)
+    QPainterPath area;
+    area.addRect(QRectF(Centre - QPointF(0.001, 0.001), QSizeF(0.002, 0.002)));
+    QVERIFY(QMetaObject::invokeMethod(&f.view, "setEnabledPath", Q_ARG(QPainterPath, area)));
+    QCOMPARE(f.view.enabledPath(), area);
+
+    const QImage img = f.view.viewport()->grab().toImage();
+    const QPoint inside = f.view.mapFromScene(Centre);
+    const QPoint outside(5, 5);
+    QCOMPARE(QColor(img.pixel(inside)), QColor(Qt::white));
+    QVERIFY(QColor(img.pixel(outside)).lightness() < 255);
+
+    QPainterPath more;
+    more.addRect(QRectF(Centre + QPointF(0.01, 0.01), QSizeF(0.001, 0.001)));
+    f.view.uniteEnabledPath(more);
+    QVERIFY(f.view.enabledPath().contains(Centre));
+    QVERIFY(f.view.enabledPath().contains(Centre + QPointF(0.0105, 0.0105)));
+}
+
+QTEST_MAIN(TestMapView)
+#include "tst_mapview.moc"
