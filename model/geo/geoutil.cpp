@@ -1,0 +1,338 @@
+#include "geo/geoutil.h"
+
+#include "geo/geohelpers.h"
+
+#include <proj.h>
+
+#include <cmath>
+#include <limits>
+
+namespace Trelvoa {
+
+namespace {
+
+static_assert(sizeof(QPointF) == 2 * sizeof(double),
+              "QPointF must be two packed doubles for batch conversion");
+
+// Collects PROJ's error messages while a projection is being set up, instead of letting them reach
+// stderr.
+void collectLog(void *data, int level, const char *message)
+{
+    if (data && level <= PJ_LOG_ERROR && message) {
+        QString *log = static_cast<QString *>(data);
+        if (!log->isEmpty())
+            *log += QLatin1String("; ");
+        *log += QString::fromUtf8(message);
+    }
+}
+
+void ignoreLog(void *, int, const char *) { }
+
+// A bare "+proj=..." string describes a conversion; asking for a CRS lets PROJ work out the datum and
+// axis handling from WGS84 itself.
+QByteArray crsDefinition(const QByteArray &projection)
+{
+    if ((projection.startsWith('+') || projection.startsWith("proj=")) && !projection.contains("type=crs")
+        && !projection.contains("proj=pipeline"))
+        return projection + " +type=crs";
+    return projection;
+}
+
+} // namespace
+
+GeoUtil::GeoUtil(const char *projection)
+{
+    if (projection)
+        setProjectionStr(projection);
+    else
+        m_error = QStringLiteral("No projection set");
+}
+
+GeoUtil::~GeoUtil()
+{
+    release();
+    if (m_context)
+        proj_context_destroy(m_context);
+}
+
+GeoUtil *GeoUtil::create(const char *projection, QString *error)
+{
+    auto *util = new GeoUtil(projection);
+    if (util->isValid()) {
+        if (error)
+            error->clear();
+        return util;
+    }
+    if (error)
+        *error = util->errorString();
+    delete util;
+    return nullptr;
+}
+
+void GeoUtil::release()
+{
+    if (m_transform) {
+        proj_destroy(m_transform);
+        m_transform = nullptr;
+    }
+}
+
+bool GeoUtil::setProjectionStr(const char *projection)
+{
+    release();
+    m_error.clear();
+    m_projection = projection ? QByteArray(projection) : QByteArray();
+    const QByteArray definition = crsDefinition(m_projection.trimmed());
+    if (definition.isEmpty() || definition == "!") {
+        m_error = QStringLiteral("No projection given");
+        return false;
+    }
+    // A fresh context, so that no error left by earlier conversions colours this one's message.
+    if (m_context)
+        proj_context_destroy(m_context);
+    m_context = proj_context_create();
+    if (!m_context) {
+        m_error = QStringLiteral("Cannot create a PROJ context");
+        return false;
+    }
+
+    QString log;
+    proj_log_func(m_context, &log, collectLog);
+    const auto fail = [&](const QString &what) {
+        QString message = QStringLiteral("Invalid projection \"%1\": %2")
+                              .arg(QString::fromUtf8(m_projection.trimmed()), what);
+        const int code = proj_context_errno(m_context);
+        if (!log.isEmpty())
+            message += QLatin1String(": ") + log;
+        else if (code != 0)
+            message += QLatin1String(": ") + QString::fromUtf8(proj_context_errno_string(m_context, code));
+        m_error = message;
+        proj_log_func(m_context, nullptr, ignoreLog);
+        return false;
+    };
+
+    PJ *target = proj_create(m_context, definition.constData());
+    if (!target)
+        return fail(QStringLiteral("not understood"));
+    if (!proj_is_crs(target)) {
+        proj_destroy(target);
+        return fail(QStringLiteral("not a coordinate reference system"));
+    }
+    PJ *wgs84 = proj_create(m_context, "+proj=longlat +datum=WGS84 +no_defs +type=crs");
+    PJ *operation
+        = wgs84 ? proj_create_crs_to_crs_from_pj(m_context, wgs84, target, nullptr, nullptr) : nullptr;
+    proj_destroy(wgs84);
+    proj_destroy(target);
+    if (!operation)
+        return fail(QStringLiteral("no conversion from WGS84"));
+    // Longitude first, whatever axis order the CRS declares.
+    PJ *normalised = proj_normalize_for_visualization(m_context, operation);
+    proj_destroy(operation);
+    if (!normalised)
+        return fail(QStringLiteral("axis order cannot be normalised"));
+    m_transform = normalised;
+    proj_log_func(m_context, nullptr, ignoreLog);
+    return true;
+}
+
+void GeoUtil::convert(QPointF *points, int count, bool toGeo) const
+{
+    if (!m_transform || !points || count <= 0)
+        return;
+    if (toGeo && !m_offset.isNull()) {
+        for (int i = 0; i < count; ++i)
+            points[i] -= m_offset;
+    }
+    const size_t stride = sizeof(QPointF);
+    proj_trans_generic(m_transform, toGeo ? PJ_INV : PJ_FWD, &points[0].rx(), stride, size_t(count),
+                       &points[0].ry(), stride, size_t(count), nullptr, 0, 0, nullptr, 0, 0);
+    const bool shift = !toGeo && !m_offset.isNull();
+    for (int i = 0; i < count; ++i) {
+        QPointF &p = points[i];
+        if (!pointIsValid(p))
+            p = invalidPoint();
+        else if (shift)
+            p += m_offset;
+    }
+}
+
+QRectF GeoUtil::convertRect(const QRectF &rect, bool toGeo) const
+{
+    if (!m_transform)
+        return rect;
+    QPointF corners[4] = {rect.topLeft(), rect.topRight(), rect.bottomRight(), rect.bottomLeft()};
+    convert(corners, 4, toGeo);
+    GeoPolyline outline({corners[0], corners[1], corners[2], corners[3]});
+    return outline.boundingRect();
+}
+
+QPointF GeoUtil::xyToGeo(const QPointF &point) const
+{
+    QPointF result = point;
+    xyToGeo(&result);
+    return result;
+}
+
+void GeoUtil::xyToGeo(QPointF *point) const
+{
+    if (!m_transform || !point)
+        return;
+    const QPointF projected = *point - m_offset;
+    const PJ_COORD c = proj_trans(m_transform, PJ_INV, proj_coord(projected.x(), projected.y(), 0, 0));
+    *point = QPointF(c.xy.x, c.xy.y);
+    if (!pointIsValid(*point))
+        *point = invalidPoint();
+}
+
+void GeoUtil::xyToGeo(QPointF *points, int count) const
+{
+    convert(points, count, true);
+}
+
+void GeoUtil::xyToGeo(QVector<QPointF> *points) const
+{
+    if (points)
+        convert(points->data(), points->size(), true);
+}
+
+QRectF GeoUtil::xyToGeo(const QRectF &rect) const
+{
+    return convertRect(rect, true);
+}
+
+void GeoUtil::xyToGeo(QRectF *rect) const
+{
+    if (rect)
+        *rect = convertRect(*rect, true);
+}
+
+QLineF GeoUtil::xyToGeo(const QLineF &line) const
+{
+    QLineF result = line;
+    xyToGeo(&result);
+    return result;
+}
+
+void GeoUtil::xyToGeo(QLineF *line) const
+{
+    if (!line)
+        return;
+    QPointF ends[2] = {line->p1(), line->p2()};
+    convert(ends, 2, true);
+    *line = QLineF(ends[0], ends[1]);
+}
+
+GeoPolyline GeoUtil::xyToGeo(const GeoPolyline &line) const
+{
+    GeoPolyline result = line;
+    xyToGeo(&result);
+    return result;
+}
+
+void GeoUtil::xyToGeo(GeoPolyline *line) const
+{
+    if (!line || !m_transform)
+        return;
+    QVector<QPointF> points = line->points();
+    convert(points.data(), points.size(), true);
+    line->setPoints(points);
+}
+
+GeoShape GeoUtil::xyToGeo(const GeoShape &shape) const
+{
+    GeoShape result = shape;
+    xyToGeo(&result);
+    return result;
+}
+
+void GeoUtil::xyToGeo(GeoShape *shape) const
+{
+    xyToGeo(static_cast<GeoPolyline *>(shape));
+}
+
+QPointF GeoUtil::geoToXY(const QPointF &point) const
+{
+    QPointF result = point;
+    geoToXY(&result);
+    return result;
+}
+
+void GeoUtil::geoToXY(QPointF *point) const
+{
+    if (!m_transform || !point)
+        return;
+    const PJ_COORD c = proj_trans(m_transform, PJ_FWD, proj_coord(point->x(), point->y(), 0, 0));
+    *point = QPointF(c.xy.x, c.xy.y);
+    if (pointIsValid(*point))
+        *point += m_offset;
+    else
+        *point = invalidPoint();
+}
+
+void GeoUtil::geoToXY(QPointF *points, int count) const
+{
+    convert(points, count, false);
+}
+
+void GeoUtil::geoToXY(QVector<QPointF> *points) const
+{
+    if (points)
+        convert(points->data(), points->size(), false);
+}
+
+QRectF GeoUtil::geoToXY(const QRectF &rect) const
+{
+    return convertRect(rect, false);
+}
+
+void GeoUtil::geoToXY(QRectF *rect) const
+{
+    if (rect)
+        *rect = convertRect(*rect, false);
+}
+
+QLineF GeoUtil::geoToXY(const QLineF &line) const
+{
+    QLineF result = line;
+    geoToXY(&result);
+    return result;
+}
+
+void GeoUtil::geoToXY(QLineF *line) const
+{
+    if (!line)
+        return;
+    QPointF ends[2] = {line->p1(), line->p2()};
+    convert(ends, 2, false);
+    *line = QLineF(ends[0], ends[1]);
+}
+
+GeoPolyline GeoUtil::geoToXY(const GeoPolyline &line) const
+{
+    GeoPolyline result = line;
+    geoToXY(&result);
+    return result;
+}
+
+void GeoUtil::geoToXY(GeoPolyline *line) const
+{
+    if (!line || !m_transform)
+        return;
+    QVector<QPointF> points = line->points();
+    convert(points.data(), points.size(), false);
+    line->setPoints(points);
+}
+
+GeoShape GeoUtil::geoToXY(const GeoShape &shape) const
+{
+    GeoShape result = shape;
+    geoToXY(&result);
+    return result;
+}
+
+void GeoUtil::geoToXY(GeoShape *shape) const
+{
+    geoToXY(static_cast<GeoPolyline *>(shape));
+}
+
+} // namespace Trelvoa
