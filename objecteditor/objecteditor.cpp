@@ -1,27 +1,36 @@
 #include "objecteditor.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
 
 namespace ObjectEditor {
 
-bool loadTranslations(const QString &locale)
+bool loadTranslations(const QString &path)
 {
-    static QTranslator *translator = nullptr;
-    if (!QCoreApplication::instance())
+    static QPointer<QTranslator> installed;
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
         return false;
-    const QLocale l = locale.isEmpty() ? QLocale::system() : QLocale(locale);
-    auto *t = new QTranslator(QCoreApplication::instance());
-    if (!t->load(l, QStringLiteral("objecteditor"), QStringLiteral("_"), QStringLiteral(":/objecteditor/i18n"))) {
-        delete t;
-        return false;
+    auto *translator = new QTranslator(app);
+    bool loaded;
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        const QString dir = path.isEmpty() ? QCoreApplication::applicationDirPath() : path;
+        loaded = translator->load(QLocale::system(), QStringLiteral("objecteditor"), QStringLiteral("_"), dir);
+    } else {
+        loaded = translator->load(path);
     }
-    if (translator) {
-        QCoreApplication::removeTranslator(translator);
+    if (!loaded) {
         delete translator;
+        return false;
     }
-    translator = t;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    installed = translator;
     QCoreApplication::installTranslator(translator);
     return true;
 }

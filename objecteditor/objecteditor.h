@@ -6,8 +6,10 @@
 
 namespace ObjectEditor {
 
-// Installs the widget's translations for the given locale name ("de_DE"; empty: the system locale).
-// Returns false when no translation exists for it, which leaves the texts in English.
-OBJECTEDITOR_EXPORT bool loadTranslations(const QString &locale = QString());
+// Installs the widget's translations ("objecteditor_<locale>.qm"), replacing the ones installed by an
+// earlier call. path: empty for the system locale's file in the application directory, a directory to
+// search for the system locale's file, or the translation file itself. Returns false, leaving the
+// installed translations as they were, when nothing loads.
+OBJECTEDITOR_EXPORT bool loadTranslations(const QString &path = QString());
 
 } // namespace ObjectEditor
