@@ -1,0 +1,89 @@
+#include "scene/genericgraphicsitem.h"
+
+#include "geo/geoutil.h"
+#include "netobject.h"
+
+#include <QMetaProperty>
+
+namespace Trelvoga {
+
+GenericGraphicsItem::GenericGraphicsItem(QGraphicsItem *parent, Trelvoa::GeoUtil *geo)
+    : QGraphicsItem(parent)
+    , m_geoUtil(geo)
+{
+}
+
+// No explicit removeItem() here: the scene would query the bounding rectangle, a pure virtual of an
+// item that is half destroyed by now. QGraphicsItem's destructor removes the item safely.
+GenericGraphicsItem::~GenericGraphicsItem() = default;
+
+void GenericGraphicsItem::setWireframe(bool on)
+{
+    setVisible(!on);
+}
+
+Trelvoa::NetObject *GenericGraphicsItem::networkObject() const
+{
+    return nullptr;
+}
+
+void GenericGraphicsItem::setEdit(bool on)
+{
+    Q_UNUSED(on)
+}
+
+bool GenericGraphicsItem::isChanged() const
+{
+    return false;
+}
+
+void GenericGraphicsItem::setColor(const QColor &color)
+{
+    Q_UNUSED(color)
+}
+
+void GenericGraphicsItem::resetColor()
+{
+}
+
+void GenericGraphicsItem::addEditPoint(const QPointF &scenePoint)
+{
+    Q_UNUSED(scenePoint)
+}
+
+void GenericGraphicsItem::addNewPoint(const QPointF &scenePoint)
+{
+    Q_UNUSED(scenePoint)
+}
+
+QPointF GenericGraphicsItem::geoPos(const QPointF &xy) const
+{
+    return m_geoUtil ? m_geoUtil->xyToGeo(xy) : xy;
+}
+
+QPointF GenericGraphicsItem::netPos(const QPointF &scenePoint) const
+{
+    return m_geoUtil ? m_geoUtil->geoToXY(scenePoint) : scenePoint;
+}
+
+QRectF GenericGraphicsItem::sceneBoundingRect() const
+{
+    if (flags() & ItemIgnoresTransformations) {
+        constexpr qreal side = 0.00001;
+        const QPointF p = scenePos();
+        return QRectF(p.x() - side / 2, p.y() - side / 2, side, side);
+    }
+    return QGraphicsItem::sceneBoundingRect();
+}
+
+void GenericGraphicsItem::updateTooltip()
+{
+    const Trelvoa::NetObject *object = networkObject();
+    if (!object)
+        return;
+    const QMetaProperty user = object->metaObject()->userProperty();
+    const QString value = user.isValid() ? user.read(object).toString() : QString();
+    setToolTip(value + QLatin1Char(' ') + object->printableName());
+}
+
+} // namespace Trelvoga

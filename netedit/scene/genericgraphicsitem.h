@@ -1,0 +1,101 @@
+#pragma once
+
+#include "trelvoga_global.h"
+
+#include <QGraphicsItem>
+
+namespace Trelvoa {
+class GeoUtil;
+class NetObject;
+} // namespace Trelvoa
+
+namespace Trelvoga {
+
+// Fixed type() values of the editor's items; the editor tells items apart by them. Offsets 18 and 20
+// are unused.
+namespace ItemType {
+enum : int {
+    CompositeDetectorg = QGraphicsItem::UserType + 1,
+    Connectiong = QGraphicsItem::UserType + 2,
+    CrossWalkg = QGraphicsItem::UserType + 3,
+    Detectorg = QGraphicsItem::UserType + 4,
+    DetectorGroupg = QGraphicsItem::UserType + 5,
+    Marking = QGraphicsItem::UserType + 6,
+    Edgeg = QGraphicsItem::UserType + 7,
+    GeometryEditorMarker = QGraphicsItem::UserType + 8,
+    Laneg = QGraphicsItem::UserType + 9,
+    Layer = QGraphicsItem::UserType + 10,
+    GenericGraphicsItem = QGraphicsItem::UserType + 11,
+    Nodeg = QGraphicsItem::UserType + 12,
+    PolygonObjectg = QGraphicsItem::UserType + 13,
+    PtStopg = QGraphicsItem::UserType + 14,
+    DragDropMarker = QGraphicsItem::UserType + 15,
+    Routeg = QGraphicsItem::UserType + 16,
+    SignalGroupg = QGraphicsItem::UserType + 17,
+    Stoplineg = QGraphicsItem::UserType + 19,
+    EmergencyDetectorg = QGraphicsItem::UserType + 21,
+    WalkingAreag = QGraphicsItem::UserType + 22,
+    EdgeGroupg = QGraphicsItem::UserType + 23,
+    Tazg = QGraphicsItem::UserType + 24,
+    PointObjectg = QGraphicsItem::UserType + 25,
+};
+}
+
+// Base of every item that stands for a model object. The scene is in geographic coordinates, the model
+// in projected XY: geoPos() and netPos() convert between them (unchanged without a converter).
+//
+// Items call updateTooltip() at the end of their own constructor (networkObject() is not available in
+// this constructor yet). Editable items also derive from GeometryEditor and forward addEditPoint and
+// addNewPoint to it.
+class TRELVOGA_EXPORT GenericGraphicsItem : public QGraphicsItem
+{
+public:
+    enum { Type = ItemType::GenericGraphicsItem };
+
+    GenericGraphicsItem(QGraphicsItem *parent, Trelvoa::GeoUtil *geo);
+    ~GenericGraphicsItem() override;
+
+    int type() const override { return Type; }
+
+    // Re-reads the object and rebuilds the cached drawing; flags as Trelvoa::ChangeFlag, 65535 = all.
+    virtual void objectChanged(int flags) = 0;
+    // Base: hidden in wireframe mode.
+    virtual void setWireframe(bool on);
+    virtual Trelvoa::NetObject *networkObject() const;
+    // Starts or ends vertex editing where the item supports it.
+    virtual void setEdit(bool on);
+    // True when an edit changed the geometry.
+    virtual bool isChanged() const;
+    virtual void setColor(const QColor &color);
+    virtual void resetColor();
+    // Inserts a vertex where the user clicked on the geometry (scene coordinates).
+    virtual void addEditPoint(const QPointF &scenePoint);
+    // Appends a vertex (scene coordinates).
+    virtual void addNewPoint(const QPointF &scenePoint);
+
+    Trelvoa::GeoUtil *geoUtil() const { return m_geoUtil; }
+    bool isReadOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Set by the network when it goes: every item is being deleted, so an item may skip clean-up work
+    // aimed at other items. (The geometry editor still frees its markers: they point back at it.)
+    bool isFastCleanup() const { return m_fastCleanup; }
+    void setFastCleanup(bool fast) { m_fastCleanup = fast; }
+
+    // Model XY to scene point, and back.
+    QPointF geoPos(const QPointF &xy) const;
+    QPointF netPos(const QPointF &scenePoint) const;
+
+    // Hides QGraphicsItem::sceneBoundingRect: an item of fixed screen size (ItemIgnoresTransformations)
+    // counts as a tiny square around its position, so that it does not inflate the network's bounds.
+    QRectF sceneBoundingRect() const;
+
+    // Tooltip: the object's user property, a blank and its printable name.
+    void updateTooltip();
+
+private:
+    bool m_readOnly = false;
+    Trelvoa::GeoUtil *m_geoUtil = nullptr;
+    bool m_fastCleanup = false;
+};
+
+} // namespace Trelvoga

@@ -1,0 +1,7 @@
+#include "scene/netobjectfactory.h"
+
+namespace Trelvoga {
+
+NetObjectFactory::~NetObjectFactory() = default;
+
+} // namespace Trelvoga

@@ -1,0 +1,577 @@
+#include "scene/networkg.h"
+
+#include "objecteditor.h"
+#include "scene/genericgraphicsitem.h"
+#include "scene/itemcursors.h"
+#include "scene/itemfactory.h"
+#include "scene/layer.h"
+#include "scene/netobjectfactory.h"
+
+#include "netobject.h"
+
+#include <QBasicTimer>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGraphicsScene>
+#include <QHash>
+#include <QLocale>
+#include <QPointer>
+#include <QSet>
+#include <QTimerEvent>
+#include <QTranslator>
+
+
+namespace Trelvoga {
+
+const QString Networkg::layerGeometries = QStringLiteral("Geometries");
+const QString Networkg::layerEdgeGroups = QStringLiteral("EdgeGroups");
+const QString Networkg::layerEdges = QStringLiteral("Edges");
+const QString Networkg::layerLanes = QStringLiteral("Lanes");
+const QString Networkg::layerPtStops = QStringLiteral("PtStops");
+const QString Networkg::layerMarking = QStringLiteral("Marking");
+const QString Networkg::layerNodes = QStringLiteral("Nodes");
+const QString Networkg::layerConnections = QStringLiteral("Connections");
+const QString Networkg::layerCrosswalks = QStringLiteral("Crosswalks");
+const QString Networkg::layerStoplines = QStringLiteral("Stoplines");
+const QString Networkg::layerRoutes = QStringLiteral("Routes");
+const QString Networkg::layerEmergencyDetectors = QStringLiteral("EmergencyDetectors");
+const QString Networkg::layerDetectors = QStringLiteral("Detectors");
+const QString Networkg::layerDetectorGroups = QStringLiteral("DetectorGroups");
+const QString Networkg::layerCompostiteDetectors = QStringLiteral("CompositeDetectors");
+const QString Networkg::layerTaz = QStringLiteral("Tazs");
+const QString Networkg::layerMarkers = QStringLiteral("Markers");
+const QString Networkg::layerSelection = QStringLiteral("Selection");
+
+class NetworkgPrivate
+{
+public:
+    QPointer<QGraphicsScene> scene;
+    bool readOnly = false;
+    QRectF bounds;
+    bool boundsDirty = true;
+    bool wireframe = false;
+    bool loadBroken = false;
+    QHash<QGraphicsItem *, Trelvoa::NetObject *> itemToObject;
+    QHash<Trelvoa::NetObject *, GenericGraphicsItem *> objectToItem;
+    QHash<QString, NetObjectFactory *> factories;
+    QList<Trelvoa::NetObject *> pending;
+    QSet<Trelvoa::NetObject *> pendingSet;
+    QList<Layer *> layers;
+    QBasicTimer updateTimer;
+    bool destroying = false;
+    int loading = 0;
+};
+
+namespace {
+
+QString className(const QObject *object)
+{
+    return QString::fromLatin1(object->metaObject()->className());
+}
+
+// The objects below root by exact class name, parents before children.
+void collectByClass(const QObject *root, QHash<QString, QList<Trelvoa::NetObject *>> *byClass)
+{
+    for (QObject *child : root->children()) {
+        if (auto *object = qobject_cast<Trelvoa::NetObject *>(child))
+            (*byClass)[className(object)].append(object);
+        collectByClass(child, byClass);
+    }
+}
+
+// The model library may offer Network::loadTranslations(const QString&); use it when it is there.
+template<class N>
+auto loadModelTranslations(const QString &path, int) -> decltype(N::loadTranslations(path), void())
+{
+    N::loadTranslations(path);
+}
+template<class N>
+void loadModelTranslations(const QString &, long)
+{
+}
+
+} // namespace
+
+Networkg::Networkg(QGraphicsScene *scene)
+    : Trelvoa::Network(nullptr)
+    , d(new NetworkgPrivate)
+{
+    d->scene = scene;
+    if (QCoreApplication::instance())
+        ItemCursors::load();
+    for (const QString *name :
+         {&layerGeometries, &layerEdgeGroups, &layerEdges, &layerLanes, &layerPtStops, &layerMarking,
+          &layerNodes, &layerConnections, &layerCrosswalks, &layerStoplines, &layerRoutes,
+          &layerEmergencyDetectors, &layerDetectors, &layerDetectorGroups, &layerCompostiteDetectors,
+          &layerTaz, &layerMarkers, &layerSelection})
+        insertLayer(*name, QString());
+}
+
+Networkg::~Networkg()
+{
+    d->destroying = true;
+    d->updateTimer.stop();
+    const QList<GenericGraphicsItem *> items = d->objectToItem.values();
+    d->itemToObject.clear();
+    d->objectToItem.clear();
+    for (GenericGraphicsItem *item : items) {
+        item->setFastCleanup(true);
+        delete item;
+    }
+    const QList<Layer *> layers = d->layers;
+    d->layers.clear();
+    for (Layer *layer : layers) {
+        layer->m_network = nullptr;
+        delete layer;
+    }
+    d.reset();
+}
+
+QGraphicsScene *Networkg::scene() const
+{
+    return d->scene;
+}
+
+void Networkg::setScene(QGraphicsScene *scene)
+{
+    if (scene == d->scene)
+        return;
+    d->scene = scene;
+    if (!scene)
+        return;
+    for (Layer *layer : qAsConst(d->layers)) {
+        // Owned by the new scene from now on, so that the old one cannot delete it when it goes.
+        layer->setParent(scene);
+        scene->addItem(layer);
+    }
+}
+
+bool Networkg::isReadOnly() const
+{
+    return d->readOnly;
+}
+
+void Networkg::setReadOnly(bool readOnly)
+{
+    if (readOnly == d->readOnly)
+        return;
+    d->readOnly = readOnly;
+    for (GenericGraphicsItem *item : qAsConst(d->objectToItem))
+        item->setReadOnly(readOnly);
+    const QList<Trelvoa::NetObject *> objects = d->objectToItem.keys();
+    for (Trelvoa::NetObject *object : objects)
+        objectChanged(object, Trelvoa::ChangeFlag::All);
+}
+
+bool Networkg::isWireframe() const
+{
+    return d->wireframe;
+}
+
+void Networkg::setWireframe(bool on)
+{
+    if (on == d->wireframe)
+        return;
+    d->wireframe = on;
+    for (GenericGraphicsItem *item : qAsConst(d->objectToItem))
+        item->setWireframe(on);
+    d->boundsDirty = true;
+}
+
+Layer *Networkg::insertLayer(const QString &name, const QString &after)
+{
+    int at = d->layers.size();
+    qreal z = d->layers.isEmpty() ? 0.0 : d->layers.last()->zValue() + 0.1;
+    if (!after.isEmpty()) {
+        for (int i = 0; i < d->layers.size(); ++i) {
+            if (d->layers.at(i)->objectName() != after)
+                continue;
+            const qreal below = d->layers.at(i)->zValue();
+            z = i + 1 < d->layers.size() ? (below + d->layers.at(i + 1)->zValue()) / 2 : below + 0.1;
+            at = i + 1;
+            break;
+        }
+    }
+    auto *layer = new Layer(name, this, z);
+    d->layers.insert(at, layer);
+    if (d->scene)
+        d->scene->addItem(layer);
+    return layer;
+}
+
+Layer *Networkg::layer(const QString &name) const
+{
+    for (int i = d->layers.size() - 1; i >= 0; --i) {
+        if (d->layers.at(i)->objectName() == name)
+            return d->layers.at(i);
+    }
+    return nullptr;
+}
+
+QList<Layer *> Networkg::layers() const
+{
+    return d->layers;
+}
+
+GenericGraphicsItem *Networkg::object2item(Trelvoa::NetObject *object) const
+{
+    return d->objectToItem.value(object);
+}
+
+Trelvoa::NetObject *Networkg::item2object(QGraphicsItem *item) const
+{
+    return d->itemToObject.value(item);
+}
+
+QList<GenericGraphicsItem *> Networkg::items() const
+{
+    return d->objectToItem.values();
+}
+
+void Networkg::registerNetObject(NetObjectFactory *factory)
+{
+    if (factory)
+        d->factories.insert(factory->objectClassName(), factory);
+}
+
+void Networkg::setChanged(bool changed)
+{
+    Trelvoa::Network::setChanged(changed);
+}
+
+QRectF Networkg::boundingRect()
+{
+    if (d->boundsDirty) {
+        if (d->updateTimer.isActive()) {
+            d->updateTimer.stop();
+            updateGeometry();
+            resetBspTree();
+        }
+        recomputeBounds();
+    }
+    return d->bounds;
+}
+
+void Networkg::updateGeometry()
+{
+    const bool wasBroken = d->loadBroken;
+    // By object, looked up again each time: a progress handler may run events that remove objects.
+    const QList<Trelvoa::NetObject *> objects = d->objectToItem.keys();
+    const int count = objects.size();
+    for (int i = 0; i < count; ++i) {
+        if (GenericGraphicsItem *item = d->objectToItem.value(objects.at(i)))
+            item->objectChanged(Trelvoa::ChangeFlag::All);
+        emit loadProgress(0, i, count);
+    }
+    d->boundsDirty = true;
+    // A cancel pressed during a refresh outside a load must not empty the next network loaded.
+    if (!d->loading && !wasBroken)
+        d->loadBroken = false;
+}
+
+bool Networkg::loadTranslations(const QString &path)
+{
+    static QPointer<QTranslator> installed;
+    ObjectEditor::loadTranslations(path);
+    loadModelTranslations<Trelvoa::Network>(path, 0);
+
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return false;
+    auto *translator = new QTranslator(app);
+    const QFileInfo info(path);
+    bool ok;
+    if (path.isEmpty())
+        ok = translator->load(QLocale::system(), QStringLiteral("qtrelvoga"), QStringLiteral("_"),
+                              QCoreApplication::applicationDirPath());
+    else if (info.isDir())
+        ok = translator->load(QLocale::system(), QStringLiteral("qtrelvoga"), QStringLiteral("_"),
+                              info.absoluteFilePath());
+    else
+        ok = translator->load(path);
+    if (!ok) {
+        delete translator;
+        return false;
+    }
+    // One translator of this library at a time: loading again replaces the earlier one.
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    installed = translator;
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
+void Networkg::clear()
+{
+    d->updateTimer.stop();
+    const QList<GenericGraphicsItem *> items = d->objectToItem.values();
+    d->itemToObject.clear();
+    d->objectToItem.clear();
+    qDeleteAll(items);
+    d->bounds = QRectF();
+    d->boundsDirty = true;
+    Trelvoa::Network::clear();
+    // The objects are gone without removal hooks: nothing queued may outlive them.
+    d->pending.clear();
+    d->pendingSet.clear();
+}
+
+void Networkg::breakLoad()
+{
+    d->loadBroken = true;
+    Trelvoa::Network::breakLoad();
+}
+
+void Networkg::afterObjectAdded(Trelvoa::NetObject *object)
+{
+    if (!object)
+        return;
+    const QString cls = className(object);
+    if (ItemFactory::isBuiltin(cls)) {
+        createItem(object);
+    } else if (NetObjectFactory *factory = factoryFor(cls)) {
+        if (!d->objectToItem.contains(object))
+            createFactoryItem(object, factory);
+    } else {
+        qWarning("Trelvog::afterObjectAdded: invalid object type %s", qPrintable(cls));
+    }
+
+    if (!d->pendingSet.contains(object)) {
+        queue(object);
+        queueNeeded(object);
+    }
+    restartTimer();
+    d->boundsDirty = true;
+    Trelvoa::Network::afterObjectAdded(object);
+}
+
+void Networkg::afterLoad()
+{
+    ++d->loading;
+    d->bounds = QRectF();
+    d->boundsDirty = true;
+
+    QHash<QString, QList<Trelvoa::NetObject *>> byClass;
+    if (!d->loadBroken)
+        collectByClass(this, &byClass);
+
+    auto loadKind = [this, &byClass](const QString &cls, const QString &layerName, NetObjectFactory *factory) {
+        const QList<Trelvoa::NetObject *> objects = byClass.value(cls);
+        Layer *parent = layer(layerName);
+        for (Trelvoa::NetObject *object : objects) {
+            if (d->loadBroken)
+                return;
+            // An object announced during the load already has its item; a second one would be lost
+            // in its layer.
+            if (d->objectToItem.contains(object))
+                continue;
+            GenericGraphicsItem *item = factory ? factory->createItem(object, parent, geoUtil())
+                                                : ItemFactory::create(cls, object, geoUtil(), parent);
+            if (!item)
+                continue;
+            item->setReadOnly(d->readOnly);
+            item->setWireframe(d->wireframe);
+            enterItem(object, item);
+        }
+    };
+
+    for (const QString &cls : ItemFactory::loadOrder()) {
+        if (d->loadBroken)
+            break;
+        if (ItemFactory::hasCreator(cls))
+            loadKind(cls, ItemFactory::layerName(cls), nullptr);
+    }
+    // Host kinds too: a silent load announces no object, so this is their only chance of an item.
+    for (auto it = byClass.cbegin(); it != byClass.cend() && !d->loadBroken; ++it) {
+        if (ItemFactory::isBuiltin(it.key()))
+            continue;
+        if (NetObjectFactory *factory = factoryFor(it.key()))
+            loadKind(it.key(), factory->layerName(), factory);
+    }
+
+    if (!d->loadBroken) {
+        updateGeometry();
+        recomputeBounds();
+    }
+    --d->loading;
+    if (d->loadBroken) {
+        clear();
+        d->loadBroken = false;
+    }
+    Trelvoa::Network::afterLoad();
+}
+
+void Networkg::objectChanged(Trelvoa::NetObject *object, int flags)
+{
+    GenericGraphicsItem *item = d->objectToItem.value(object);
+    if (item) {
+        if (d->updateTimer.isActive())
+            queue(object);
+        else
+            item->objectChanged(flags);
+        d->boundsDirty = true;
+    }
+    Trelvoa::Network::objectChanged(object, flags);
+}
+
+void Networkg::onRemoveObject(Trelvoa::NetObject *object)
+{
+    if (object && object->inherits("Trelvoa::Network")) {
+        if (auto *network = qobject_cast<Trelvoa::Network *>(object))
+            network->clear();
+    }
+    if (d->pendingSet.remove(object))
+        d->pending.removeOne(object);
+    if (GenericGraphicsItem *item = d->objectToItem.take(object)) {
+        d->itemToObject.remove(item);
+        delete item;
+        d->boundsDirty = true;
+        queueNeeded(object);
+        if (!d->pending.isEmpty())
+            restartTimer();
+    }
+    Trelvoa::Network::onRemoveObject(object);
+}
+
+QList<Trelvoa::NetObject *> Networkg::pendingObjects() const
+{
+    return d->pending;
+}
+
+bool Networkg::isUpdatePending() const
+{
+    return d->updateTimer.isActive();
+}
+
+void Networkg::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != d->updateTimer.timerId()) {
+        Trelvoa::Network::timerEvent(event);
+        return;
+    }
+    d->updateTimer.stop();
+    if (d->pending.isEmpty()) {
+        updateGeometry();
+    } else {
+        // Taken first: refreshing may queue objects for the next batch.
+        const QList<Trelvoa::NetObject *> batch = d->pending;
+        d->pending.clear();
+        d->pendingSet.clear();
+        for (Trelvoa::NetObject *object : batch) {
+            if (GenericGraphicsItem *item = d->objectToItem.value(object))
+                item->objectChanged(Trelvoa::ChangeFlag::All);
+        }
+    }
+    resetBspTree();
+    Trelvoa::Network::timerEvent(event);
+}
+
+GenericGraphicsItem *Networkg::createItem(Trelvoa::NetObject *object)
+{
+    if (GenericGraphicsItem *item = d->objectToItem.value(object))
+        return item;
+    const QString cls = className(object);
+    if (!ItemFactory::hasCreator(cls))
+        return nullptr;
+    GenericGraphicsItem *item = ItemFactory::create(cls, object, geoUtil(), layer(ItemFactory::layerName(cls)));
+    if (!item)
+        return nullptr;
+    item->setWireframe(d->wireframe);
+    item->setReadOnly(d->readOnly);
+    enterItem(object, item);
+    return item;
+}
+
+GenericGraphicsItem *Networkg::createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory)
+{
+    GenericGraphicsItem *item = factory->createItem(object, layer(factory->layerName()), geoUtil());
+    if (!item)
+        return nullptr;
+    item->setWireframe(d->wireframe);
+    item->setReadOnly(d->readOnly);
+    enterItem(object, item);
+    return item;
+}
+
+NetObjectFactory *Networkg::factoryFor(const QString &cls) const
+{
+    if (NetObjectFactory *factory = d->factories.value(cls))
+        return factory;
+    const int sep = cls.lastIndexOf(QLatin1String("::"));
+    return sep < 0 ? nullptr : d->factories.value(cls.mid(sep + 2));
+}
+
+void Networkg::enterItem(Trelvoa::NetObject *object, GenericGraphicsItem *item)
+{
+    d->objectToItem.insert(object, item);
+    d->itemToObject.insert(item, object);
+}
+
+void Networkg::queue(Trelvoa::NetObject *object)
+{
+    if (!object || d->pendingSet.contains(object))
+        return;
+    d->pendingSet.insert(object);
+    d->pending.append(object);
+}
+
+void Networkg::queueNeeded(Trelvoa::NetObject *object)
+{
+    const QSet<Trelvoa::NetObject *> needed = object->neededToplevelObjects();
+    for (Trelvoa::NetObject *other : needed) {
+        // Only objects with an item gain from a refresh; this also keeps objects that are being
+        // deleted in the same cascade (their items are already gone) out of the queue.
+        if (other && other != object && d->objectToItem.contains(other))
+            queue(other);
+    }
+}
+
+void Networkg::restartTimer()
+{
+    d->updateTimer.start(updateDelay, this);
+}
+
+void Networkg::recomputeBounds()
+{
+    if (!d->boundsDirty)
+        return;
+    QRectF bounds;
+    for (auto it = d->objectToItem.cbegin(); it != d->objectToItem.cend(); ++it) {
+        const GenericGraphicsItem *item = it.value();
+        if (!item->isVisible())
+            continue;
+        const QRectF r = item->sceneBoundingRect();
+        if (r.width() > 1.0 || r.height() > 1.0)
+            qDebug("error: Bounding box of item %d too big", it.key()->id());
+        bounds |= r;
+    }
+    d->bounds = bounds;
+    d->boundsDirty = false;
+}
+
+void Networkg::resetBspTree()
+{
+    // Only a BSP-indexed scene has a tree to rebuild; others would warn on every batch.
+    if (d->scene && d->scene->itemIndexMethod() == QGraphicsScene::BspTreeIndex)
+        d->scene->setBspTreeDepth(0);
+}
+
+void Networkg::layerDestroyed(Layer *layer)
+{
+    if (d->destroying)
+        return;
+    d->layers.removeAll(layer);
+    for (auto it = d->objectToItem.begin(); it != d->objectToItem.end();) {
+        if (it.value()->parentItem() == layer) {
+            d->itemToObject.remove(it.value());
+            it = d->objectToItem.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    d->boundsDirty = true;
+}
+
+} // namespace Trelvoga

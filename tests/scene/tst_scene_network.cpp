@@ -1,0 +1,702 @@
+#include "scenetestkit.h"
+
+#include "customobject.h"
+#include "edge.h"
+#include "lane.h"
+#include "node.h"
+#include "geo/geoutil.h"
+#include "pointobject.h"
+#include "scene/itemcursors.h"
+#include "scene/itemfactory.h"
+#include "scene/layer.h"
+
+#include <QAction>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Trelvoga;
+using SceneTest::LoadingNetwork;
+using SceneTest::Stranger;
+using SceneTest::Thing;
+using SceneTest::ThingFactory;
+using SceneTest::ThingItem;
+
+namespace {
+
+ThingItem *itemOf(Networkg &net, Trelvoa::NetObject *object)
+{
+    return static_cast<ThingItem *>(net.object2item(object));
+}
+
+// Waits for the batch timer to fire and finish.
+bool waitForBatch(Networkg &net)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (net.isUpdatePending() && clock.elapsed() < 5000)
+        QTest::qWait(10);
+    return !net.isUpdatePending();
+}
+
+QStringList &warnings()
+{
+    static QStringList list;
+    return list;
+}
+
+void recordWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        warnings().append(message);
+}
+
+} // namespace
+
+class TestSceneNetwork : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layersRiseInOrder();
+    void insertLayerPlacement();
+    void layerActionFollowsVisibility();
+    void batchesRefreshes();
+    void changesWhileIdleGoStraightToTheItem();
+    void refreshesNeededObjects();
+    void removal();
+    void unknownAndItemlessKinds();
+    void builtinKindsGoThroughTheItemTable();
+    void afterLoadCreatesItemsAndHonoursBreak();
+    void cancelledRefreshOutsideLoadKeepsNextLoad();
+    void readOnlyAndWireframe();
+    void bounds();
+    void networkWithoutScene();
+    void sceneDestroyedFirst();
+    void networkDestroyedFirst();
+    void clearKeepsLayersAndForgetsQueue();
+    void itemBase();
+    void cursorsLoad();
+    void modelKindsGetTheirLayers();
+};
+
+void TestSceneNetwork::layersRiseInOrder()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    const QStringList expected{"Geometries", "EdgeGroups", "Edges", "Lanes", "PtStops", "Marking",
+                               "Nodes", "Connections", "Crosswalks", "Stoplines", "Routes",
+                               "EmergencyDetectors", "Detectors", "DetectorGroups", "CompositeDetectors",
+                               "Tazs", "Markers", "Selection"};
+    const QList<Layer *> layers = net.layers();
+    QCOMPARE(layers.size(), 18);
+    for (int i = 0; i < layers.size(); ++i) {
+        QCOMPARE(layers.at(i)->objectName(), expected.at(i));
+        QVERIFY(qAbs(layers.at(i)->zValue() - 0.1 * i) < 1e-9);
+        QCOMPARE(layers.at(i)->scene(), &scene);
+        QCOMPARE(layers.at(i)->parent(), &scene);
+        QCOMPARE(layers.at(i)->network(), &net);
+        QCOMPARE(layers.at(i)->type(), int(QGraphicsItem::UserType + 10));
+        QVERIFY(layers.at(i)->flags() & QGraphicsItem::ItemHasNoContents);
+    }
+    QCOMPARE(net.layer(Networkg::layerCompostiteDetectors), layers.at(14));
+    QCOMPARE(net.layer("nothing"), nullptr);
+}
+
+void TestSceneNetwork::insertLayerPlacement()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+
+    Layer *top = net.insertLayer("AboveTop", Networkg::layerSelection);
+    QVERIFY(qAbs(top->zValue() - 1.8) < 1e-9);
+    QCOMPARE(net.layers().last(), top);
+
+    Layer *mid = net.insertLayer("Between", Networkg::layerLanes);
+    QVERIFY(qAbs(mid->zValue() - 0.35) < 1e-9);
+    QCOMPARE(net.layers().indexOf(mid), 4);
+    QCOMPARE(net.layers().at(5)->objectName(), Networkg::layerPtStops);
+
+    Layer *unknown = net.insertLayer("Unknown", "NoSuchLayer");
+    QVERIFY(qAbs(unknown->zValue() - 1.9) < 1e-9);
+    QCOMPARE(net.layers().last(), unknown);
+    QCOMPARE(unknown->scene(), &scene);
+
+    // A duplicate name is allowed; layer() finds the topmost.
+    Layer *dup = net.insertLayer(Networkg::layerNodes, QString());
+    QCOMPARE(net.layer(Networkg::layerNodes), dup);
+    QCOMPARE(net.layers().size(), 22);
+}
+
+void TestSceneNetwork::layerActionFollowsVisibility()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    Layer *layer = net.layer(Networkg::layerNodes);
+    auto *action = new QAction(layer);
+    action->setCheckable(true);
+    action->setChecked(true);
+    QSignalSpy toggled(action, &QAction::toggled);
+    layer->setVisible(false);
+    QVERIFY(!action->isChecked());
+    layer->setVisible(true);
+    QVERIFY(action->isChecked());
+    QCOMPARE(toggled.count(), 0);
+}
+
+void TestSceneNetwork::batchesRefreshes()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+
+    auto *a = new Thing;
+    QVERIFY(net.addItem(a));
+    ThingItem *item = itemOf(net, a);
+    QVERIFY(item);
+    QCOMPARE(item->parentItem(), net.layer(Networkg::layerNodes));
+    QCOMPARE(item->scene(), &scene);
+    QCOMPARE(net.item2object(item), a);
+    QVERIFY(net.isUpdatePending());
+    QCOMPARE(net.pendingObjects(), QList<Trelvoa::NetObject *>{a});
+
+    // Announced again while pending: not queued twice, the timer starts over.
+    net.afterObjectAdded(a);
+    QCOMPARE(net.pendingObjects().size(), 1);
+    QCOMPARE(factory.created, 1);
+
+    // A change during the batch is deferred, and the item then gets everything, not the flags given.
+    a->setChanged(nullptr, Trelvoa::ChangeFlag::Attributes);
+    QVERIFY(item->refreshes.isEmpty());
+
+    QVERIFY(waitForBatch(net));
+    QCOMPARE(item->refreshes, QList<int>{0xFFFF});
+    QVERIFY(net.pendingObjects().isEmpty());
+
+    // A burst of additions makes one pass.
+    QList<Thing *> burst;
+    for (int i = 0; i < 5; ++i) {
+        burst.append(new Thing);
+        net.addItem(burst.last());
+        burst.last()->setChanged(nullptr, Trelvoa::ChangeFlag::Geometry);
+    }
+    QCOMPARE(net.pendingObjects().size(), 5);
+    QVERIFY(waitForBatch(net));
+    for (Thing *t : burst)
+        QCOMPARE(itemOf(net, t)->refreshes, QList<int>{0xFFFF});
+}
+
+void TestSceneNetwork::changesWhileIdleGoStraightToTheItem()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    auto *a = new Thing;
+    net.addItem(a);
+    QVERIFY(waitForBatch(net));
+    ThingItem *item = itemOf(net, a);
+    item->refreshes.clear();
+
+    a->setChanged(nullptr, Trelvoa::ChangeFlag::Attributes);
+    QCOMPARE(item->refreshes, QList<int>{Trelvoa::ChangeFlag::Attributes});
+    QVERIFY(!net.isUpdatePending());
+}
+
+void TestSceneNetwork::refreshesNeededObjects()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    auto *base = new Thing;
+    net.addItem(base);
+    QVERIFY(waitForBatch(net));
+    itemOf(net, base)->refreshes.clear();
+
+    auto *dependent = new Thing;
+    dependent->needed = {base};
+    net.addItem(dependent);
+    QCOMPARE(net.pendingObjects(), (QList<Trelvoa::NetObject *>{dependent, base}));
+    QVERIFY(waitForBatch(net));
+    QCOMPARE(itemOf(net, base)->refreshes, QList<int>{0xFFFF});
+
+    // Removing an object with an item refreshes what depends on it, through the timer.
+    itemOf(net, base)->refreshes.clear();
+    delete dependent;
+    QCOMPARE(net.pendingObjects(), QList<Trelvoa::NetObject *>{base});
+    QVERIFY(net.isUpdatePending());
+    QVERIFY(waitForBatch(net));
+    QCOMPARE(itemOf(net, base)->refreshes, QList<int>{0xFFFF});
+}
+
+void TestSceneNetwork::removal()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    const int before = ThingItem::alive;
+
+    auto *a = new Thing;
+    net.addItem(a);
+    QGraphicsItem *item = net.object2item(a);
+    QCOMPARE(ThingItem::alive, before + 1);
+    delete a;
+    QCOMPARE(ThingItem::alive, before);
+    QCOMPARE(net.object2item(a), nullptr);
+    QCOMPARE(net.item2object(item), nullptr);
+    QVERIFY(net.pendingObjects().isEmpty());
+    QVERIFY(scene.items().size() == 18);
+
+    // Without an item: leaves the queue and queues nothing of its own.
+    QVERIFY(waitForBatch(net));
+    auto *other = new Thing;
+    net.addItem(other);
+    QVERIFY(waitForBatch(net));
+    QTest::ignoreMessage(QtWarningMsg, "Trelvog::afterObjectAdded: invalid object type SceneTest::Stranger");
+    auto *stranger = new Stranger;
+    net.addItem(stranger);
+    QCOMPARE(net.pendingObjects(), QList<Trelvoa::NetObject *>{stranger});
+    delete stranger;
+    QVERIFY(net.pendingObjects().isEmpty());
+}
+
+void TestSceneNetwork::unknownAndItemlessKinds()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    QTest::ignoreMessage(QtWarningMsg, "Trelvog::afterObjectAdded: invalid object type SceneTest::Thing");
+    auto *thing = new Thing;
+    QVERIFY(net.addItem(thing));
+    QCOMPARE(net.object2item(thing), nullptr);
+    QCOMPARE(net.findObject(thing->id()), thing);
+
+    // A known kind without item: no item and no warning.
+    warnings().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordWarnings);
+    auto *custom = new Trelvoa::CustomObject;
+    const bool added = net.addItem(custom);
+    qInstallMessageHandler(previous);
+    QVERIFY(added);
+    QCOMPARE(net.object2item(custom), nullptr);
+    QCOMPARE(warnings(), QStringList());
+
+    // A factory registered under the name without namespace serves the class too.
+    ThingFactory shortName(QStringLiteral("Thing"));
+    net.registerNetObject(&shortName);
+    auto *second = new Thing;
+    net.addItem(second);
+    QVERIFY(net.object2item(second));
+}
+
+void TestSceneNetwork::builtinKindsGoThroughTheItemTable()
+{
+    QCOMPARE(ItemFactory::loadOrder().size(), 17);
+    QCOMPARE(ItemFactory::loadOrder().first(), QStringLiteral("Trelvoa::Taz"));
+    QCOMPARE(ItemFactory::layerName("Trelvoa::WalkingArea"), Networkg::layerCrosswalks);
+    QVERIFY(ItemFactory::isBuiltin("Trelvoa::Granule"));
+    QVERIFY(ItemFactory::layerName("Trelvoa::Granule").isEmpty());
+    QVERIFY(!ItemFactory::registerCreator("Trelvoa::Granule", {}));
+
+    // A kind of the table with a registered item class: created in its layer, by announcement and by
+    // load alike. This test takes over the point-object entry for the rest of the process.
+    int made = 0;
+    QVERIFY(ItemFactory::registerCreator(
+        "Trelvoa::PointObject",
+        [&made](Trelvoa::NetObject *o, Trelvoa::GeoUtil *g, QGraphicsItem *p) -> GenericGraphicsItem * {
+            ++made;
+            return new ThingItem(o, g, p);
+        }));
+    QGraphicsScene scene;
+    LoadingNetwork net(&scene);
+    auto *point = new Trelvoa::PointObject(nullptr, QPointF(1, 2));
+    QVERIFY(net.addItem(point));
+    QVERIFY(net.object2item(point));
+    QCOMPARE(net.object2item(point)->parentItem(), net.layer(Networkg::layerGeometries));
+    net.setSilent(true);
+    auto *loaded = new Trelvoa::PointObject(nullptr, QPointF(3, 4));
+    net.addItem(loaded);
+    net.setSilent(false);
+    net.afterLoad();
+    QVERIFY(net.object2item(loaded));
+    QCOMPARE(made, 2);
+
+    // Without an item class the kind is silently itemless.
+    ItemFactory::registerCreator("Trelvoa::PointObject", {});
+    QVERIFY(!ItemFactory::hasCreator("Trelvoa::PointObject"));
+    auto *bare = new Trelvoa::PointObject(nullptr, QPointF(5, 6));
+    net.addItem(bare);
+    QCOMPARE(net.object2item(bare), nullptr);
+}
+
+void TestSceneNetwork::afterLoadCreatesItemsAndHonoursBreak()
+{
+    QGraphicsScene scene;
+    LoadingNetwork net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    QSignalSpy progress(&net, &Trelvoa::Network::loadProgress);
+
+    net.setSilent(true);
+    QList<Thing *> things;
+    for (int i = 0; i < 3; ++i) {
+        things.append(new Thing);
+        net.addItem(things.last());
+    }
+    auto *child = new Thing(things.first());
+    net.addItem(child);
+    net.setSilent(false);
+    QCOMPARE(net.items().size(), 0);
+
+    net.afterLoad();
+    QCOMPARE(net.items().size(), 4);
+    QVERIFY(net.object2item(child));
+    for (GenericGraphicsItem *item : net.items())
+        QCOMPARE(static_cast<ThingItem *>(item)->refreshes, QList<int>{0xFFFF});
+    QCOMPARE(progress.count(), 4);
+    QCOMPARE(progress.last().at(0).toLongLong(), 0);
+    QCOMPARE(progress.last().at(1).toInt(), 3);
+    QCOMPARE(progress.last().at(2).toInt(), 4);
+    QVERIFY(!net.boundingRect().isNull());
+
+    // A second afterLoad over the same objects does not make second items.
+    net.afterLoad();
+    QCOMPARE(factory.created, 4);
+
+    // A cancelled load leaves an empty network and a cleared flag.
+    net.breakLoad();
+    net.afterLoad();
+    QCOMPARE(net.objectCount(), 0);
+    QCOMPARE(net.items().size(), 0);
+    QCOMPARE(net.layers().size(), 18);
+    net.setSilent(true);
+    auto *again = new Thing;
+    net.addItem(again);
+    net.setSilent(false);
+    net.afterLoad();
+    QVERIFY(net.object2item(again));
+}
+
+void TestSceneNetwork::cancelledRefreshOutsideLoadKeepsNextLoad()
+{
+    QGraphicsScene scene;
+    LoadingNetwork net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    net.addItem(new Thing);
+    QVERIFY(waitForBatch(net));
+
+    // A progress dialog's cancel pressed during a plain refresh.
+    auto connection = connect(&net, &Trelvoa::Network::loadProgress, &net, [&net] { net.breakLoad(); });
+    net.updateGeometry();
+    disconnect(connection);
+
+    net.setSilent(true);
+    auto *loaded = new Thing;
+    net.addItem(loaded);
+    net.setSilent(false);
+    net.afterLoad();
+    QCOMPARE(net.objectCount(), 2);
+    QVERIFY(net.object2item(loaded));
+
+    // Cancelled during the refresh that ends a load: the load is cancelled.
+    connection = connect(&net, &Trelvoa::Network::loadProgress, &net, [&net] { net.breakLoad(); });
+    net.afterLoad();
+    disconnect(connection);
+    QCOMPARE(net.objectCount(), 0);
+}
+
+void TestSceneNetwork::readOnlyAndWireframe()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    auto *a = new Thing;
+    net.addItem(a);
+    QVERIFY(waitForBatch(net));
+    ThingItem *item = itemOf(net, a);
+    item->refreshes.clear();
+
+    net.setReadOnly(true);
+    QVERIFY(item->isReadOnly());
+    QCOMPARE(item->refreshes, QList<int>{0xFFFF});
+    net.setReadOnly(true);
+    QCOMPARE(item->refreshes.size(), 1);
+    auto *b = new Thing;
+    net.addItem(b);
+    QVERIFY(itemOf(net, b)->isReadOnly());
+
+    // The base item hides in wireframe mode; new items get the mode at once.
+    net.setWireframe(true);
+    QVERIFY(!item->isVisible());
+    QCOMPARE(item->wireframeCalls.last(), true);
+    auto *c = new Thing;
+    net.addItem(c);
+    QCOMPARE(itemOf(net, c)->wireframeCalls, QList<bool>{true});
+    QVERIFY(!itemOf(net, c)->isVisible());
+    net.setWireframe(false);
+    QVERIFY(item->isVisible());
+
+    net.setReadOnly(false);
+    QVERIFY(!item->isReadOnly() && !itemOf(net, b)->isReadOnly());
+}
+
+void TestSceneNetwork::bounds()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    QVERIFY(net.boundingRect().isNull());
+
+    auto *a = new Thing;
+    auto *b = new Thing;
+    net.addItem(a);
+    net.addItem(b);
+    itemOf(net, a)->rect = QRectF(10, 50, 0.5, 0.5);
+    itemOf(net, b)->rect = QRectF(11, 51, 0.25, 0.25);
+    // Asked while the batch waits: the refresh runs first.
+    QCOMPARE(net.boundingRect(), QRectF(10, 50, 1.25, 1.25));
+    QVERIFY(!net.isUpdatePending());
+    QCOMPARE(itemOf(net, a)->refreshes, QList<int>{0xFFFF});
+
+    // Hidden items do not count.
+    itemOf(net, b)->setVisible(false);
+    net.objectChanged(b, 0xFFFF);
+    QCOMPARE(net.boundingRect(), QRectF(10, 50, 0.5, 0.5));
+
+    // A fixed-size item counts as a tiny square around its position.
+    itemOf(net, b)->setVisible(true);
+    itemOf(net, b)->setFlag(QGraphicsItem::ItemIgnoresTransformations);
+    itemOf(net, b)->rect = QRectF(-500, -500, 1000, 1000);
+    itemOf(net, b)->setPos(12, 52);
+    const QRectF tiny = itemOf(net, b)->sceneBoundingRect();
+    QVERIFY(qAbs(tiny.width() - 0.00001) < 1e-12 && qAbs(tiny.height() - 0.00001) < 1e-12);
+    QVERIFY(qAbs(tiny.center().x() - 12) < 1e-9 && qAbs(tiny.center().y() - 52) < 1e-9);
+    net.objectChanged(b, 0xFFFF);
+    QVERIFY(net.boundingRect().contains(QPointF(12, 52)));
+    QVERIFY(net.boundingRect().width() < 2.01);
+
+    // A huge item is reported but counted.
+    itemOf(net, a)->rect = QRectF(0, 0, 3, 0.5);
+    net.objectChanged(a, 0xFFFF);
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("error: Bounding box of item %1 too big").arg(a->id())));
+    QCOMPARE(net.boundingRect().left(), 0.0);
+
+    // A removal shrinks the bounds.
+    delete a;
+    QVERIFY(net.boundingRect().left() > 11);
+}
+
+void TestSceneNetwork::networkWithoutScene()
+{
+    Networkg net(nullptr);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    QCOMPARE(net.layers().size(), 18);
+    QCOMPARE(net.layers().first()->scene(), nullptr);
+    auto *a = new Thing;
+    net.addItem(a);
+    QVERIFY(net.object2item(a));
+    QCOMPARE(net.object2item(a)->scene(), nullptr);
+
+    QGraphicsScene scene;
+    net.setScene(&scene);
+    QCOMPARE(net.scene(), &scene);
+    QCOMPARE(net.layers().first()->scene(), &scene);
+    QCOMPARE(net.layers().first()->parent(), &scene);
+    QCOMPARE(net.object2item(a)->scene(), &scene);
+    net.setScene(nullptr);
+}
+
+void TestSceneNetwork::sceneDestroyedFirst()
+{
+    auto scene = std::make_unique<QGraphicsScene>();
+    auto net = std::make_unique<Networkg>(scene.get());
+    ThingFactory factory;
+    net->registerNetObject(&factory);
+    auto *a = new Thing;
+    net->addItem(a);
+    const int alive = ThingItem::alive;
+    scene.reset();
+    QCOMPARE(ThingItem::alive, alive - 1);
+    QCOMPARE(net->scene(), nullptr);
+    QVERIFY(net->layers().isEmpty());
+    QCOMPARE(net->object2item(a), nullptr);
+    // Still usable: new items have no layer now.
+    auto *b = new Thing;
+    net->addItem(b);
+    a->setChanged(nullptr, Trelvoa::ChangeFlag::Geometry);
+    QVERIFY(waitForBatch(*net));
+    delete a;
+    net.reset();
+    QCOMPARE(ThingItem::alive, alive - 1);
+
+    // A scene cleared under the network.
+    QGraphicsScene other;
+    Networkg net2(&other);
+    net2.registerNetObject(&factory);
+    net2.addItem(new Thing);
+    other.clear();
+    QVERIFY(net2.items().isEmpty());
+    QVERIFY(net2.layers().isEmpty());
+}
+
+void TestSceneNetwork::networkDestroyedFirst()
+{
+    QGraphicsScene scene;
+    const int alive = ThingItem::alive;
+    {
+        Networkg net(&scene);
+        ThingFactory factory;
+        net.registerNetObject(&factory);
+        for (int i = 0; i < 3; ++i)
+            net.addItem(new Thing);
+        QCOMPARE(scene.items().size(), 18 + 3);
+    }
+    QCOMPARE(ThingItem::alive, alive);
+    QVERIFY(scene.items().isEmpty());
+    QVERIFY(scene.findChildren<Layer *>().isEmpty());
+
+    // Moved to another scene, the layers survive the first one.
+    auto first = std::make_unique<QGraphicsScene>();
+    QGraphicsScene second;
+    Networkg net(first.get());
+    net.setScene(&second);
+    first.reset();
+    QCOMPARE(net.layers().size(), 18);
+    QCOMPARE(net.layers().first()->scene(), &second);
+}
+
+void TestSceneNetwork::clearKeepsLayersAndForgetsQueue()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    const int alive = ThingItem::alive;
+    for (int i = 0; i < 3; ++i)
+        net.addItem(new Thing);
+    net.clear();
+    QCOMPARE(ThingItem::alive, alive);
+    QCOMPARE(net.objectCount(), 0);
+    QVERIFY(net.pendingObjects().isEmpty());
+    QVERIFY(!net.isUpdatePending());
+    QCOMPARE(net.layers().size(), 18);
+    QVERIFY(net.boundingRect().isNull());
+}
+
+void TestSceneNetwork::itemBase()
+{
+    Networkg net(nullptr);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    auto *a = new Thing;
+    net.addItem(a);
+    ThingItem *item = itemOf(net, a);
+    QCOMPARE(item->type(), int(QGraphicsItem::UserType + 11));
+    // Empty user property (no name): the tooltip begins with a blank.
+    QCOMPARE(item->toolTip(), QStringLiteral(" Thing %1").arg(a->id()));
+    a->setName("Main");
+    item->updateTooltip();
+    QCOMPARE(item->toolTip(), QStringLiteral("Main Main"));
+
+    QCOMPARE(item->geoPos(QPointF(500, 700)), QPointF(500, 700));
+    QCOMPARE(item->netPos(QPointF(5, 7)), QPointF(5, 7));
+
+    Trelvoa::GeoUtil utm("+proj=utm +zone=32 +ellps=WGS84 +datum=WGS84 +units=m +no_defs");
+    QVERIFY(utm.isValid());
+    ThingItem projected(a, &utm, nullptr);
+    const QPointF geo = projected.geoPos(QPointF(500000, 5300000));
+    QVERIFY(qAbs(geo.x() - 9.0) < 1e-6);
+    QVERIFY(geo.y() > 47 && geo.y() < 48);
+    const QPointF back = projected.netPos(geo);
+    QVERIFY(qAbs(back.x() - 500000) < 1e-3 && qAbs(back.y() - 5300000) < 1e-3);
+}
+
+void TestSceneNetwork::cursorsLoad()
+{
+    for (int k = 0; k < ItemCursors::KindCount; ++k) {
+        const QImage image(ItemCursors::resourcePath(ItemCursors::Kind(k)));
+        QVERIFY2(!image.isNull(), qPrintable(ItemCursors::resourcePath(ItemCursors::Kind(k))));
+        QCOMPARE(image.size(), QSize(32, 32));
+        QVERIFY(image.hasAlphaChannel());
+        QCOMPARE(qAlpha(image.pixel(31, 0)), 0);
+    }
+    Networkg net(nullptr);
+    const QCursor cursor = ItemCursors::cursor(ItemCursors::Junction);
+    QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursor.hotSpot(), QPoint(0, 0));
+    QCOMPARE(cursor.pixmap().size(), QSize(32, 32));
+}
+
+// Every model object whose kind has an item class has exactly one item, in the layer of its kind.
+static bool itemsMatchKinds(Networkg &net, QString *why)
+{
+    int withItem = 0;
+    for (Trelvoa::NetObject *object : net.allObjects()) {
+        const QString cls = QString::fromLatin1(object->metaObject()->className());
+        GenericGraphicsItem *item = net.object2item(object);
+        if (!ItemFactory::hasCreator(cls)) {
+            if (item) {
+                *why = cls + " has an item";
+                return false;
+            }
+            continue;
+        }
+        ++withItem;
+        if (!item || item->parentItem() != net.layer(ItemFactory::layerName(cls))) {
+            *why = cls + (item ? " is in the wrong layer" : " has no item");
+            return false;
+        }
+    }
+    if (net.items().size() != withItem) {
+        *why = QStringLiteral("%1 items for %2 objects").arg(net.items().size()).arg(withItem);
+        return false;
+    }
+    return true;
+}
+
+void TestSceneNetwork::modelKindsGetTheirLayers()
+{
+    QGraphicsScene scene;
+    LoadingNetwork net(&scene);
+    QString why;
+    auto build = [&net] {
+        auto *a = new Trelvoa::Node(nullptr, QPointF(0, 0));
+        auto *b = new Trelvoa::Node(nullptr, QPointF(100, 0), Trelvoa::Node::Junction);
+        net.addItem(a);
+        net.addItem(b);
+        auto *edge = new Trelvoa::Edge(nullptr, a, b);
+        new Trelvoa::Lane(edge);
+        new Trelvoa::Lane(edge);
+        net.addItem(edge);
+        return edge;
+    };
+
+    Trelvoa::Edge *edge = build();
+    QVERIFY(waitForBatch(net));
+    QVERIFY2(itemsMatchKinds(net, &why), qPrintable(why));
+    delete edge;
+    QVERIFY2(itemsMatchKinds(net, &why), qPrintable(why));
+    QVERIFY(waitForBatch(net));
+    net.clear();
+
+    // The same objects loaded silently get their items from afterLoad.
+    net.setSilent(true);
+    build();
+    net.setSilent(false);
+    QVERIFY(net.items().isEmpty());
+    net.afterLoad();
+    QVERIFY2(itemsMatchKinds(net, &why), qPrintable(why));
+    QVERIFY(!net.isUpdatePending());
+}
+
+QTEST_MAIN(TestSceneNetwork)
+#include "tst_scene_network.moc"
