@@ -1,0 +1,381 @@
+#include "items/edgeg.h"
+
+#include "items/itemgeometry.h"
+#include "items/marking.h"
+#include "scene/itemcolors.h"
+#include "scene/itemcursors.h"
+#include "scene/itemfactory.h"
+#include "scene/layer.h"
+#include "scene/networkg.h"
+
+#include "edge.h"
+#include "geo/geoutil.h"
+#include "lane.h"
+#include "node.h"
+
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QTransform>
+
+namespace Trelvoga {
+
+QColor Edgeg::markerColor = ItemColors::edgeMarker();
+
+namespace {
+
+// Class bit of lanes drawn as tracks; they carry no road marking.
+constexpr int trackClass = Trelvoa::Lane::vcTram;
+
+bool noMarkingBeside(const Trelvoa::Lane *lane)
+{
+    return lane->allowed() == 0 || (lane->allowed() & trackClass);
+}
+
+// The network's marking layer next to the edge's own layer, or the first one in the scene.
+Layer *findMarkingLayer(QGraphicsItem *parent)
+{
+    if (!parent)
+        return nullptr;
+    Layer *parentLayer = qobject_cast<Layer *>(parent->toGraphicsObject());
+    if (parentLayer && parentLayer->network()) {
+        if (Layer *layer = parentLayer->network()->layer(Networkg::layerMarking))
+            return layer;
+    }
+    QGraphicsScene *scene = parent->scene();
+    if (!scene)
+        return nullptr;
+    for (QObject *child : scene->children()) {
+        auto *layer = qobject_cast<Layer *>(child);
+        if (!layer || layer->objectName() != Networkg::layerMarking)
+            continue;
+        if (!parentLayer || layer->network() == parentLayer->network())
+            return layer;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class EdgegPrivate
+{
+public:
+    Trelvoa::Edge *edge = nullptr;
+    Edgeg *owner = nullptr;
+    QRectF rect;
+    QPainterPath pickPath;
+    QPolygonF skeleton;
+    QPolygonF arrow;
+    QLineF startLink;
+    QLineF endLink;
+    QColor color;
+    bool wireframe = false;
+    bool selectable = false;
+    bool changed = false;
+    bool markingStale = false;
+    Marking *marking = nullptr;
+};
+
+Edgeg::Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
+    : GenericGraphicsItem(parent, geo)
+    , GeometryEditor(this)
+    , d(new EdgegPrivate)
+{
+    d->edge = edge;
+    d->owner = this;
+    QGraphicsItem *markingParent = findMarkingLayer(parent);
+    d->marking = new Marking(markingParent ? markingParent : parent);
+    d->marking->m_owner = this;
+    d->selectable = edge->lanesCount() == 0 || d->wireframe;
+    setFlag(ItemIsSelectable, d->selectable);
+    updateTooltip();
+    setCursor(ItemCursors::cursor(ItemCursors::Edge));
+}
+
+Edgeg::~Edgeg()
+{
+    if (!isFastCleanup()) {
+        // While the item is still complete: the scene's index asks for its bounding rectangle.
+        if (scene())
+            scene()->removeItem(this);
+        if (!isReadOnly() && edited()) {
+            prepareGeometryChange();
+            endEdit();
+            d->changed = false;
+        }
+    }
+    if (d->marking) {
+        d->marking->m_owner = nullptr;
+        delete d->marking;
+    }
+}
+
+Marking *Edgeg::marking() const
+{
+    return d->marking;
+}
+
+QPolygonF Edgeg::skeletonPolygon() const
+{
+    return d->skeleton;
+}
+
+QPolygonF Edgeg::arrow() const
+{
+    return d->arrow;
+}
+
+QLineF Edgeg::startLink() const
+{
+    return d->startLink;
+}
+
+QLineF Edgeg::endLink() const
+{
+    return d->endLink;
+}
+
+QColor Edgeg::color() const
+{
+    return d->color;
+}
+
+void Edgeg::markingDestroyed(Marking *marking)
+{
+    if (d->marking == marking)
+        d->marking = nullptr;
+}
+
+QRectF Edgeg::boundingRect() const
+{
+    return d->rect;
+}
+
+QPainterPath Edgeg::shape() const
+{
+    return d->pickPath;
+}
+
+void Edgeg::updateSelectable()
+{
+    const bool selectable = d->edge->lanesCount() == 0 || d->wireframe;
+    if (selectable == d->selectable)
+        return;
+    d->selectable = selectable;
+    setFlag(ItemIsSelectable, selectable);
+}
+
+void Edgeg::objectChanged(int flags)
+{
+    Q_UNUSED(flags)
+    prepareGeometryChange();
+    const Trelvoa::GeoPolyline skeleton = d->edge->skeleton();
+    const Trelvoa::GeoUtil *geo = geoUtil();
+    d->pickPath = QPainterPath();
+    d->rect = QRectF();
+
+    updateSelectable();
+
+    d->skeleton = ItemGeometry::toScene(geo, skeleton.toPolygon());
+    ItemGeometry::addStroke(&d->pickPath, skeleton, 2.0);
+
+    d->arrow.clear();
+    if (skeleton.count() >= 2) {
+        const QPointF last = skeleton.last();
+        const QPointF prev = skeleton.at(skeleton.count() - 2);
+        QTransform t;
+        t.translate(last.x(), last.y());
+        t.rotate(-QLineF(prev, last).angle());
+        d->arrow = ItemGeometry::toScene(geo, QPolygonF() << t.map(QPointF(-3, -1)) << last << t.map(QPointF(-3, 1)));
+        d->rect |= d->arrow.boundingRect();
+    }
+
+    d->pickPath = ItemGeometry::toScene(geo, d->pickPath);
+    d->rect |= d->pickPath.boundingRect();
+    d->rect |= d->skeleton.boundingRect();
+
+    d->startLink = QLineF();
+    d->endLink = QLineF();
+    if (!skeleton.isEmpty()) {
+        if (const Trelvoa::Node *start = d->edge->start()) {
+            if (skeleton.first() != start->pos()) {
+                d->startLink = ItemGeometry::toScene(geo, QLineF(start->pos(), skeleton.first()));
+                d->rect |= QRectF(d->startLink.p1(), d->startLink.p2()).normalized();
+            }
+        }
+        if (const Trelvoa::Node *end = d->edge->end()) {
+            if (skeleton.last() != end->pos()) {
+                d->endLink = ItemGeometry::toScene(geo, QLineF(skeleton.last(), end->pos()));
+                d->rect |= QRectF(d->endLink.p1(), d->endLink.p2()).normalized();
+            }
+        }
+    }
+
+    if (d->selectable) {
+        // Markings of lanes that have all gone must not stay on screen.
+        if (d->edge->lanesCount() == 0)
+            clearMarkings();
+        d->markingStale = true;
+        return;
+    }
+    buildMarkings();
+}
+
+void Edgeg::clearMarkings()
+{
+    if (!d->marking)
+        return;
+    d->marking->beginChange();
+    d->marking->m_paths.clear();
+    d->marking->m_rect = QRectF();
+}
+
+void Edgeg::buildMarkings()
+{
+    Marking *marking = d->marking;
+    if (!marking)
+        return;
+    const int n = d->edge->lanesCount();
+    const QList<Trelvoa::Edge *> opposites = d->edge->opposite();
+    const Trelvoa::Edge *opp = opposites.value(0);
+
+    marking->beginChange();
+    while (marking->m_paths.size() > n)
+        marking->m_paths.removeLast();
+    while (marking->m_paths.size() < n)
+        marking->m_paths.append(QPainterPath());
+    marking->m_rect = QRectF();
+
+    for (int i = 0; i < n; ++i) {
+        const Trelvoa::Lane *lane = d->edge->lane(i);
+        const Trelvoa::Lane *next = d->edge->lane(i + 1);
+        marking->m_paths[i] = QPainterPath();
+        if (lane->allowed() == 0)
+            continue;
+        const Trelvoa::Node *endNode = lane->endNode();
+        const bool solidEnd = endNode && endNode->type() != Trelvoa::Node::PlainNode && lane->hasStopline(nullptr);
+        if (lane->allowed() & trackClass)
+            continue;
+        Marking::Style style = Marking::Dashed;
+        if (next) {
+            if (noMarkingBeside(next))
+                continue;
+        } else {
+            // The last lane borders the last lane of the opposite direction: the centre line.
+            if (!opp || opp->lanesCount() == 0 || noMarkingBeside(opp->lane(opp->lanesCount() - 1)))
+                break;
+            style = opp->lanesCount() + n >= 4 ? Marking::Double : Marking::Single;
+        }
+        const Trelvoa::GeoPolyline border = lane->skeleton().parallel(lane->width() * 0.5, true);
+        marking->m_paths[i] = Marking::markingPath(border, style, solidEnd, geoUtil());
+        marking->m_rect |= marking->m_paths.at(i).boundingRect();
+    }
+    marking->update();
+}
+
+void Edgeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    Q_UNUSED(option)
+    Q_UNUSED(widget)
+    if (!d->wireframe && !edited() && d->edge->lanesCount() > 0)
+        return;
+    QPen pen = painter->pen();
+    pen.setCosmetic(true);
+    if (d->color.isValid()) {
+        pen.setColor(d->color);
+        painter->setBrush(QBrush(d->color));
+    } else if (isSelected()) {
+        pen.setColor(Qt::darkGreen);
+        painter->setBrush(QBrush(Qt::darkGreen));
+    } else {
+        painter->setBrush(QBrush(Qt::black));
+    }
+    painter->setPen(pen);
+    painter->setOpacity(1.0);
+    painter->drawPolyline(d->skeleton);
+    painter->drawPolygon(d->arrow, Qt::OddEvenFill);
+    if (d->wireframe) {
+        pen.setStyle(Qt::DashLine);
+        painter->setPen(pen);
+        if (!d->startLink.isNull())
+            painter->drawLine(d->startLink);
+        if (!d->endLink.isNull())
+            painter->drawLine(d->endLink);
+    }
+}
+
+void Edgeg::setWireframe(bool on)
+{
+    if (d->wireframe == on)
+        return;
+    d->wireframe = on;
+    if (d->marking)
+        d->marking->setWireframe(on);
+    updateSelectable();
+    if (d->markingStale && !on) {
+        objectChanged(15);
+        d->markingStale = false;
+    }
+    update();
+}
+
+Trelvoa::NetObject *Edgeg::networkObject() const
+{
+    return d->edge;
+}
+
+void Edgeg::setEdit(bool on)
+{
+    if (isReadOnly() || edited() == on)
+        return;
+    prepareGeometryChange();
+    if (on) {
+        startEdit(d->edge->skeleton());
+    } else {
+        endEdit();
+        d->changed = false;
+    }
+}
+
+bool Edgeg::isChanged() const
+{
+    return d->changed;
+}
+
+void Edgeg::setColor(const QColor &color)
+{
+    if (d->color == color)
+        return;
+    d->color = color;
+    update();
+}
+
+void Edgeg::resetColor()
+{
+    if (!d->color.isValid())
+        return;
+    d->color = QColor();
+    update();
+}
+
+void Edgeg::addEditPoint(const QPointF &scenePoint)
+{
+    GeometryEditor::addEditPoint(scenePoint);
+}
+
+void Edgeg::addNewPoint(const QPointF &scenePoint)
+{
+    GeometryEditor::addNewPoint(scenePoint);
+}
+
+void Edgeg::polylineChanged(const Trelvoa::GeoPolyline &polyline)
+{
+    Trelvoa::GeoPolyline xy = polyline;
+    if (geoUtil())
+        geoUtil()->geoToXY(&xy);
+    if (d->edge->setSkeleton(xy) && edited())
+        d->changed = true;
+}
+
+} // namespace Trelvoga
+
+TRELVOGA_REGISTER_ITEM(Trelvoga::Edgeg, Trelvoa::Edge)

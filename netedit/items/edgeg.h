@@ -1,0 +1,73 @@
+#pragma once
+
+#include "scene/genericgraphicsitem.h"
+#include "scene/geometryeditor.h"
+#include "trelvoga_global.h"
+
+#include <QColor>
+#include <QLineF>
+#include <QPolygonF>
+#include <memory>
+
+class Marking;
+
+namespace Trelvoa {
+class Edge;
+} // namespace Trelvoa
+
+namespace Trelvoga {
+
+class EdgegPrivate;
+
+// An edge. With lanes it draws nothing in normal mode (its lanes show the road and its Marking item the
+// white lines between them) and cannot be selected; without lanes, in wireframe mode or while its
+// skeleton is edited it draws the skeleton with an arrow head at the end. The item stays at the scene
+// origin: all its geometry is in scene coordinates.
+class TRELVOGA_EXPORT Edgeg : public GenericGraphicsItem, public GeometryEditor
+{
+public:
+    enum { Type = ItemType::Edgeg };
+
+    static QColor markerColor;
+
+    Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent = nullptr);
+    ~Edgeg() override;
+
+    // The road markings of this edge; null once its layer has deleted it.
+    Marking *marking() const;
+    // Scene coordinates.
+    QPolygonF skeletonPolygon() const;
+    QPolygonF arrow() const;
+    QLineF startLink() const;
+    QLineF endLink() const;
+    QColor color() const;
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    int type() const override { return Type; }
+
+    void objectChanged(int flags) override;
+    void setWireframe(bool on) override;
+    Trelvoa::NetObject *networkObject() const override;
+    void setEdit(bool on) override;
+    bool isChanged() const override;
+    void setColor(const QColor &color) override;
+    void resetColor() override;
+    void addEditPoint(const QPointF &scenePoint) override;
+    void addNewPoint(const QPointF &scenePoint) override;
+
+    void polylineChanged(const Trelvoa::GeoPolyline &polyline) override;
+
+private:
+    friend class ::Marking;
+
+    void updateSelectable();
+    void buildMarkings();
+    void clearMarkings();
+    void markingDestroyed(Marking *marking);
+
+    std::unique_ptr<EdgegPrivate> d;
+};
+
+} // namespace Trelvoga

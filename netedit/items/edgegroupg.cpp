@@ -1,0 +1,232 @@
+#include "items/edgegroupg.h"
+
+#include "items/itemgeometry.h"
+#include "scene/itemcolors.h"
+#include "scene/itemcursors.h"
+#include "scene/itemfactory.h"
+
+#include "edgegroup.h"
+#include "geo/geoutil.h"
+#include "node.h"
+
+#include <QGraphicsScene>
+#include <QPainter>
+
+namespace Trelvoga {
+
+QColor EdgeGroupg::markerColor = ItemColors::edgeGroupMarker();
+
+class EdgeGroupgPrivate
+{
+public:
+    Trelvoa::EdgeGroup *group = nullptr;
+    QRectF rect;
+    QPainterPath linePath;
+    QPainterPath pickPath;
+    QLineF startLink;
+    QLineF endLink;
+    QColor color;
+    bool wireframe = false;
+    bool changed = false;
+};
+
+EdgeGroupg::EdgeGroupg(Trelvoa::EdgeGroup *group, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
+    : GenericGraphicsItem(parent, geo)
+    , GeometryEditor(this)
+    , d(new EdgeGroupgPrivate)
+{
+    d->group = group;
+    updateTooltip();
+    setCursor(ItemCursors::cursor(ItemCursors::Edge));
+    setFlag(ItemIsSelectable, true);
+}
+
+EdgeGroupg::~EdgeGroupg()
+{
+    if (isFastCleanup())
+        return;
+    // While the item is still complete: the scene's index asks for its bounding rectangle.
+    if (scene())
+        scene()->removeItem(this);
+    if (!isReadOnly() && edited()) {
+        prepareGeometryChange();
+        endEdit();
+        d->changed = false;
+    }
+}
+
+QPainterPath EdgeGroupg::linePath() const
+{
+    return d->linePath;
+}
+
+QLineF EdgeGroupg::startLink() const
+{
+    return d->startLink;
+}
+
+QLineF EdgeGroupg::endLink() const
+{
+    return d->endLink;
+}
+
+QColor EdgeGroupg::color() const
+{
+    return d->color;
+}
+
+QRectF EdgeGroupg::boundingRect() const
+{
+    return d->rect;
+}
+
+QPainterPath EdgeGroupg::shape() const
+{
+    return d->pickPath;
+}
+
+void EdgeGroupg::applyVisibility()
+{
+    const bool shown = d->wireframe || d->group->edgeCount() == 0 || edited();
+    // A group without edges is drawn in normal mode too and must stay selectable there.
+    setFlag(ItemIsSelectable, shown);
+    setVisible(shown);
+}
+
+void EdgeGroupg::objectChanged(int flags)
+{
+    Q_UNUSED(flags)
+    prepareGeometryChange();
+    const Trelvoa::GeoPolyline skeleton = d->group->skeleton();
+    const Trelvoa::GeoUtil *geo = geoUtil();
+    d->linePath = QPainterPath();
+    d->pickPath = QPainterPath();
+    d->rect = QRectF();
+    d->startLink = QLineF();
+    d->endLink = QLineF();
+
+    ItemGeometry::addStroke(&d->pickPath, skeleton, 2.0);
+    d->pickPath = ItemGeometry::toScene(geo, d->pickPath);
+    d->rect |= d->pickPath.boundingRect();
+
+    if (skeleton.isEmpty()) {
+        applyVisibility();
+        return;
+    }
+
+    const QPolygonF line = ItemGeometry::toScene(geo, skeleton.toPolygon());
+    d->linePath.moveTo(line.first());
+    for (int i = 1; i < line.size(); ++i)
+        d->linePath.lineTo(line.at(i));
+    d->rect |= line.boundingRect();
+
+    if (const Trelvoa::Node *start = d->group->start()) {
+        if (skeleton.first() != start->pos()) {
+            d->startLink = ItemGeometry::toScene(geo, QLineF(start->pos(), skeleton.first()));
+            d->rect |= QRectF(d->startLink.p1(), d->startLink.p2()).normalized();
+        }
+    }
+    if (const Trelvoa::Node *end = d->group->end()) {
+        if (skeleton.last() != end->pos()) {
+            d->endLink = ItemGeometry::toScene(geo, QLineF(skeleton.last(), end->pos()));
+            d->rect |= QRectF(d->endLink.p1(), d->endLink.p2()).normalized();
+        }
+    }
+    applyVisibility();
+}
+
+void EdgeGroupg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    Q_UNUSED(option)
+    Q_UNUSED(widget)
+    QPen pen = painter->pen();
+    pen.setCosmetic(true);
+    if (d->color.isValid()) {
+        pen.setColor(d->color);
+        painter->setBrush(QBrush(d->color));
+    } else if (isSelected()) {
+        pen.setColor(Qt::darkGreen);
+        painter->setBrush(QBrush(Qt::darkGreen));
+    } else {
+        painter->setBrush(QBrush(Qt::black));
+    }
+    painter->setOpacity(1.0);
+    painter->strokePath(d->linePath, pen);
+    pen.setStyle(Qt::DashLine);
+    painter->setPen(pen);
+    if (!d->startLink.isNull())
+        painter->drawLine(d->startLink);
+    if (!d->endLink.isNull())
+        painter->drawLine(d->endLink);
+}
+
+void EdgeGroupg::setWireframe(bool on)
+{
+    if (d->wireframe == on)
+        return;
+    d->wireframe = on;
+    applyVisibility();
+}
+
+Trelvoa::NetObject *EdgeGroupg::networkObject() const
+{
+    return d->group;
+}
+
+void EdgeGroupg::setEdit(bool on)
+{
+    if (isReadOnly() || edited() == on)
+        return;
+    prepareGeometryChange();
+    if (on) {
+        startEdit(d->group->skeleton());
+    } else {
+        endEdit();
+        d->changed = false;
+    }
+    applyVisibility();
+}
+
+bool EdgeGroupg::isChanged() const
+{
+    return d->changed;
+}
+
+void EdgeGroupg::setColor(const QColor &color)
+{
+    if (d->color == color)
+        return;
+    d->color = color;
+    update();
+}
+
+void EdgeGroupg::resetColor()
+{
+    if (!d->color.isValid())
+        return;
+    d->color = QColor();
+    update();
+}
+
+void EdgeGroupg::addEditPoint(const QPointF &scenePoint)
+{
+    GeometryEditor::addEditPoint(scenePoint);
+}
+
+void EdgeGroupg::addNewPoint(const QPointF &scenePoint)
+{
+    GeometryEditor::addNewPoint(scenePoint);
+}
+
+void EdgeGroupg::polylineChanged(const Trelvoa::GeoPolyline &polyline)
+{
+    Trelvoa::GeoPolyline xy = polyline;
+    if (geoUtil())
+        geoUtil()->geoToXY(&xy);
+    if (d->group->setSkeleton(xy) && edited())
+        d->changed = true;
+}
+
+} // namespace Trelvoga
+
+TRELVOGA_REGISTER_ITEM(Trelvoga::EdgeGroupg, Trelvoa::EdgeGroup)

@@ -1,0 +1,271 @@
+#include "items/nodeg.h"
+
+#include "items/itemgeometry.h"
+#include "scene/itemcolors.h"
+#include "scene/itemcursors.h"
+#include "scene/itemfactory.h"
+
+#include "geo/geoshape.h"
+#include "geo/geoutil.h"
+#include "node.h"
+
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
+
+namespace Trelvoga {
+
+QColor Nodeg::nodeColor = ItemColors::node();
+QColor Nodeg::nodeSelectedColor = ItemColors::nodeSelected();
+QColor Nodeg::junctionColor = ItemColors::junction();
+QColor Nodeg::junctionSelectedColor = ItemColors::junctionSelected();
+QColor Nodeg::markerColor = ItemColors::nodeMarker();
+
+namespace {
+
+// The marker, in screen pixels around the item origin.
+const QRectF markerRect(-5, -5, 10, 10);
+
+bool roundMarker(int kind)
+{
+    return kind == Trelvoa::Node::Junction || kind == Trelvoa::Node::SignalisedJunction;
+}
+
+} // namespace
+
+class NodegPrivate
+{
+public:
+    QRectF rect;
+    QPainterPath outline;
+    Trelvoa::Node *node = nullptr;
+    Nodeg *owner = nullptr;
+    int nodeType = 0;
+    bool wireframe = false;
+    bool updating = false;
+    bool simple = true;
+    bool changed = false;
+    bool builtInWireframe = false;
+    bool markerVisible = true;
+};
+
+Nodeg::Nodeg(Trelvoa::Node *node, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
+    : GenericGraphicsItem(parent, geo)
+    , GeometryEditor(this)
+    , d(new NodegPrivate)
+{
+    d->node = node;
+    d->owner = this;
+    d->nodeType = node->type();
+    d->rect = markerRect;
+    setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges | ItemIgnoresTransformations);
+    setFlag(ItemIsMovable, !isReadOnly());
+    applyKind();
+    updateTooltip();
+    d->updating = true;
+    setPos(geoPos(node->pos()));
+    d->updating = false;
+}
+
+Nodeg::~Nodeg()
+{
+    if (isFastCleanup())
+        return;
+    // While the item is still complete: the scene's index asks for its bounding rectangle.
+    if (scene())
+        scene()->removeItem(this);
+    if (edited()) {
+        endEdit();
+        d->changed = false;
+    }
+}
+
+void Nodeg::applyKind()
+{
+    setCursor(ItemCursors::cursor(roundMarker(d->nodeType) ? ItemCursors::Junction : ItemCursors::Node));
+}
+
+void Nodeg::setMarkerVisible(bool on)
+{
+    if (d->markerVisible == on)
+        return;
+    d->markerVisible = on;
+    update();
+}
+
+bool Nodeg::isMarkerVisible() const
+{
+    return d->markerVisible;
+}
+
+bool Nodeg::isSimple() const
+{
+    return d->simple;
+}
+
+QPainterPath Nodeg::outline() const
+{
+    return d->outline;
+}
+
+QRectF Nodeg::boundingRect() const
+{
+    return d->simple ? markerRect : d->rect;
+}
+
+QPainterPath Nodeg::shape() const
+{
+    if (d->simple)
+        return QGraphicsItem::shape();
+    return d->outline;
+}
+
+void Nodeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    Q_UNUSED(option)
+    Q_UNUSED(widget)
+    const bool selected = isSelected();
+    const QColor fill = d->simple ? (selected ? nodeSelectedColor : nodeColor)
+                                  : (selected ? junctionSelectedColor : junctionColor);
+    painter->setBrush(QBrush(fill));
+    QPen pen = painter->pen();
+    pen.setCosmetic(true);
+    painter->setPen(pen);
+
+    if (!d->wireframe && !d->outline.isEmpty())
+        painter->drawPath(d->outline);
+
+    if (!d->markerVisible)
+        return;
+    painter->save();
+    // The marker is drawn in device pixels; on an outline that is smaller on screen than the marker it
+    // is cut to the outline's rectangle so that nothing is painted outside the item.
+    if (!d->simple)
+        painter->setClipRect(d->rect, Qt::IntersectClip);
+    const QPoint centre = painter->transform().map(QPointF(0, 0)).toPoint();
+    painter->resetTransform();
+    const QRectF figure = markerRect.translated(centre);
+    if (roundMarker(d->nodeType))
+        painter->drawEllipse(figure);
+    else
+        painter->drawRect(figure);
+    painter->restore();
+}
+
+void Nodeg::objectChanged(int flags)
+{
+    Q_UNUSED(flags)
+    prepareGeometryChange();
+    setFlag(ItemIsMovable, !isReadOnly());
+
+    d->updating = true;
+    setPos(geoPos(d->node->pos()));
+
+    d->outline = QPainterPath();
+    Trelvoa::GeoShape outline = d->node->shape();
+    if (geoUtil())
+        geoUtil()->xyToGeo(&outline);
+
+    const int kind = d->node->type();
+    bool simple = true;
+    if (!d->wireframe && kind != Trelvoa::Node::PlainNode && outline.count() > 0) {
+        simple = false;
+        d->builtInWireframe = false;
+        d->rect = outline.boundingRect().translated(-pos());
+        ItemGeometry::addOutline(&d->outline, outline);
+        d->outline.translate(-pos());
+    } else {
+        d->builtInWireframe = d->wireframe;
+        d->rect = markerRect;
+    }
+
+    if (kind != d->nodeType || simple != d->simple) {
+        d->nodeType = kind;
+        d->simple = simple;
+        applyKind();
+        setFlag(ItemIgnoresTransformations, simple);
+    }
+    d->updating = false;
+}
+
+void Nodeg::setWireframe(bool on)
+{
+    if (d->wireframe == on)
+        return;
+    d->wireframe = on;
+    if (d->builtInWireframe && !on) {
+        objectChanged(15);
+        d->builtInWireframe = false;
+        setFlag(ItemIgnoresTransformations, d->simple);
+        return;
+    }
+    prepareGeometryChange();
+    if (on || d->node->type() == Trelvoa::Node::PlainNode)
+        d->simple = true;
+    else
+        d->simple = d->node->shape().isEmpty();
+    setFlag(ItemIgnoresTransformations, d->simple);
+}
+
+Trelvoa::NetObject *Nodeg::networkObject() const
+{
+    return d->node;
+}
+
+void Nodeg::setEdit(bool on)
+{
+    if (isReadOnly() || edited() == on)
+        return;
+    prepareGeometryChange();
+    if (on) {
+        startEdit(d->node->shape());
+        d->updating = true;
+    } else {
+        endEdit();
+        d->changed = false;
+        d->updating = false;
+    }
+}
+
+bool Nodeg::isChanged() const
+{
+    return d->changed;
+}
+
+void Nodeg::addEditPoint(const QPointF &scenePoint)
+{
+    GeometryEditor::addEditPoint(scenePoint);
+}
+
+void Nodeg::addNewPoint(const QPointF &scenePoint)
+{
+    GeometryEditor::addNewPoint(scenePoint);
+}
+
+void Nodeg::shapeChanged(const Trelvoa::GeoShape &shape)
+{
+    Trelvoa::GeoShape xy = shape;
+    if (geoUtil())
+        geoUtil()->geoToXY(&xy);
+    if (d->node->setCustomShape(xy) && edited())
+        d->changed = true;
+}
+
+QVariant Nodeg::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    // A refresh from the model clears `updating`, so a running outline edit is checked on its own:
+    // moving the item then must not move the node.
+    if (change == ItemPositionChange && !d->updating && !edited()) {
+        if (isReadOnly())
+            return pos();
+        d->node->setPos(netPos(value.toPointF()));
+        if (d->node->attachedEdgeGroup())
+            return geoPos(d->node->pos());
+        return value;
+    }
+    return GenericGraphicsItem::itemChange(change, value);
+}
+
+} // namespace Trelvoga
+
+TRELVOGA_REGISTER_ITEM(Trelvoga::Nodeg, Trelvoa::Node)

@@ -1,0 +1,165 @@
+#include "items/stoplineg.h"
+
+#include "items/itemgeometry.h"
+#include "scene/itemcursors.h"
+#include "scene/itemfactory.h"
+
+#include "geo/geopolyline.h"
+#include "lane.h"
+#include "stopline.h"
+
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QtMath>
+
+namespace Trelvoga {
+
+namespace {
+
+// Width of the drawn bar along the lane, model units.
+constexpr double barWidth = 0.5;
+
+} // namespace
+
+class StoplinegPrivate
+{
+public:
+    Trelvoa::Stopline *stopline = nullptr;
+    bool wireframe = false;
+    bool builtInWireframe = false;
+    Trelvoa::Lane *lane = nullptr;
+    QRectF rect;
+    QPainterPath bar;
+    bool updating = false;
+    double distance = 0.0;
+};
+
+Stoplineg::Stoplineg(Trelvoa::Stopline *stopline, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
+    : GenericGraphicsItem(parent, geo)
+    , d(new StoplinegPrivate)
+{
+    d->stopline = stopline;
+    d->lane = qobject_cast<Trelvoa::Lane *>(stopline->parent());
+    d->distance = stopline->distance();
+    setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
+    setFlag(ItemIsMovable, !isReadOnly());
+    updateTooltip();
+    setCursor(ItemCursors::cursor(ItemCursors::Stopline));
+}
+
+Stoplineg::~Stoplineg()
+{
+    // While the item is still complete: the scene's index asks for its bounding rectangle.
+    if (!isFastCleanup() && scene())
+        scene()->removeItem(this);
+}
+
+bool Stoplineg::lineInUse() const
+{
+    if (!d->lane)
+        return false;
+    return d->stopline->isStopline() ? d->lane->hasStopline(nullptr) : d->lane->hasStartline(nullptr);
+}
+
+void Stoplineg::moveComplete()
+{
+    d->stopline->setDistance(d->distance);
+}
+
+double Stoplineg::dragDistance() const
+{
+    return d->distance;
+}
+
+QPainterPath Stoplineg::bar() const
+{
+    return d->bar;
+}
+
+QRectF Stoplineg::boundingRect() const
+{
+    return d->rect;
+}
+
+QPainterPath Stoplineg::shape() const
+{
+    return d->bar;
+}
+
+void Stoplineg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    Q_UNUSED(option)
+    Q_UNUSED(widget)
+    QPen pen = painter->pen();
+    pen.setCosmetic(true);
+    painter->setPen(pen);
+    painter->setBrush(QBrush(isSelected() ? Qt::yellow : Qt::white));
+    painter->drawPath(d->bar);
+}
+
+void Stoplineg::objectChanged(int flags)
+{
+    Q_UNUSED(flags)
+    prepareGeometryChange();
+    d->bar = QPainterPath();
+    d->rect = QRectF();
+
+    const bool hidden = !lineInUse() || d->wireframe;
+    d->builtInWireframe = d->wireframe;
+    setVisible(!hidden);
+    if (hidden)
+        return;
+
+    setFlag(ItemIsMovable, !isReadOnly());
+    const QLineF line = d->stopline->line();
+    d->updating = true;
+    setPos(geoPos(line.center()));
+    d->updating = false;
+    ItemGeometry::addStroke(&d->bar, Trelvoa::GeoPolyline({line.p1(), line.p2()}), barWidth);
+    d->bar = ItemGeometry::toScene(geoUtil(), d->bar);
+    d->bar.translate(-pos());
+    d->rect = d->bar.boundingRect();
+}
+
+void Stoplineg::setWireframe(bool on)
+{
+    if (d->wireframe == on)
+        return;
+    d->wireframe = on;
+    setVisible(!on);
+    if (d->builtInWireframe && !on) {
+        objectChanged(3);
+        d->builtInWireframe = false;
+    }
+}
+
+Trelvoa::NetObject *Stoplineg::networkObject() const
+{
+    return d->stopline;
+}
+
+QVariant Stoplineg::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    if (change == ItemPositionChange && !d->updating) {
+        if (isReadOnly() || !d->lane)
+            return pos();
+        const Trelvoa::GeoPolyline full = d->lane->fullSkeleton();
+        double distance = 0.0;
+        const QPointF onLane = full.pointOn(netPos(value.toPointF()), &distance, true, nullptr, nullptr);
+        if (!qIsFinite(onLane.x()) || !qIsFinite(onLane.y()))
+            return pos();
+        // A stopline counts from the lane end, a start line from the lane start.
+        if (d->stopline->isStopline())
+            distance = qMax(0.0, full.length() - distance);
+        d->stopline->setDistance(distance);
+        d->distance = distance;
+        return geoPos(onLane);
+    }
+    if (change == ItemVisibleChange && value.toBool() && !lineInUse())
+        return false;
+    return GenericGraphicsItem::itemChange(change, value);
+}
+
+} // namespace Trelvoga
+
+TRELVOGA_REGISTER_ITEM(Trelvoga::Stoplineg, Trelvoa::Stopline)
