@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QImage>
+#include <QMessageBox>
 #include <QTextStream>
 
 #include <cstdio>
@@ -58,23 +59,29 @@ int main(int argc, char *argv[])
     MainWindow window;
     const QStringList files = parser.positionalArguments();
     const bool screenshot = parser.isSet(screenshotOption);
+    QSize size;
+    if (screenshot && !parseSize(parser.value(sizeOption), &size))
+        return fail(QStringLiteral("invalid --size \"%1\" (expected WxH)").arg(parser.value(sizeOption)));
+    if (screenshot) {
+        // No questions without a user: nothing is changed in this mode anyway.
+        window.setInteractive(false);
+        window.resize(size);
+        window.show();
+        QApplication::processEvents();
+    }
     if (!files.isEmpty()) {
         QString error;
         if (!window.openFile(files.first(), &error)) {
             if (screenshot)
                 return fail(error);
-            fail(error);
+            window.show();
+            QMessageBox::critical(&window, QApplication::translate("main", "Open network"), error);
         }
     }
 
     if (screenshot) {
-        QSize size;
-        if (!parseSize(parser.value(sizeOption), &size))
-            return fail(QStringLiteral("invalid --size \"%1\" (expected WxH)").arg(parser.value(sizeOption)));
-        window.resize(size);
-        window.show();
-        QApplication::processEvents();
-        const QImage image = window.grab().toImage();
+        window.fitNetwork();
+        const QImage image = window.renderView(size);
         if (!image.save(parser.value(screenshotOption), "PNG"))
             return fail(QStringLiteral("cannot write \"%1\"").arg(parser.value(screenshotOption)));
         return 0;

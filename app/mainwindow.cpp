@@ -1,33 +1,490 @@
 #include "mainwindow.h"
 
+#include "mapview.h"
+#include "networkfiles.h"
+#include "objecteditortree.h"
+#include "scene/layer.h"
+#include "scene/networkg.h"
+
+#include "geo/geoutil.h"
+#include "netobject.h"
+#include "network.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDockWidget>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsScene>
+#include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <QUndoView>
+
+namespace {
+
+constexpr int MaxRecentFiles = 8;
+constexpr int ObjectIdRole = Qt::UserRole + 2;
+
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
-    auto *placeholder = new QLabel(this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
-    resize(1024, 768);
+    setObjectName(QStringLiteral("mainWindow"));
+    m_scene = new QGraphicsScene(this);
+    m_scene->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    m_network = new Trelvoga::Networkg(m_scene);
+    m_view = new MapView(m_scene, this);
+    m_view->setObjectName(QStringLiteral("mapView"));
+    m_view->setBackgroundBrush(QColor(242, 239, 233));
+    setCentralWidget(m_view);
+    m_undoStack = new QUndoStack(this);
+
+    createDocks();
+    createActions();
+    createStatusBar();
+
+    connect(m_view, &MapView::cursorMoved, this, &MainWindow::cursorMoved);
+    connect(m_view, &MapView::zoomChanged, this, &MainWindow::zoomChanged);
+    connect(m_network, &Trelvoa::Network::loadProgress, this, &MainWindow::loadProgress);
+
+    resize(1280, 800);
+    readSettings();
     updateTitle();
 }
 
-bool MainWindow::openFile(const QString &fileName, QString *error)
+MainWindow::~MainWindow()
 {
-    QFileInfo info(fileName);
-    if (!info.isFile() || !info.isReadable()) {
-        if (error)
-            *error = tr("Cannot read \"%1\"").arg(fileName);
-        return false;
+    // The scene network owns items on the scene: it goes first.
+    delete m_network;
+    m_network = nullptr;
+}
+
+void MainWindow::createActions()
+{
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    QAction *a = file->addAction(tr("&New"), this, &MainWindow::newNetwork, QKeySequence::New);
+    a->setObjectName(QStringLiteral("actionNew"));
+    a = file->addAction(tr("&Open..."), this, &MainWindow::open, QKeySequence::Open);
+    a->setObjectName(QStringLiteral("actionOpen"));
+    a = file->addAction(tr("Open &SUMO network..."), this, &MainWindow::openSumo);
+    a->setObjectName(QStringLiteral("actionOpenSumo"));
+    m_recentMenu = file->addMenu(tr("Open &recent"));
+    file->addSeparator();
+    a = file->addAction(tr("&Save"), this, &MainWindow::save, QKeySequence::Save);
+    a->setObjectName(QStringLiteral("actionSave"));
+    a = file->addAction(tr("Save &as..."), this, &MainWindow::saveAs, QKeySequence::SaveAs);
+    a->setObjectName(QStringLiteral("actionSaveAs"));
+    file->addSeparator();
+    a = file->addAction(tr("&Quit"), this, &QWidget::close, QKeySequence::Quit);
+    a->setObjectName(QStringLiteral("actionQuit"));
+
+    QMenu *edit = menuBar()->addMenu(tr("&Edit"));
+    QAction *undo = m_undoStack->createUndoAction(this, tr("&Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setObjectName(QStringLiteral("actionUndo"));
+    QAction *redo = m_undoStack->createRedoAction(this, tr("&Redo"));
+    redo->setShortcut(QKeySequence::Redo);
+    redo->setObjectName(QStringLiteral("actionRedo"));
+    edit->addAction(undo);
+    edit->addAction(redo);
+
+    m_viewMenu = menuBar()->addMenu(tr("&View"));
+    a = m_viewMenu->addAction(tr("&Fit network"), this, &MainWindow::fitNetwork);
+    a->setObjectName(QStringLiteral("actionFitNetwork"));
+    a = m_viewMenu->addAction(tr("&Wireframe"));
+    a->setObjectName(QStringLiteral("actionWireframe"));
+    a->setCheckable(true);
+    connect(a, &QAction::toggled, this, [this](bool on) { m_network->setWireframe(on); });
+    createLayerActions();
+    m_viewMenu->addSeparator();
+    const QList<QDockWidget *> docks = findChildren<QDockWidget *>();
+    for (QDockWidget *dock : docks)
+        m_viewMenu->addAction(dock->toggleViewAction());
+    updateRecentMenu();
+}
+
+void MainWindow::createLayerActions()
+{
+    QMenu *layers = m_viewMenu->addMenu(tr("&Layers"));
+    layers->setObjectName(QStringLiteral("layersMenu"));
+    const QList<Trelvoga::Layer *> list = m_network->layers();
+    for (Trelvoga::Layer *layer : list) {
+        if (layer->objectName() == Trelvoga::Networkg::layerSelection)
+            continue;
+        // The action is the layer's child: the layer keeps its check state in step with its visibility.
+        auto *a = new QAction(layer->objectName(), layer);
+        a->setCheckable(true);
+        a->setChecked(layer->isVisible());
+        connect(a, &QAction::toggled, this, [layer](bool on) { layer->setVisible(on); });
+        layers->addAction(a);
     }
-    m_fileName = info.absoluteFilePath();
-    updateTitle();
-    return true;
+}
+
+void MainWindow::createDocks()
+{
+    auto makeDock = [this](const QString &title, const QString &name, QWidget *widget, Qt::DockWidgetArea area) {
+        auto *dock = new QDockWidget(title, this);
+        dock->setObjectName(name);
+        dock->setWidget(widget);
+        addDockWidget(area, dock);
+        return dock;
+    };
+
+    m_objectTree = new QTreeWidget;
+    m_objectTree->setObjectName(QStringLiteral("objectsTree"));
+    m_objectTree->setHeaderLabels({tr("Object"), tr("Type")});
+    m_objectTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_objectTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(m_objectTree, &QTreeWidget::itemSelectionChanged, this, &MainWindow::objectTreeSelectionChanged);
+    makeDock(tr("Objects"), QStringLiteral("objectsDock"), m_objectTree, Qt::LeftDockWidgetArea);
+
+    m_propertyEditor = new ObjectEditorTree;
+    m_propertyEditor->setObjectName(QStringLiteral("objectEditor"));
+    makeDock(tr("Properties"), QStringLiteral("propertiesDock"), m_propertyEditor, Qt::LeftDockWidgetArea);
+
+    auto *undoView = new QUndoView(m_undoStack);
+    undoView->setObjectName(QStringLiteral("undoView"));
+    makeDock(tr("Undo history"), QStringLiteral("undoDock"), undoView, Qt::RightDockWidgetArea);
+
+    m_log = new QPlainTextEdit;
+    m_log->setObjectName(QStringLiteral("messageLog"));
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(5000);
+    makeDock(tr("Messages"), QStringLiteral("messagesDock"), m_log, Qt::BottomDockWidgetArea);
+}
+
+void MainWindow::createStatusBar()
+{
+    m_positionLabel = new QLabel(this);
+    m_positionLabel->setObjectName(QStringLiteral("positionLabel"));
+    m_zoomLabel = new QLabel(this);
+    m_zoomLabel->setObjectName(QStringLiteral("zoomLabel"));
+    statusBar()->addPermanentWidget(m_positionLabel);
+    statusBar()->addPermanentWidget(m_zoomLabel);
+    zoomChanged(m_view->zoom());
+}
+
+void MainWindow::readSettings()
+{
+    QSettings settings;
+    settings.setIniCodec("UTF-8");
+    settings.beginGroup(QStringLiteral("mainWindow"));
+    const QByteArray geometry = settings.value(QStringLiteral("geometry")).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    restoreState(settings.value(QStringLiteral("state")).toByteArray());
+    m_recentFiles = settings.value(QStringLiteral("recentFiles")).toStringList();
+    settings.endGroup();
+    updateRecentMenu();
+}
+
+void MainWindow::writeSettings()
+{
+    QSettings settings;
+    settings.setIniCodec("UTF-8");
+    settings.beginGroup(QStringLiteral("mainWindow"));
+    settings.setValue(QStringLiteral("geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("state"), saveState());
+    settings.setValue(QStringLiteral("recentFiles"), m_recentFiles);
+    settings.endGroup();
+}
+
+void MainWindow::addRecentFile(const QString &fileName)
+{
+    m_recentFiles.removeAll(fileName);
+    m_recentFiles.prepend(fileName);
+    while (m_recentFiles.size() > MaxRecentFiles)
+        m_recentFiles.removeLast();
+    updateRecentMenu();
+    writeSettings();
+}
+
+void MainWindow::updateRecentMenu()
+{
+    if (!m_recentMenu)
+        return;
+    m_recentMenu->clear();
+    for (const QString &f : qAsConst(m_recentFiles)) {
+        QAction *a = m_recentMenu->addAction(QFileInfo(f).fileName(), this, &MainWindow::openRecent);
+        a->setData(f);
+        a->setToolTip(f);
+    }
+    m_recentMenu->setEnabled(!m_recentFiles.isEmpty());
 }
 
 void MainWindow::updateTitle()
 {
     const QString name = m_fileName.isEmpty() ? tr("Untitled") : QFileInfo(m_fileName).fileName();
-    setWindowTitle(tr("%1 - Trelvo network editor").arg(name));
+    setWindowTitle(tr("%1[*] - Trelvo network editor").arg(name));
+    setWindowModified(m_network->isChanged());
+}
+
+void MainWindow::logMessage(const QString &text, QtMsgType type)
+{
+    QString colour = QStringLiteral("black");
+    QString level = tr("info");
+    switch (type) {
+    case QtWarningMsg:
+        colour = QStringLiteral("#b06000");
+        level = tr("warning");
+        break;
+    case QtCriticalMsg:
+    case QtFatalMsg:
+        colour = QStringLiteral("#c00000");
+        level = tr("error");
+        break;
+    default:
+        break;
+    }
+    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+    m_log->appendHtml(QStringLiteral("<span style=\"color:%1\">%2 %3: %4</span>")
+                          .arg(colour, time, level, text.toHtmlEscaped()));
+}
+
+bool MainWindow::maybeSave()
+{
+    if (!m_network->isChanged() || !m_interactive)
+        return true;
+    const auto answer = QMessageBox::warning(
+        this, tr("Network changed"), tr("The network has been modified. Do you want to save your changes?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save)
+        return save();
+    return answer == QMessageBox::Discard;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
+    writeSettings();
+    event->accept();
+}
+
+void MainWindow::newNetwork()
+{
+    if (!maybeSave())
+        return;
+    m_propertyEditor->clear();
+    m_undoStack->clear();
+    m_network->clear();
+    m_network->setProjection(QByteArray());
+    m_fileName.clear();
+    rebuildObjectTree();
+    updateTitle();
+}
+
+void MainWindow::open()
+{
+    if (!maybeSave())
+        return;
+    const QString f = QFileDialog::getOpenFileName(
+        this, tr("Open network"), QString(),
+        tr("Networks (*.trva *.trvaf *.net.xml *.net.xml.gz);;Network files (*.trva *.trvaf);;All files (*)"));
+    if (f.isEmpty())
+        return;
+    QString error;
+    if (!openFile(f, &error))
+        QMessageBox::critical(this, tr("Open network"), error);
+}
+
+void MainWindow::openSumo()
+{
+    if (!maybeSave())
+        return;
+    const QString f = QFileDialog::getOpenFileName(this, tr("Open SUMO network"), QString(),
+                                                   tr("SUMO networks (*.net.xml *.net.xml.gz *.xml *.gz)"));
+    if (f.isEmpty())
+        return;
+    QString error;
+    if (!openWith(f, true, &error))
+        QMessageBox::critical(this, tr("Open SUMO network"), error);
+}
+
+void MainWindow::openRecent()
+{
+    auto *a = qobject_cast<QAction *>(sender());
+    if (!a || !maybeSave())
+        return;
+    QString error;
+    if (!openFile(a->data().toString(), &error))
+        QMessageBox::critical(this, tr("Open network"), error);
+}
+
+bool MainWindow::openFile(const QString &fileName, QString *error)
+{
+    return openWith(fileName, NetworkFiles::isSumoNetwork(fileName), error);
+}
+
+bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
+{
+    if (m_interactive && isVisible()) {
+        m_progress = new QProgressDialog(tr("Loading %1...").arg(QFileInfo(fileName).fileName()), tr("Cancel"),
+                                         0, 100, this);
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(300);
+    }
+    QStringList warnings;
+    m_propertyEditor->clear();
+    const bool ok = NetworkFiles::load(m_network, fileName, sumo, error, &warnings);
+    delete m_progress;
+    for (const QString &w : qAsConst(warnings))
+        logMessage(w, QtWarningMsg);
+    if (!ok) {
+        logMessage(error ? *error : tr("Cannot open %1").arg(fileName), QtCriticalMsg);
+        return false;
+    }
+    m_undoStack->clear();
+    m_fileName = sumo ? QString() : QFileInfo(fileName).absoluteFilePath();
+    if (!sumo)
+        addRecentFile(m_fileName);
+    rebuildScene();
+    rebuildObjectTree();
+    fitNetwork();
+    logMessage(tr("Opened %1: %2 objects").arg(QFileInfo(fileName).fileName()).arg(m_network->objectCount()),
+               QtInfoMsg);
+    updateTitle();
+    return true;
+}
+
+bool MainWindow::save()
+{
+    if (m_fileName.isEmpty())
+        return saveAs();
+    QString error;
+    if (!saveFile(m_fileName, &error)) {
+        QMessageBox::critical(this, tr("Save network"), error);
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::saveAs()
+{
+    QString f = QFileDialog::getSaveFileName(this, tr("Save network"), m_fileName,
+                                             tr("Network (*.trva);;Network with full geometry (*.trvaf)"));
+    if (f.isEmpty())
+        return false;
+    if (!f.endsWith(QLatin1String(".trva")) && !f.endsWith(QLatin1String(".trvaf")))
+        f += QStringLiteral(".trva");
+    QString error;
+    if (!saveFile(f, &error)) {
+        QMessageBox::critical(this, tr("Save network"), error);
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::saveFile(const QString &fileName, QString *error)
+{
+    if (!NetworkFiles::save(m_network, fileName, error))
+        return false;
+    m_fileName = QFileInfo(fileName).absoluteFilePath();
+    m_undoStack->setClean();
+    addRecentFile(m_fileName);
+    updateTitle();
+    logMessage(tr("Saved %1").arg(QFileInfo(fileName).fileName()), QtInfoMsg);
+    return true;
+}
+
+void MainWindow::loadProgress(qint64 bytes, int current, int total)
+{
+    Q_UNUSED(bytes)
+    if (!m_progress)
+        return;
+    if (total > 0) {
+        m_progress->setMaximum(total);
+        m_progress->setValue(qMin(current, total));
+    }
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (m_progress && m_progress->wasCanceled())
+        m_network->breakLoad();
+}
+
+void MainWindow::rebuildScene()
+{
+    // The scene network follows the model by itself; the view follows the kind of coordinates.
+    m_view->setGeographic(m_network->geoUtil() != nullptr);
+    updateTitle();
+}
+
+void MainWindow::fitNetwork()
+{
+    const QRectF bounds = m_network->boundingRect();
+    if (bounds.isNull())
+        return;
+    // Room to pan around the network.
+    const double mx = qMax(bounds.width(), 1e-3), my = qMax(bounds.height(), 1e-3);
+    m_scene->setSceneRect(bounds.adjusted(-mx, -my, mx, my));
+    m_view->fitInView(bounds);
+}
+
+void MainWindow::rebuildObjectTree()
+{
+    m_objectTree->clear();
+    QHash<QString, QTreeWidgetItem *> groups;
+    const QObjectList kids = m_network->children();
+    for (QObject *c : kids) {
+        auto *o = qobject_cast<Trelvoa::NetObject *>(c);
+        if (!o)
+            continue;
+        const QString kind = o->kindName();
+        QTreeWidgetItem *&group = groups[kind];
+        if (!group) {
+            group = new QTreeWidgetItem(m_objectTree, {kind + QLatin1Char('s')});
+            group->setFirstColumnSpanned(true);
+        }
+        auto *item = new QTreeWidgetItem(group, {o->printableName(), kind});
+        item->setData(0, ObjectIdRole, o->id());
+    }
+    m_objectTree->sortItems(0, Qt::AscendingOrder);
+}
+
+void MainWindow::objectTreeSelectionChanged()
+{
+    m_propertyEditor->clear();
+    const QList<QTreeWidgetItem *> selected = m_objectTree->selectedItems();
+    for (QTreeWidgetItem *item : selected) {
+        if (Trelvoa::NetObject *o = m_network->findObject(item->data(0, ObjectIdRole).toInt()))
+            m_propertyEditor->addObject(o);
+    }
+}
+
+void MainWindow::cursorMoved(const QPointF &scenePos)
+{
+    QPointF xy = scenePos;
+    QString text;
+    if (Trelvoa::GeoUtil *geo = m_network->geoUtil()) {
+        xy = geo->geoToXY(scenePos);
+        text = tr("lon %1, lat %2 | ").arg(scenePos.x(), 0, 'f', 7).arg(scenePos.y(), 0, 'f', 7);
+    }
+    text += tr("x %1, y %2").arg(xy.x(), 0, 'f', 2).arg(xy.y(), 0, 'f', 2);
+    m_positionLabel->setText(text);
+}
+
+void MainWindow::zoomChanged(int zoom)
+{
+    m_zoomLabel->setText(tr("zoom %1").arg(zoom));
+}
+
+QImage MainWindow::renderView(const QSize &size)
+{
+    resize(size);
+    QApplication::processEvents();
+    return grab().toImage();
 }

@@ -1,21 +1,109 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
 
-// The editor's main window. It shows the open network's file name in its title.
+class QAction;
+class QDockWidget;
+class QGraphicsScene;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressDialog;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QUndoStack;
+class MapView;
+class ObjectEditorTree;
+
+namespace Trelvoa {
+class NetObject;
+class Network;
+} // namespace Trelvoa
+
+namespace Trelvoga {
+class Networkg;
+}
+
+// The editor's main window: the map view in the centre, the object tree, the property editor, the undo
+// history and the message log as docks, the cursor position and zoom in the status bar.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
 
-    // Opens a network file; returns false and sets *error when it cannot be read.
+    // Opens a network file (ours, or a SUMO network by its suffix). On failure *error holds the reason
+    // (line, column, cause) and the open network is as it was.
     bool openFile(const QString &fileName, QString *error);
+    bool saveFile(const QString &fileName, QString *error);
     QString fileName() const { return m_fileName; }
 
-private:
-    void updateTitle();
+    Trelvoga::Networkg *network() const { return m_network; }
+    MapView *view() const { return m_view; }
+    QGraphicsScene *scene() const { return m_scene; }
+    ObjectEditorTree *propertyEditor() const { return m_propertyEditor; }
+    QTreeWidget *objectTree() const { return m_objectTree; }
+    QPlainTextEdit *messageLog() const { return m_log; }
 
+    // Renders the current view to an image of the given size (for --screenshot).
+    QImage renderView(const QSize &size);
+    // Fits the view to the network.
+    void fitNetwork();
+
+    // Question boxes are skipped when set (tests, screenshot mode): a changed network is then kept.
+    void setInteractive(bool interactive) { m_interactive = interactive; }
+
+public slots:
+    void logMessage(const QString &text, QtMsgType type);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void newNetwork();
+    void open();
+    void openSumo();
+    bool save();
+    bool saveAs();
+    void openRecent();
+    void cursorMoved(const QPointF &scenePos);
+    void zoomChanged(int zoom);
+    void objectTreeSelectionChanged();
+    void loadProgress(qint64 bytes, int current, int total);
+
+private:
+    void createActions();
+    void createDocks();
+    void createStatusBar();
+    void createLayerActions();
+    void readSettings();
+    void writeSettings();
+    void addRecentFile(const QString &fileName);
+    void updateRecentMenu();
+    void updateTitle();
+    void rebuildScene();
+    void rebuildObjectTree();
+    // Asks whether to save a changed network; false when the user cancels.
+    bool maybeSave();
+    bool openWith(const QString &fileName, bool sumo, QString *error);
+
+    Trelvoga::Networkg *m_network = nullptr;
+    QGraphicsScene *m_scene = nullptr;
+    MapView *m_view = nullptr;
+    QUndoStack *m_undoStack = nullptr;
+    QTreeWidget *m_objectTree = nullptr;
+    ObjectEditorTree *m_propertyEditor = nullptr;
+    QPlainTextEdit *m_log = nullptr;
+    QLabel *m_positionLabel = nullptr;
+    QLabel *m_zoomLabel = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QMenu *m_viewMenu = nullptr;
+    QPointer<QProgressDialog> m_progress;
+    QStringList m_recentFiles;
     QString m_fileName;
+    bool m_interactive = true;
 };
