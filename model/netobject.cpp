@@ -170,6 +170,17 @@ void NetObject::collectAffected(ChangeSet &set, int flags) const
     }
 }
 
+void NetObject::saveContent(ContentWriter &writer) const
+{
+    Q_UNUSED(writer)
+}
+
+bool NetObject::loadContent(ContentReader &reader)
+{
+    Q_UNUSED(reader)
+    return true;
+}
+
 void NetObject::addReference(NetObject *target)
 {
     if (!target || target == this)
@@ -199,7 +210,7 @@ void NetObject::invalidate(int flags)
 
 bool NetObject::networkIsClearing() const
 {
-    return m_network && m_network->m_clearing;
+    return m_network ? m_network->m_clearing : m_goneWithNetwork;
 }
 
 bool NetObject::sameNetwork(const NetObject *other) const
@@ -219,6 +230,7 @@ void NetObject::beginDestroy()
 
     if (clearing) {
         // The whole network goes: no hooks, no cascades; every object is deleted anyway.
+        m_goneWithNetwork = true;
         m_referrers.clear();
         m_references.clear();
         net->unregister(this);

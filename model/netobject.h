@@ -13,6 +13,8 @@
 namespace Trelvoa {
 
 class ChangeSet;
+class ContentReader;
+class ContentWriter;
 class Network;
 
 // Bits of the flags passed with a change (NetObject::setChanged, Network::objectChanged).
@@ -58,7 +60,7 @@ public:
     // Display name of the kind ("Node", "Edge group"), used in printable names.
     virtual QString kindName() const;
     // The name when set, else the kind and the id ("Node 12").
-    virtual QString printableName() const;
+    Q_INVOKABLE virtual QString printableName() const;
 
     // Derived geometry in model XY. The base has none (a null point, empty lines).
     virtual QPointF pos() const;
@@ -97,6 +99,15 @@ public:
     // set holds each object once; implementations add their dependants and recurse where needed.
     virtual void collectAffected(ChangeSet &set, int flags) const;
 
+    // Network files: class state that neither the stored properties nor public accessors carry (the
+    // place of an attached node on its edge group). saveContent writes it as further attributes of the
+    // object's element; loadContent reads them back once every object, property and reference of the
+    // file is in place, and returns false (with reader.fail()) when the state is refused. Overrides
+    // declare the attribute names and types in the kind table of model/io/objectkind.cpp, which checks
+    // them before anything is built. The base writes and reads nothing.
+    virtual void saveContent(ContentWriter &writer) const;
+    virtual bool loadContent(ContentReader &reader);
+
 protected:
     // References to other objects are registered with the target, so that the target can clear or
     // cascade them when it goes, and notify the holder when it changes.
@@ -134,6 +145,9 @@ private:
     mutable quint32 m_visitMark = 0;
     bool m_temporary = false;
     bool m_destroying = false;
+    // Set when the object went as part of a whole-network clear: beginDestroy() has unregistered it,
+    // yet its destructor must still skip cascades and must not touch other objects.
+    bool m_goneWithNetwork = false;
 };
 
 // The objects affected by one change, each once, in the order they were found.

@@ -1,7 +1,25 @@
 #include "network.h"
 
+#include "edge.h"
+#include "edgegroup.h"
 #include "geo/geoutil.h"
+#include "granule.h"
+#include "io/gzipwriter.h"
+#include "io/networkreader.h"
+#include "io/networkwriter.h"
 #include "netobject.h"
+#include "node.h"
+#include "sumo/gzipdevice.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <cmath>
+#include <limits>
 
 namespace Trelvoa {
 
@@ -105,9 +123,64 @@ void Network::registerTree(NetObject *object, int id, QVector<NetObject *> *adde
     added->append(object);
     for (QObject *c : object->children()) {
         auto *child = qobject_cast<NetObject *>(c);
-        if (child && !child->m_network)
-            registerTree(child, 0, added);
+        if (child && !child->m_network) {
+            // A child made with a saved id keeps it while it is free.
+            const int preset = child->m_id > 0 && !m_objects.contains(child->m_id) ? child->m_id : 0;
+            registerTree(child, preset, added);
+        }
     }
+}
+
+void Network::presetId(NetObject *object, int id)
+{
+    if (object && !object->m_network)
+        object->m_id = id;
+}
+
+void Network::adoptLoaded(Network *staging)
+{
+    // Preorder, so that parents are attached before their children.
+    QVector<NetObject *> objects;
+    QVector<NetObject *> stack;
+    const QObjectList tops = staging->children();
+    for (int i = tops.size() - 1; i >= 0; --i) {
+        if (auto *o = qobject_cast<NetObject *>(tops.at(i)))
+            stack.append(o);
+    }
+    while (!stack.isEmpty()) {
+        NetObject *o = stack.takeLast();
+        objects.append(o);
+        const QObjectList kids = o->children();
+        for (int i = kids.size() - 1; i >= 0; --i) {
+            if (auto *child = qobject_cast<NetObject *>(kids.at(i)))
+                stack.append(child);
+        }
+    }
+    for (QObject *c : tops) {
+        if (qobject_cast<NetObject *>(c))
+            c->setParent(this);
+    }
+    m_objects.reserve(m_objects.size() + objects.size());
+    for (NetObject *o : qAsConst(objects)) {
+        if (o->m_id <= 0 || m_objects.contains(o->m_id))
+            continue;
+        o->m_network = this;
+        m_objects.insert(o->m_id, o);
+        if (o->m_id >= m_nextId)
+            m_nextId = o->m_id + 1;
+    }
+    // Objects without a saved id (made by a constructor beside the saved ones) get fresh ones.
+    for (NetObject *o : qAsConst(objects)) {
+        if (o->m_network == this)
+            continue;
+        while (m_objects.contains(m_nextId))
+            ++m_nextId;
+        o->m_id = m_nextId++;
+        o->m_network = this;
+        m_objects.insert(o->m_id, o);
+    }
+    for (NetObject *o : qAsConst(objects))
+        o->attached();
 }
 
 bool Network::addItem(NetObject *object, int id)
@@ -250,6 +323,263 @@ void Network::objectChanged(NetObject *object, int flags)
 void Network::onRemoveObject(NetObject *object)
 {
     Q_UNUSED(object)
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Network files (model/io holds the reader and the writer)
+
+namespace {
+
+void setUpWriter(QXmlStreamWriter &writer)
+{
+    writer.setCodec("UTF-8");
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(1);
+}
+
+} // namespace
+
+bool Network::save(QXmlStreamWriter &writer, bool document, bool fullGeometry)
+{
+    NetworkWriter w(this);
+    if (!w.writeNetwork(writer, document, fullGeometry)) {
+        m_errorString = w.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool Network::save(QXmlStreamWriter &writer, QList<NetObject *> objects, bool fullGeometry)
+{
+    NetworkWriter w(this);
+    if (!w.writeFragment(writer, objects, true, fullGeometry)) {
+        m_errorString = w.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool Network::writeFile(const QString &fileName, bool compressed,
+                        const std::function<bool(QXmlStreamWriter &)> &write)
+{
+    // Written beside the old file and renamed over it: a failed save never loses the old file.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_errorString = tr("Cannot write %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    QBuffer buffer;
+    QIODevice *device = &file;
+    if (compressed) {
+        buffer.open(QIODevice::WriteOnly);
+        device = &buffer;
+    }
+    QXmlStreamWriter writer(device);
+    setUpWriter(writer);
+    if (!write(writer))
+        return false;
+    if (compressed) {
+        QString error;
+        if (!GzipWriter::write(&file, buffer.data(), &error)) {
+            m_errorString = tr("Cannot write %1: %2").arg(fileName, error);
+            return false;
+        }
+    }
+    if (!file.commit()) {
+        m_errorString = tr("Cannot write %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool Network::save(const QString &fileName, bool compressed, bool fullGeometry)
+{
+    return writeFile(fileName, compressed,
+                     [&](QXmlStreamWriter &writer) { return save(writer, true, fullGeometry); });
+}
+
+bool Network::save(const QString &fileName, QList<NetObject *> objects, bool fullGeometry)
+{
+    return writeFile(fileName, false,
+                     [&](QXmlStreamWriter &writer) { return save(writer, objects, fullGeometry); });
+}
+
+bool Network::saveGranules(const QString &fileName, QList<Granule *> granules, bool fullGeometry)
+{
+    QList<NetObject *> objects;
+    QSet<NetObject *> listed;
+    QSet<const NetObject *> partial;
+    auto add = [&](NetObject *o, bool whole) {
+        if (!o)
+            return;
+        if (!listed.contains(o)) {
+            listed.insert(o);
+            objects.append(o);
+            if (!whole)
+                partial.insert(o);
+        } else if (whole) {
+            partial.remove(o);
+        }
+    };
+    for (Granule *granule : granules) {
+        if (!granule || granule->network() != this) {
+            m_errorString = tr("The granule is not in this network");
+            return false;
+        }
+        add(granule, true);
+        for (Node *node : granule->nodes())
+            add(node, true);
+        for (Edge *edge : granule->edges())
+            add(edge, true);
+    }
+    // The file must be complete in itself: whatever the written objects refer to is written as well,
+    // the far nodes of the edges without their own children.
+    for (int i = 0; i < objects.size(); ++i) {
+        NetObject *o = objects.at(i);
+        if (auto *edge = qobject_cast<Edge *>(o)) {
+            add(edge->start(), false);
+            add(edge->end(), false);
+            add(edge->group(), true);
+        } else if (auto *group = qobject_cast<EdgeGroup *>(o)) {
+            add(group->start(), false);
+            add(group->end(), false);
+        } else if (auto *node = qobject_cast<Node *>(o)) {
+            add(node->attachedEdgeGroup(), true);
+        }
+    }
+    return writeFile(fileName, false, [&](QXmlStreamWriter &writer) {
+        NetworkWriter w(this);
+        if (!w.writeFragment(writer, objects, true, fullGeometry, partial)) {
+            m_errorString = w.errorString();
+            return false;
+        }
+        return true;
+    });
+}
+
+bool Network::load(QXmlStreamReader &reader, bool merge)
+{
+    NetworkReader r(this);
+    if (!r.load(reader, merge ? NetworkReader::Merge : NetworkReader::Replace)) {
+        m_errorString = r.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool Network::readFile(const QString &fileName, const std::function<bool(QXmlStreamReader &)> &read)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_errorString = tr("Cannot open %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    GzipDevice input(&file);
+    if (!input.open(QIODevice::ReadOnly)) {
+        m_errorString = tr("Cannot read %1: %2").arg(fileName, input.errorString());
+        return false;
+    }
+    QXmlStreamReader reader(&input);
+    if (read(reader))
+        return true;
+    if (input.failed())
+        m_errorString = tr("%1 is damaged: %2").arg(fileName, input.errorString());
+    else
+        m_errorString = tr("%1: %2").arg(fileName, m_errorString);
+    return false;
+}
+
+bool Network::load(const QString &fileName, bool merge)
+{
+    return readFile(fileName, [&](QXmlStreamReader &reader) { return load(reader, merge); });
+}
+
+bool Network::join(const QString &fileName)
+{
+    return readFile(fileName, [&](QXmlStreamReader &reader) {
+        NetworkReader r(this);
+        if (!r.load(reader, NetworkReader::Join)) {
+            m_errorString = r.errorString();
+            return false;
+        }
+        return true;
+    });
+}
+
+bool Network::updateIds(const QMap<QString, QVariant> &ids)
+{
+    QVector<QPair<NetObject *, int>> moves;
+    QSet<NetObject *> moving;
+    QSet<int> taken;
+    for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
+        bool ok = false;
+        const int oldId = it.key().toInt(&ok);
+        if (!ok || oldId <= 0) {
+            m_errorString = tr("\"%1\" is not an object id").arg(it.key().left(64));
+            return false;
+        }
+        const QVariant &value = it.value();
+        qlonglong newId = 0;
+        ok = false;
+        switch (value.userType()) {
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = value.toDouble();
+            ok = std::isfinite(d) && d == std::floor(d) && std::abs(d) < 1e15;
+            newId = ok ? qlonglong(d) : 0;
+            break;
+        }
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            newId = value.toLongLong(&ok);
+            break;
+        case QMetaType::QString:
+            newId = value.toString().toLongLong(&ok);
+            break;
+        default:
+            break;
+        }
+        if (!ok || newId <= 0 || newId > std::numeric_limits<int>::max()) {
+            m_errorString = tr("The new id of object %1 is not a positive integer: \"%2\"")
+                                .arg(oldId)
+                                .arg(value.toString().left(64));
+            return false;
+        }
+        NetObject *object = m_objects.value(oldId);
+        if (!object)
+            continue;
+        if (taken.contains(int(newId))) {
+            m_errorString = tr("Two objects would get the id %1").arg(newId);
+            return false;
+        }
+        taken.insert(int(newId));
+        moves.append({object, int(newId)});
+        moving.insert(object);
+    }
+    for (const auto &move : qAsConst(moves)) {
+        NetObject *holder = m_objects.value(move.second);
+        if (holder && !moving.contains(holder)) {
+            m_errorString = tr("The id %1 belongs to %2, which keeps its id").arg(move.second).arg(holder->printableName());
+            return false;
+        }
+    }
+    for (const auto &move : qAsConst(moves))
+        m_objects.remove(move.first->m_id);
+    for (const auto &move : qAsConst(moves)) {
+        move.first->m_id = move.second;
+        m_objects.insert(move.second, move.first);
+        if (move.second >= m_nextId)
+            m_nextId = move.second + 1;
+    }
+    if (!moves.isEmpty())
+        m_changed = true;
+    if (!m_silent) {
+        for (const auto &move : qAsConst(moves))
+            objectChanged(move.first, ChangeFlag::Attributes);
+    }
+    return true;
 }
 
 } // namespace Trelvoa

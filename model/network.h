@@ -1,16 +1,28 @@
 #pragma once
 
+#include "lane.h"
 #include "trelvoa_global.h"
 
 #include <QHash>
+#include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
+#include <QVector>
+#include <functional>
 #include <memory>
+
+class QXmlStreamReader;
+class QXmlStreamWriter;
 
 namespace Trelvoa {
 
 class GeoUtil;
+class Edge;
+class EdgeGroup;
+class Granule;
+class Node;
 class NetObject;
 
 // The network: owner of the top-level model objects, the id space and the projection. Subclasses (the
@@ -55,6 +67,80 @@ public:
     // True when the network was modified since it was loaded or saved.
     bool isChanged() const { return m_changed; }
 
+    // Network files (XML, UTF-8; the format is described in docs/file-format.md). Saves are canonical:
+    // the same network always gives the same bytes. Every save and load returns false with
+    // errorString() on failure; a failed load leaves the network exactly as it was.
+    //
+    // The whole network. document: write the XML declaration and end the document (false writes only
+    // the <network> element, for embedding). fullGeometry: also write the derived geometry of every
+    // object (the .trvaf form, for readers that do not compute it).
+    bool save(QXmlStreamWriter &writer, bool document = true, bool fullGeometry = false);
+    // A fragment (snapshots, the clipboard): the objects with their subtrees; an object whose parent is
+    // not written names it by id. The "bound" of the fragment is that of the listed objects.
+    bool save(QXmlStreamWriter &writer, QList<NetObject *> objects, bool fullGeometry = false);
+    // The whole network to a file; compressed: gzip it (loads read both forms).
+    bool save(const QString &fileName, bool compressed = false, bool fullGeometry = false);
+    bool save(const QString &fileName, QList<NetObject *> objects, bool fullGeometry = false);
+    // Granules with what they need: their signal groups, their nodes with connections and crosswalks,
+    // the edges at those nodes with their lanes, and the far nodes of those edges (without children).
+    bool saveGranules(const QString &fileName, QList<Granule *> granules, bool fullGeometry = false);
+
+    // merge false: replaces the whole network (and its projection). The input is parsed and checked
+    // first; then clear() runs, the objects are built without per-object hooks and afterLoad() is
+    // called once. loadProgress is emitted throughout; breakLoad() from a handler makes the load return
+    // false with the network as it was.
+    // merge true: objects missing from the network are made with their saved ids (afterObjectAdded
+    // and objectAdded, parents first); existing objects with those ids are brought to the saved state
+    // (objectChanged(object, 0xFFFF)), and their children that the input does not hold are deleted
+    // (a fragment holds whole subtrees). References may name objects of the network.
+    // Either way the network's dynamic property "bound" becomes the input's bound.
+    bool load(QXmlStreamReader &reader, bool merge = false);
+    // A file, plain or gzipped.
+    bool load(const QString &fileName, bool merge = false);
+    // Adds the objects of a network file as copies under fresh ids, their references between each
+    // other following the copies. Coordinates are converted when the file has another projection.
+    bool join(const QString &fileName);
+
+    // Renumbers objects: old id (decimal text) to new id (a number). Keys that name no object are
+    // ignored. Fails, changing nothing, when a key is not an id, a value is not a positive integer, two
+    // objects would get the same id, or a new id belongs to an object that is not renumbered itself.
+    bool updateIds(const QMap<QString, QVariant> &ids);
+
+    // --- Topology operations (model/ops/) ---------------------------------------------------------
+    // Each returns null (findRoute: an empty list) with errorString() and changes nothing when it is
+    // refused; otherwise the model changes through its ordinary paths (addItem, setters, deletions),
+    // so every hook and signal fires.
+    //
+    // A new edge from `first` to `second` continuing the road that ends at `first`: a copy of that
+    // road's lane layout (widths, speeds, classes, lanes offset, street name), or two default lanes
+    // when no road ends there. Where a junction already routes by its connections, the road is
+    // connected through it lane to lane (at `second` into the outgoing edge that continues straight
+    // on). Refuses null nodes, the same node twice, nodes of another network and nodes already joined
+    // by an edge in either direction.
+    Edge *joinNodes(Node *first, Node *second);
+    // Splits the edge at `position` metres along its skeleton with a new junction (type 1), which is
+    // returned. The edge keeps its id and becomes the part before the junction; a new edge with a copy
+    // of its lanes takes the part beyond, with the stopline settings, connections, crosswalks and
+    // walking-area items at the far junction, the detectors, stops and zone links beyond the split and
+    // the turning percentages of its movements there. The junction gets the straight connections lane
+    // to lane; routes naming the edge name both parts. On an edge that takes its skeleton from its
+    // group, the junction is attached to the group. Refuses a position less than 1 cm from an end.
+    Node *insertNode(Edge *edge, double position);
+    // The same across a whole road: the group is cut at `position` metres along its skeleton into the
+    // group (keeping its id) up to the new junction and a new group beyond, and each member edge that
+    // passes the point is split as above (an edge running against the group keeps the part beyond the
+    // junction, which lies at its start). Refuses a position less than 1 cm from an end or from a node
+    // attached to the group.
+    Node *insertNode(EdgeGroup *group, double position);
+    // The shortest course (by length) through the given edges in their order: the edges, first to
+    // last, including the given ones; empty with errorString() when there is none. At a junction with
+    // connections the course follows them, elsewhere it takes any edge leaving the node (turning back
+    // onto the opposite edge only at a dead end). Only lanes that allow one of the classes count
+    // (vcIgnoring: every lane).
+    QList<Edge *> findRoute(const QList<Edge *> &edges,
+                            Lane::VehicleClasses classes = Lane::VehicleClasses(Lane::DefaultClasses));
+    // ----------------------------------------------------------------------------------------------
+
     // Hooks, in this order. Each override calls the base.
     // Deletes every object; the projection stays.
     virtual void clear();
@@ -90,6 +176,18 @@ protected:
 
 private:
     friend class NetObject;
+    friend class NetworkReader;
+    friend class NetworkWriter;
+
+    // The id an unregistered object takes when it is registered as a child (restoring saved ids of
+    // objects that their owners' constructors make).
+    static void presetId(NetObject *object, int id);
+    // Moves the objects built on a staging network (not registered anywhere) into this one, with the
+    // ids they carry, without hooks.
+    void adoptLoaded(Network *staging);
+    bool writeFile(const QString &fileName, bool compressed,
+                   const std::function<bool(QXmlStreamWriter &)> &write);
+    bool readFile(const QString &fileName, const std::function<bool(QXmlStreamReader &)> &read);
 
     bool canRegister(NetObject *object, int id);
     void registerTree(NetObject *object, int id, QVector<NetObject *> *added);

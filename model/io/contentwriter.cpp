@@ -1,0 +1,80 @@
+#include "io/contentwriter.h"
+
+#include "io/xmlvalues.h"
+#include "netobject.h"
+
+namespace Trelvoa {
+
+void ContentWriter::add(const QString &name, const QString &text)
+{
+    if (m_inItem)
+        m_items.last().attributes.append({name, text});
+    else
+        m_attributes.append({name, text});
+}
+
+void ContentWriter::text(const QString &name, const QString &value)
+{
+    add(name, XmlValues::xmlSafe(value));
+}
+
+void ContentWriter::number(const QString &name, double value)
+{
+    add(name, XmlValues::number(value));
+}
+
+void ContentWriter::integer(const QString &name, qlonglong value)
+{
+    add(name, XmlValues::integer(value));
+}
+
+void ContentWriter::boolean(const QString &name, bool value)
+{
+    add(name, XmlValues::boolean(value));
+}
+
+void ContentWriter::points(const QString &name, const QVector<QPointF> &points)
+{
+    add(name, XmlValues::points(points));
+}
+
+void ContentWriter::reference(const QString &name, const NetObject *object)
+{
+    if (object)
+        m_referenced.append(object);
+    add(name, QString::number(object ? object->id() : 0));
+}
+
+void ContentWriter::references(const QString &name, const QList<NetObject *> &objects)
+{
+    QVector<int> ids;
+    ids.reserve(objects.size());
+    for (const NetObject *o : objects) {
+        if (!o)
+            continue;
+        m_referenced.append(o);
+        ids.append(o->id());
+    }
+    add(name, XmlValues::ids(ids));
+}
+
+void ContentWriter::beginItem(const QString &tag)
+{
+    m_items.append({tag, {}});
+    m_inItem = true;
+}
+
+void ContentWriter::endItem()
+{
+    m_inItem = false;
+}
+
+void ContentWriter::clear()
+{
+    m_attributes.clear();
+    m_items.clear();
+    m_referenced.clear();
+    m_inItem = false;
+}
+
+} // namespace Trelvoa

@@ -1,0 +1,1185 @@
+#include "io/networkreader.h"
+
+#include "geo/geohelpers.h"
+#include "geo/geoutil.h"
+#include "granule.h"
+#include "io/contentwriter.h"
+#include "io/documentparser.h"
+#include "io/networkwriter.h"
+#include "io/objectkind.h"
+#include "io/xmlvalues.h"
+#include "netobject.h"
+#include "network.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace Trelvoa {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Trelvoa::NetworkReader", text);
+}
+
+// Objects built but not (yet) registered may delete each other through the deletion cascade, so they
+// are deleted through guards.
+void deleteGuarded(const QVector<QPointer<NetObject>> &objects)
+{
+    for (const QPointer<NetObject> &o : objects) {
+        if (o)
+            delete o.data();
+    }
+}
+
+QVariant toVariant(const SavedValue &value)
+{
+    if (value.type == QMetaType::QVariantList) {
+        QVariantList list;
+        for (const SavedValue &item : value.items)
+            list.append(toVariant(item));
+        return list;
+    }
+    if (value.type == QMetaType::QVariantMap) {
+        QVariantMap map;
+        for (const SavedValue &item : value.items)
+            map.insert(item.name, toVariant(item));
+        return map;
+    }
+    QVariant v;
+    XmlValues::scalarFromText(value.text, value.type, &v);
+    return v;
+}
+
+QString itemText(const QVector<SavedAttribute> &attributes)
+{
+    QStringList parts;
+    for (const SavedAttribute &a : attributes)
+        parts.append(a.name + QLatin1Char('=') + a.canonical);
+    parts.sort();
+    return parts.join(QLatin1Char(' '));
+}
+
+QString typeName(AttributeSchema::Type type)
+{
+    switch (type) {
+    case AttributeSchema::Text:
+        return tr("text");
+    case AttributeSchema::Number:
+        return tr("number");
+    case AttributeSchema::Integer:
+        return tr("integer");
+    case AttributeSchema::Boolean:
+        return tr("boolean (true or false)");
+    case AttributeSchema::Points:
+        return tr("point list (\"x,y x,y ...\")");
+    case AttributeSchema::Reference:
+        return tr("id");
+    case AttributeSchema::References:
+        return tr("id list");
+    }
+    return QString();
+}
+
+} // namespace
+
+NetworkReader::NetworkReader(Network *network)
+    : m_network(network)
+{
+}
+
+QString NetworkReader::owner(const SavedObject &object)
+{
+    return QStringLiteral("<%1 id=\"%2\">").arg(object.kind->tag).arg(object.id);
+}
+
+bool NetworkReader::fail(const SavedPosition &position, const QString &cause)
+{
+    if (m_error.isEmpty())
+        m_error = tr("Line %1, column %2: %3").arg(position.line).arg(position.column).arg(cause);
+    return false;
+}
+
+bool NetworkReader::fail(const QString &cause)
+{
+    if (m_error.isEmpty())
+        m_error = cause;
+    return false;
+}
+
+bool NetworkReader::reportProgress(qint64 bytes, int current, int total)
+{
+    emit m_network->loadProgress(bytes, current, total);
+    if (m_network->isLoadBroken()) {
+        m_cancelled = true;
+        return fail(tr("loading was cancelled"));
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Parsing and checking
+
+bool NetworkReader::parse(QXmlStreamReader &reader, SavedDocument *document, bool report)
+{
+    DocumentParser parser(reader);
+    if (report)
+        parser.setProgress([this](qint64 bytes, int objects) { return reportProgress(bytes, objects, 0); });
+    if (!parser.parseDocument(document)) {
+        m_cancelled = m_cancelled || parser.cancelled();
+        return fail(parser.errorString());
+    }
+    m_bytes = parser.bytesRead();
+    return !report || reportProgress(m_bytes, 0, document->objects.size());
+}
+
+void NetworkReader::prune(SavedDocument &document)
+{
+    // A fragment loaded on its own (a paste) cannot keep what refers to objects it does not hold: as
+    // deleting those objects would, it drops the objects that need them and clears the rest.
+    const int n = document.objects.size();
+    QVector<bool> dropped(n, false);
+    auto known = [&](int id) {
+        const auto it = document.indexById.constFind(id);
+        return it != document.indexById.constEnd() && !dropped.at(it.value());
+    };
+    auto dropTree = [&](int index) {
+        QVector<int> stack{index};
+        while (!stack.isEmpty()) {
+            const int i = stack.takeLast();
+            dropped[i] = true;
+            stack += document.objects.at(i).children;
+        }
+    };
+    // References of an attribute: the ids it names, or false when it is no reference (or malformed,
+    // which the check reports).
+    auto referenceIds = [](const SavedAttribute &a, AttributeSchema::Type type, QVector<int> *ids) {
+        if (type == AttributeSchema::Reference) {
+            int id = 0;
+            if (!XmlValues::parseInt(a.text, &id) || id < 0)
+                return false;
+            *ids = id > 0 ? QVector<int>{id} : QVector<int>();
+            return true;
+        }
+        if (type == AttributeSchema::References)
+            return XmlValues::parseIds(a.text, ids);
+        return false;
+    };
+    auto attributeType = [](const ObjectKind *kind, const SavedAttribute &a) {
+        if (const PropertyCodec *codec = kind->findProperty(a.name)) {
+            if (codec->type == PropertyCodec::Reference)
+                return AttributeSchema::Reference;
+            if (codec->type == PropertyCodec::References)
+                return AttributeSchema::References;
+            return AttributeSchema::Text;
+        }
+        const AttributeSchema *schema = kind->findExtra(a.name);
+        return schema ? schema->type : AttributeSchema::Text;
+    };
+
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (int i = 0; i < n; ++i) {
+            if (dropped.at(i))
+                continue;
+            SavedObject &o = document.objects[i];
+            bool drop = o.parentId != 0;
+            for (SavedAttribute &a : o.attributes) {
+                const AttributeSchema::Type type = attributeType(o.kind, a);
+                QVector<int> ids;
+                if (drop || !referenceIds(a, type, &ids))
+                    continue;
+                QVector<int> kept;
+                for (int id : qAsConst(ids)) {
+                    if (known(id))
+                        kept.append(id);
+                }
+                if (kept.size() == ids.size())
+                    continue;
+                if (type == AttributeSchema::References)
+                    a.text = XmlValues::ids(kept);
+                else if (o.kind->optionalReferences.contains(a.name))
+                    a.text = QStringLiteral("0");
+                else
+                    drop = true;
+                changed = true;
+            }
+            for (int k = o.items.size() - 1; k >= 0 && !drop; --k) {
+                const SavedItem &item = o.items.at(k);
+                const ItemSchema *schema = o.kind->findItem(item.tag);
+                if (!schema)
+                    continue;
+                bool missing = false;
+                for (const SavedAttribute &a : item.attributes) {
+                    for (const AttributeSchema &s : schema->attributes) {
+                        QVector<int> ids;
+                        if (s.name != a.name || !referenceIds(a, s.type, &ids))
+                            continue;
+                        for (int id : qAsConst(ids))
+                            missing = missing || !known(id);
+                    }
+                }
+                if (missing) {
+                    o.items.remove(k);
+                    changed = true;
+                }
+            }
+            if (drop) {
+                dropTree(i);
+                changed = true;
+            }
+        }
+    }
+    if (!dropped.contains(true))
+        return;
+
+    SavedDocument kept = document;
+    kept.objects.clear();
+    kept.roots.clear();
+    kept.indexById.clear();
+    QVector<int> newIndex(n, -1);
+    for (int i = 0; i < n; ++i) {
+        if (dropped.at(i))
+            continue;
+        SavedObject o = document.objects.at(i);
+        o.parent = o.parent >= 0 ? newIndex.at(o.parent) : -1;
+        o.children.clear();
+        newIndex[i] = kept.objects.size();
+        kept.indexById.insert(o.id, kept.objects.size());
+        if (o.parent >= 0)
+            kept.objects[o.parent].children.append(kept.objects.size());
+        else
+            kept.roots.append(kept.objects.size());
+        kept.objects.append(o);
+    }
+    document = kept;
+}
+
+bool NetworkReader::checkTarget(const SavedDocument &document, CheckMode mode, int id,
+                                const QMetaObject *target, const SavedPosition &position,
+                                const QString &owner, const QString &attribute)
+{
+    const QMetaObject *kind = nullptr;
+    const auto it = document.indexById.constFind(id);
+    if (it != document.indexById.constEnd()) {
+        kind = document.objects.at(it.value()).kind->metaObject;
+    } else if (mode == CheckMerge || mode == CheckNew) {
+        if (NetObject *o = m_network->findObject(id)) {
+            kind = o->metaObject();
+            m_referencedExisting.append(id);
+        }
+    }
+    if (!kind) {
+        return fail(position, mode == CheckMerge || mode == CheckNew
+                                  ? tr("%1: attribute \"%2\" refers to id %3, which is neither in the input "
+                                       "nor in the network")
+                                        .arg(owner, attribute)
+                                        .arg(id)
+                                  : tr("%1: attribute \"%2\" refers to id %3, which is not in the input")
+                                        .arg(owner, attribute)
+                                        .arg(id));
+    }
+    if (target && !kind->inherits(target)) {
+        return fail(position, tr("%1: attribute \"%2\" refers to id %3, a %4, where a %5 is needed")
+                                  .arg(owner, attribute)
+                                  .arg(id)
+                                  .arg(QLatin1String(kind->className()), QLatin1String(target->className())));
+    }
+    return true;
+}
+
+bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mode, const AttributeSchema &schema,
+                                   SavedAttribute &a, const SavedPosition &position, const QString &owner)
+{
+    auto bad = [&]() {
+        return fail(position, tr("%1: attribute \"%2\": \"%3\" is not a %4")
+                                  .arg(owner, a.name, a.text.left(80), typeName(schema.type)));
+    };
+    switch (schema.type) {
+    case AttributeSchema::Text:
+        a.value = a.text;
+        a.canonical = XmlValues::xmlSafe(a.text);
+        return true;
+    case AttributeSchema::Number: {
+        double v = 0;
+        if (!XmlValues::parseNumber(a.text, &v))
+            return bad();
+        a.value = v;
+        a.canonical = XmlValues::number(v);
+        return true;
+    }
+    case AttributeSchema::Integer: {
+        int v = 0;
+        if (!XmlValues::parseInt(a.text, &v))
+            return bad();
+        a.value = qlonglong(v);
+        a.canonical = XmlValues::integer(v);
+        return true;
+    }
+    case AttributeSchema::Boolean: {
+        bool v = false;
+        if (!XmlValues::parseBoolean(a.text, &v))
+            return bad();
+        a.value = v;
+        a.canonical = XmlValues::boolean(v);
+        return true;
+    }
+    case AttributeSchema::Points: {
+        QVector<QPointF> points;
+        if (!XmlValues::parsePoints(a.text, &points))
+            return bad();
+        for (const QPointF &p : qAsConst(points)) {
+            if (!pointIsValid(p))
+                return fail(position, tr("%1: attribute \"%2\" has a coordinate that is not finite")
+                                          .arg(owner, a.name));
+        }
+        a.value = QVariant::fromValue(points);
+        a.canonical = XmlValues::points(points);
+        return true;
+    }
+    case AttributeSchema::Reference: {
+        int id = 0;
+        if (!XmlValues::parseInt(a.text, &id) || id < 0)
+            return bad();
+        if (id > 0 && !checkTarget(document, mode, id, schema.target, position, owner, a.name))
+            return false;
+        a.value = id;
+        a.canonical = QString::number(id);
+        return true;
+    }
+    case AttributeSchema::References: {
+        QVector<int> ids;
+        if (!XmlValues::parseIds(a.text, &ids))
+            return bad();
+        for (int id : qAsConst(ids)) {
+            if (!checkTarget(document, mode, id, schema.target, position, owner, a.name))
+                return false;
+        }
+        a.value = QVariant::fromValue(ids);
+        a.canonical = XmlValues::ids(ids);
+        return true;
+    }
+    }
+    return bad();
+}
+
+bool NetworkReader::checkAttribute(const SavedDocument &document, CheckMode mode, const SavedObject &object,
+                                   SavedAttribute &a)
+{
+    const ObjectKind *kind = object.kind;
+    if (const PropertyCodec *codec = kind->findProperty(a.name)) {
+        a.property = int(codec - kind->properties.constData());
+        const QString who = owner(object);
+        switch (codec->type) {
+        case PropertyCodec::Scalar: {
+            QVariant v;
+            if (!XmlValues::scalarFromText(a.text, codec->property.userType(), &v))
+                return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of type %4")
+                                                 .arg(who, a.name, a.text.left(80),
+                                                      QLatin1String(codec->property.typeName())));
+            a.value = v;
+            XmlValues::scalarToText(v, &a.canonical);
+            return true;
+        }
+        case PropertyCodec::Enum: {
+            int v = 0;
+            if (!XmlValues::enumFromText(codec->property, a.text, &v))
+                return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of %4")
+                                                 .arg(who, a.name, a.text.left(80),
+                                                      QLatin1String(codec->property.typeName())));
+            a.value = v;
+            a.canonical = XmlValues::enumToText(codec->property, v);
+            return true;
+        }
+        case PropertyCodec::Reference: {
+            AttributeSchema schema;
+            schema.name = a.name;
+            schema.type = AttributeSchema::Reference;
+            schema.target = codec->target;
+            return parseTypedValue(document, mode, schema, a, object.position, who);
+        }
+        case PropertyCodec::References: {
+            AttributeSchema schema;
+            schema.name = a.name;
+            schema.type = AttributeSchema::References;
+            schema.target = codec->target;
+            return parseTypedValue(document, mode, schema, a, object.position, who);
+        }
+        }
+    }
+    if (const AttributeSchema *schema = kind->findExtra(a.name)) {
+        a.schema = schema;
+        return parseTypedValue(document, mode, *schema, a, object.position, owner(object));
+    }
+    return fail(object.position, tr("%1: unknown attribute \"%2\"").arg(owner(object), a.name.left(80)));
+}
+
+bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, const SavedObject &object,
+                              SavedItem &item)
+{
+    const ItemSchema *schema = object.kind->findItem(item.tag);
+    if (!schema)
+        return fail(item.position, tr("%1: unknown element <%2>").arg(owner(object), item.tag.left(80)));
+    const QString who = owner(object) + QStringLiteral(" <") + item.tag + QLatin1Char('>');
+    for (SavedAttribute &a : item.attributes) {
+        const AttributeSchema *valueSchema = nullptr;
+        for (const AttributeSchema &s : schema->attributes) {
+            if (s.name == a.name)
+                valueSchema = &s;
+        }
+        if (!valueSchema)
+            return fail(item.position, tr("%1: unknown attribute \"%2\"").arg(who, a.name.left(80)));
+        for (const SavedAttribute &other : qAsConst(item.attributes)) {
+            if (&other != &a && other.name == a.name)
+                return fail(item.position, tr("%1: attribute \"%2\" given twice").arg(who, a.name));
+        }
+        a.schema = valueSchema;
+        if (!parseTypedValue(document, mode, *valueSchema, a, item.position, who))
+            return false;
+    }
+    for (const AttributeSchema &s : schema->attributes) {
+        if (!s.required)
+            continue;
+        bool found = false;
+        for (const SavedAttribute &a : qAsConst(item.attributes))
+            found = found || a.name == s.name;
+        if (!found)
+            return fail(item.position, tr("%1: attribute \"%2\" is missing").arg(who, s.name));
+    }
+    return true;
+}
+
+bool NetworkReader::check(SavedDocument &document, CheckMode mode)
+{
+    m_referencedExisting.clear();
+    for (int i = 0; i < document.objects.size(); ++i) {
+        SavedObject &o = document.objects[i];
+        const ObjectKind *kind = o.kind;
+        const QString who = owner(o);
+
+        // Its place in the ownership tree.
+        const QMetaObject *parentKind = nullptr;
+        int parentId = 0;
+        bool parentIsNew = false;
+        if (o.parent >= 0) {
+            const SavedObject &p = document.objects.at(o.parent);
+            parentKind = p.kind->metaObject;
+            parentId = p.id;
+            parentIsNew = mode != CheckMerge || !m_network->findObject(p.id);
+        } else if (o.parentId) {
+            if (mode != CheckMerge)
+                return fail(o.position, tr("%1 names its owner %2, which is not in the input").arg(who).arg(o.parentId));
+            if (document.indexById.contains(o.parentId))
+                return fail(o.position, tr("%1 names its owner %2, which is in the input: the element belongs "
+                                           "inside it")
+                                            .arg(who)
+                                            .arg(o.parentId));
+            NetObject *p = m_network->findObject(o.parentId);
+            if (!p)
+                return fail(o.position, tr("%1 names its owner %2, which is neither in the input nor in the "
+                                           "network")
+                                            .arg(who)
+                                            .arg(o.parentId));
+            parentKind = p->metaObject();
+            parentId = o.parentId;
+        }
+        if (!kind->allowsParent(parentKind)) {
+            return fail(o.position, parentKind ? tr("%1 cannot belong to a %2")
+                                                     .arg(who, QLatin1String(parentKind->className()))
+                                               : tr("%1 cannot be a top-level object").arg(who));
+        }
+
+        NetObject *existing = mode == CheckMerge ? m_network->findObject(o.id) : nullptr;
+        if (mode == CheckNew && m_network->findObject(o.id))
+            return fail(o.position, tr("%1: id %2 is already in use").arg(who).arg(o.id));
+        if (existing) {
+            if (existing->metaObject() != kind->metaObject)
+                return fail(o.position, tr("%1: id %2 is a %3 in the network")
+                                            .arg(who)
+                                            .arg(o.id)
+                                            .arg(existing->kindName()));
+            const NetObject *current = existing->parentObject();
+            if ((current ? current->id() : 0) != parentId && !kind->reparentable)
+                return fail(o.position, tr("%1 cannot move to another owner (from %2 to %3)")
+                                            .arg(who)
+                                            .arg(current ? current->id() : 0)
+                                            .arg(parentId));
+        } else if (!kind->create && !(o.parent >= 0 && parentIsNew)) {
+            return fail(o.position, tr("%1 does not exist and is only made together with its owner").arg(who));
+        }
+
+        // Children that the constructor makes, in their roles.
+        if (!kind->fixedChildKinds.isEmpty() && !o.partial) {
+            QVector<int> fixed;
+            for (int c : qAsConst(o.children)) {
+                if (kind->fixedChildKinds.contains(document.objects.at(c).kind->metaObject))
+                    fixed.append(c);
+            }
+            bool rolesMatch = fixed.size() == kind->fixedChildKinds.size();
+            for (int j = 0; rolesMatch && j < fixed.size(); ++j)
+                rolesMatch = document.objects.at(fixed.at(j)).kind->metaObject == kind->fixedChildKinds.at(j);
+            if (!rolesMatch) {
+                QStringList tags;
+                for (const QMetaObject *mo : kind->fixedChildKinds) {
+                    for (const ObjectKind *k : ObjectKind::all()) {
+                        if (k->metaObject == mo)
+                            tags.append(QLatin1Char('<') + k->tag + QLatin1Char('>'));
+                    }
+                }
+                return fail(o.position, tr("%1 must hold exactly these elements of its own: %2")
+                                            .arg(who, tags.join(QStringLiteral(", "))));
+            }
+            if (existing) {
+                const QList<NetObject *> current = kind->fixedChildren(existing);
+                for (int j = 0; j < fixed.size(); ++j) {
+                    const SavedObject &child = document.objects.at(fixed.at(j));
+                    if (current.value(j) == nullptr || current.value(j)->id() != child.id)
+                        return fail(child.position, tr("%1 is not the line of %2 in that role (it is %3)")
+                                                        .arg(owner(child), who)
+                                                        .arg(current.value(j) ? current.value(j)->id() : 0));
+                }
+            }
+        }
+
+        for (SavedAttribute &a : o.attributes) {
+            if (!checkAttribute(document, mode, o, a))
+                return false;
+        }
+        for (SavedItem &item : o.items) {
+            if (!checkItem(document, mode, o, item))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool NetworkReader::checkProjection(SavedDocument &document, bool replace)
+{
+    if (!document.hasProjection || document.projection.trimmed().isEmpty())
+        return true;
+    QString error;
+    std::unique_ptr<GeoUtil> fileGeo(GeoUtil::create(document.projection.constData(), &error));
+    if (!fileGeo)
+        return fail(document.position, tr("the projection \"%1\" is not valid: %2")
+                                           .arg(QString::fromUtf8(document.projection).left(200), error));
+    fileGeo->setOffset(document.offset);
+    const GeoUtil *netGeo = m_network->geoUtil();
+    if (replace || !netGeo)
+        return true;
+    if (netGeo->projectionStr() == document.projection && netGeo->offset() == document.offset)
+        return true;
+
+    // Another projection: the file's coordinates are brought into the network's.
+    auto convert = [&](QPointF *p) {
+        *p = netGeo->geoToXY(fileGeo->xyToGeo(*p));
+    };
+    auto convertAttribute = [&](SavedAttribute &a) {
+        if (a.value.userType() == QMetaType::QPointF) {
+            QPointF p = a.value.toPointF();
+            convert(&p);
+            a.value = p;
+            XmlValues::scalarToText(a.value, &a.canonical);
+        } else if (a.schema && a.schema->type == AttributeSchema::Points) {
+            QVector<QPointF> points = a.value.value<QVector<QPointF>>();
+            for (QPointF &p : points)
+                convert(&p);
+            a.value = QVariant::fromValue(points);
+            a.canonical = XmlValues::points(points);
+        }
+    };
+    for (SavedObject &o : document.objects) {
+        for (SavedAttribute &a : o.attributes)
+            convertAttribute(a);
+        for (SavedItem &item : o.items) {
+            for (SavedAttribute &a : item.attributes)
+                convertAttribute(a);
+        }
+    }
+    if (document.hasBound) {
+        QRectF r = netGeo->geoToXY(fileGeo->xyToGeo(document.bound));
+        document.bound = r;
+        document.boundText = rectToString(r);
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Building
+
+NetObject *NetworkReader::resolve(const SavedDocument &document, const Built &built, int id) const
+{
+    const auto it = document.indexById.constFind(id);
+    if (it != document.indexById.constEnd())
+        return built.objects.value(it.value());
+    return m_networkReferences ? m_network->findObject(id) : nullptr;
+}
+
+QObject *NetworkReader::expectedParent(const SavedDocument &document, int index, const Built &built) const
+{
+    const SavedObject &o = document.objects.at(index);
+    if (o.parent >= 0)
+        return built.objects.at(o.parent);
+    if (o.parentId)
+        return m_network->findObject(o.parentId);
+    return m_holder;
+}
+
+bool NetworkReader::create(const SavedDocument &document, CheckMode mode, QObject *holder, Built *built)
+{
+    const int n = document.objects.size();
+    built->objects.fill(nullptr, n);
+    built->created.fill(false, n);
+    for (int i = 0; i < n; ++i) {
+        const SavedObject &o = document.objects.at(i);
+        if (mode == CheckMerge) {
+            if (NetObject *existing = m_network->findObject(o.id)) {
+                built->objects[i] = existing;
+                continue;
+            }
+        }
+        QObject *parent = o.parent >= 0 ? built->objects.at(o.parent)
+                                        : o.parentId ? m_network->findObject(o.parentId) : holder;
+        NetObject *object = nullptr;
+        if (!o.kind->create) {
+            // Made by the owner's constructor: the role is the place among the owner's fixed children.
+            const SavedObject &p = document.objects.at(o.parent);
+            int role = 0;
+            for (int c : p.children) {
+                if (c == i)
+                    break;
+                if (p.kind->fixedChildKinds.contains(document.objects.at(c).kind->metaObject))
+                    ++role;
+            }
+            object = p.kind->fixedChildren ? p.kind->fixedChildren(built->objects.at(o.parent)).value(role)
+                                           : nullptr;
+        } else {
+            object = o.kind->create(parent);
+        }
+        if (!object)
+            return fail(o.position, tr("%1 could not be made").arg(owner(o)));
+        Network::presetId(object, o.id);
+        built->objects[i] = object;
+        built->created[i] = true;
+        if (holder != m_network && (i + 1) % 1024 == 0 && !reportProgress(m_bytes, i + 1, 4 * n))
+            return false;
+    }
+    return true;
+}
+
+bool NetworkReader::applyObject(const SavedDocument &document, int index, Built &built, int phase)
+{
+    NetObject *object = built.objects.at(index);
+    const SavedObject &o = document.objects.at(index);
+    const ObjectKind *kind = o.kind;
+
+    if (phase == 0) {
+        if (!built.created.at(index)) {
+            for (const QByteArray &name : object->dynamicPropertyNames()) {
+                if (name.startsWith("_q_"))
+                    continue;
+                bool saved = false;
+                for (const SavedValue &v : o.dynamicProperties)
+                    saved = saved || v.name.toUtf8() == name;
+                if (!saved)
+                    object->setProperty(name.constData(), QVariant());
+            }
+        }
+        for (const SavedValue &v : o.dynamicProperties)
+            object->setProperty(v.name.toUtf8().constData(), toVariant(v));
+        bool hasName = false;
+        for (const SavedAttribute &a : o.attributes) {
+            if (a.property < 0)
+                continue;
+            const PropertyCodec &codec = kind->properties.at(a.property);
+            if (codec.name == "name")
+                hasName = true;
+            if (codec.type == PropertyCodec::Scalar)
+                codec.property.write(object, a.value);
+            else if (codec.type == PropertyCodec::Enum)
+                codec.property.write(object, QVariant(a.value.toInt()));
+        }
+        if (!hasName && !object->name().isEmpty())
+            object->setName(QString());
+        return true;
+    }
+
+    if (phase == 1) {
+        for (const SavedAttribute &a : o.attributes) {
+            if (a.property < 0)
+                continue;
+            const PropertyCodec &codec = kind->properties.at(a.property);
+            if (codec.type == PropertyCodec::Reference) {
+                const int id = a.value.toInt();
+                QObject *target = id > 0 ? resolve(document, built, id) : nullptr;
+                codec.property.write(object, QVariant::fromValue(target));
+            } else if (codec.type == PropertyCodec::References) {
+                QVariantList list;
+                for (int id : a.value.value<QVector<int>>())
+                    list.append(QVariant::fromValue<QObject *>(resolve(document, built, id)));
+                codec.property.write(object, list);
+            }
+        }
+        return true;
+    }
+
+    ContentReader reader(&o, &m_resolver);
+    if ((kind->load && !kind->load(object, reader)) || !object->loadContent(reader))
+        return fail(reader.errorPosition(), tr("%1: %2").arg(owner(o), reader.errorMessage()));
+    if (kind->restoreOrder && kind->orderedChildKind && !o.partial) {
+        QList<NetObject *> ordered;
+        for (int c : o.children) {
+            if (document.objects.at(c).kind->metaObject == kind->orderedChildKind)
+                ordered.append(built.objects.at(c));
+        }
+        if (!kind->restoreOrder(object, ordered))
+            return fail(o.position, tr("%1: the saved order of its children cannot be restored").arg(owner(o)));
+    }
+    return true;
+}
+
+QString NetworkReader::mismatch(const SavedDocument &document, int index, const Built &built) const
+{
+    const NetObject *object = built.objects.at(index);
+    const SavedObject &o = document.objects.at(index);
+    const ObjectKind *kind = o.kind;
+
+    if (object->parent() != expectedParent(document, index, built))
+        return tr("it is not under the owner it was saved under");
+
+    for (const SavedAttribute &a : o.attributes) {
+        if (a.property < 0)
+            continue;
+        const PropertyCodec &codec = kind->properties.at(a.property);
+        if (kind->skipProperty && kind->skipProperty(object, codec.name))
+            continue;
+        QString text;
+        NetworkWriter::propertyText(codec, object, &text);
+        if (text != a.canonical)
+            return tr("the model refuses %1=\"%2\" (it reads back \"%3\")")
+                .arg(a.name, a.canonical.left(80), text.left(80));
+    }
+
+    ContentWriter content;
+    if (kind->save)
+        kind->save(object, content);
+    object->saveContent(content);
+    for (const SavedAttribute &a : o.attributes) {
+        if (!a.schema)
+            continue;
+        QString text;
+        for (const ContentWriter::Entry &e : content.attributes()) {
+            if (e.name == a.name)
+                text = e.text;
+        }
+        if (text != a.canonical)
+            return tr("the model refuses %1=\"%2\" (it reads back \"%3\")")
+                .arg(a.name, a.canonical.left(80), text.left(80));
+    }
+    for (const ItemSchema &schema : kind->items) {
+        QVector<const SavedItem *> savedItems;
+        for (const SavedItem &item : o.items) {
+            if (item.tag == schema.tag)
+                savedItems.append(&item);
+        }
+        int k = 0;
+        for (const ContentWriter::Item &item : content.items()) {
+            if (item.tag != schema.tag)
+                continue;
+            if (k >= savedItems.size())
+                return tr("the model refuses its <%1> elements").arg(schema.tag);
+            // Only what the input gives is compared; an attribute it leaves out keeps the model's
+            // default.
+            const SavedItem *saved = savedItems.at(k++);
+            QVector<SavedAttribute> attributes;
+            for (const ContentWriter::Entry &e : item.attributes) {
+                for (const SavedAttribute &sa : saved->attributes) {
+                    if (sa.name == e.name) {
+                        SavedAttribute a;
+                        a.name = e.name;
+                        a.canonical = e.text;
+                        attributes.append(a);
+                    }
+                }
+            }
+            if (itemText(attributes) != itemText(saved->attributes))
+                return tr("the model refuses its <%1> elements").arg(schema.tag);
+        }
+        if (k != savedItems.size())
+            return tr("the model refuses its <%1> elements").arg(schema.tag);
+    }
+
+    if (o.index >= 0) {
+        const auto *parent = qobject_cast<const NetObject *>(object->parent());
+        const ObjectKind *parentKind = ObjectKind::of(parent);
+        if (!parentKind || !parentKind->orderedChildren
+            || parentKind->orderedChildren(parent).indexOf(const_cast<NetObject *>(object)) != o.index)
+            return tr("it is not at index %1 of its owner").arg(o.index);
+    }
+    if (kind->orderedChildren && kind->orderedChildKind && !o.partial) {
+        QList<NetObject *> saved;
+        for (int c : o.children) {
+            if (document.objects.at(c).kind->metaObject == kind->orderedChildKind)
+                saved.append(built.objects.at(c));
+        }
+        if (kind->orderedChildren(object).mid(0, saved.size()) != saved)
+            return tr("its children are not in the saved order");
+    }
+    return QString();
+}
+
+bool NetworkReader::verify(const SavedDocument &document, Built &built, QVector<int> *mismatched, bool report)
+{
+    for (int i = 0; i < document.objects.size(); ++i) {
+        const QString problem = mismatch(document, i, built);
+        if (problem.isEmpty())
+            continue;
+        if (report)
+            return fail(document.objects.at(i).position, tr("%1: %2").arg(owner(document.objects.at(i)), problem));
+        mismatched->append(i);
+    }
+    return true;
+}
+
+bool NetworkReader::applyAll(const SavedDocument &document, Built &built, bool progress)
+{
+    m_resolver = [this, &document, &built](int id) { return resolve(document, built, id); };
+    const int n = document.objects.size();
+    for (int phase = 0; phase < 3; ++phase) {
+        for (int i = 0; i < n; ++i) {
+            if (!applyObject(document, i, built, phase))
+                return false;
+            if (progress && (i + 1) % 1024 == 0 && !reportProgress(m_bytes, (phase + 1) * n + i + 1, 4 * n))
+                return false;
+        }
+    }
+    if (!placeChildren(document, built))
+        return false;
+    // State that depends on objects later in the file (a zone's link clamped to an edge whose custom
+    // skeleton came after it) is set once more; what still differs is refused by the model.
+    QVector<int> mismatched;
+    verify(document, built, &mismatched, false);
+    if (!mismatched.isEmpty()) {
+        for (int phase = 0; phase < 3; ++phase) {
+            for (int i : qAsConst(mismatched)) {
+                if (!applyObject(document, i, built, phase))
+                    return false;
+            }
+        }
+        if (!verify(document, built, nullptr, true))
+            return false;
+    }
+    return true;
+}
+
+bool NetworkReader::placeChildren(const SavedDocument &document, Built &built)
+{
+    // Lanes written without their edge go back to their places, lowest index first.
+    QVector<int> placed;
+    for (int i = 0; i < document.objects.size(); ++i) {
+        if (document.objects.at(i).index >= 0)
+            placed.append(i);
+    }
+    std::sort(placed.begin(), placed.end(), [&](int a, int b) {
+        return document.objects.at(a).index < document.objects.at(b).index;
+    });
+    for (int i : qAsConst(placed)) {
+        const SavedObject &o = document.objects.at(i);
+        NetObject *parent = m_network->findObject(o.parentId);
+        const ObjectKind *parentKind = ObjectKind::of(parent);
+        if (!parentKind || !parentKind->placeChild || parentKind->orderedChildKind != o.kind->metaObject)
+            return fail(o.position, tr("%1: its owner keeps no order of such children").arg(owner(o)));
+        if (!parentKind->placeChild(parent, built.objects.at(i), o.index))
+            return fail(o.position, tr("%1 cannot be put at index %2").arg(owner(o)).arg(o.index));
+    }
+    return true;
+}
+
+void NetworkReader::dropCreated(const Built &built)
+{
+    QVector<QPointer<NetObject>> roots;
+    for (int i = 0; i < built.objects.size(); ++i) {
+        NetObject *o = built.objects.at(i);
+        if (!o || !built.created.at(i))
+            continue;
+        auto *parent = qobject_cast<NetObject *>(o->parent());
+        const int parentIndex = parent ? built.objects.indexOf(parent) : -1;
+        if (parentIndex < 0 || !built.created.at(parentIndex))
+            roots.append(o);
+    }
+    deleteGuarded(roots);
+}
+
+void NetworkReader::finishLoad(const SavedDocument &document)
+{
+    // An empty network without a projection takes the one of what was loaded into it.
+    if (m_adoptProjection && document.hasProjection)
+        m_network->setProjection(document.projection, document.offset);
+    if (document.hasBound)
+        m_network->setProperty("bound", rectToString(document.bound));
+    else
+        m_network->setProperty("bound", QVariant());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The three loads
+
+bool NetworkReader::replace(SavedDocument &document)
+{
+    if (!checkProjection(document, true))
+        return false;
+    Network staging;
+    m_holder = &staging;
+    Built built;
+    const bool ok = create(document, CheckReplace, &staging, &built) && applyAll(document, built, true)
+        && reportProgress(m_bytes, 4 * document.objects.size(), 4 * document.objects.size());
+    if (!ok) {
+        QVector<QPointer<NetObject>> tops;
+        for (QObject *c : staging.children()) {
+            if (auto *o = qobject_cast<NetObject *>(c))
+                tops.append(o);
+        }
+        deleteGuarded(tops);
+        m_holder = nullptr;
+        return false;
+    }
+
+    // Everything is in place: only now does the network change.
+    m_network->clear();
+    m_network->setProjection(document.hasProjection ? document.projection : QByteArray(), document.offset);
+    m_network->adoptLoaded(&staging);
+    m_holder = nullptr;
+    finishLoad(document);
+    m_network->m_changed = false;
+    m_network->afterLoad();
+    return true;
+}
+
+QByteArray NetworkReader::backup(const SavedDocument &document) const
+{
+    // The objects a merge may change: those it brings to a saved state, the owners it adds to, the
+    // objects it refers to, and the holders of references to any of these (a detector taken into a
+    // group leaves its former group).
+    QList<NetObject *> list;
+    QSet<NetObject *> seen;
+    auto add = [&](NetObject *o) {
+        if (o && !seen.contains(o)) {
+            seen.insert(o);
+            list.append(o);
+        }
+    };
+    auto addWithHolders = [&](NetObject *o) {
+        if (!o)
+            return;
+        add(o);
+        for (NetObject *holder : o->referrers())
+            add(holder);
+    };
+    for (const SavedObject &o : document.objects) {
+        addWithHolders(m_network->findObject(o.id));
+        if (o.parentId)
+            add(m_network->findObject(o.parentId));
+    }
+    for (int id : m_referencedExisting)
+        addWithHolders(m_network->findObject(id));
+    if (list.isEmpty())
+        return QByteArray();
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    NetworkWriter w(m_network);
+    if (!w.writeFragment(writer, list, true, false))
+        return QByteArray();
+    return bytes;
+}
+
+bool NetworkReader::merge(SavedDocument &document, bool rollback)
+{
+    if (!rollback && !checkProjection(document, false))
+        return false;
+    const QByteArray saved = rollback ? QByteArray() : backup(document);
+    const bool wasSilent = m_network->isSilent();
+    m_network->setSilent(true);
+    m_holder = m_network;
+
+    Built built;
+    bool ok = create(document, CheckMerge, m_network, &built);
+    if (ok) {
+        for (int i = 0; i < built.objects.size(); ++i) {
+            if (built.created.at(i))
+                continue;
+            QObject *parent = expectedParent(document, i, built);
+            if (built.objects.at(i)->parent() != parent)
+                built.objects.at(i)->setParent(parent);
+        }
+        ok = applyAll(document, built, false);
+    }
+    if (!ok) {
+        if (!rollback) {
+            // Existing objects first give up their references to the new ones, then those go.
+            const QString error = m_error;
+            m_error.clear();
+            bool restored = true;
+            if (!saved.isEmpty()) {
+                QXmlStreamReader reader(saved);
+                SavedDocument previous;
+                DocumentParser parser(reader);
+                const QVector<int> referenced = m_referencedExisting;
+                restored = parser.parseDocument(&previous) && check(previous, CheckMerge) && merge(previous, true);
+                m_referencedExisting = referenced;
+                if (!restored && m_error.isEmpty())
+                    m_error = parser.errorString();
+            }
+            dropCreated(built);
+            m_error = restored ? error : tr("%1 (restoring the objects it touched failed: %2)").arg(error, m_error);
+        }
+        m_network->setSilent(wasSilent);
+        m_holder = nullptr;
+        return false;
+    }
+    if (rollback) {
+        m_network->setSilent(wasSilent);
+        return true;
+    }
+
+    // A saved object holds its whole subtree: children the input does not have go.
+    QSet<NetObject *> inInput;
+    for (NetObject *o : qAsConst(built.objects))
+        inInput.insert(o);
+    QVector<QPointer<NetObject>> stale;
+    QVector<QPointer<NetObject>> existing;
+    for (int i = 0; i < built.objects.size(); ++i) {
+        if (built.created.at(i))
+            continue;
+        existing.append(built.objects.at(i));
+        if (document.objects.at(i).partial)
+            continue;
+        for (QObject *c : built.objects.at(i)->children()) {
+            auto *child = qobject_cast<NetObject *>(c);
+            if (child && child->network() == m_network && !inInput.contains(child))
+                stale.append(child);
+        }
+    }
+    m_network->setSilent(wasSilent);
+    deleteGuarded(stale);
+
+    // New objects join, parents first.
+    for (int i = 0; i < built.objects.size(); ++i) {
+        if (!built.created.at(i))
+            continue;
+        const SavedObject &o = document.objects.at(i);
+        if (o.parent >= 0 && built.created.at(o.parent))
+            continue;
+        m_network->addItem(built.objects.at(i), o.id);
+    }
+
+    // Existing objects were changed silently: they and what depends on them are announced now.
+    ChangeSet set;
+    for (const QPointer<NetObject> &o : qAsConst(existing)) {
+        if (o)
+            set.add(o);
+    }
+    for (const QPointer<NetObject> &o : qAsConst(existing)) {
+        if (o)
+            o->collectAffected(set, ChangeFlag::All);
+    }
+    QVector<QPointer<NetObject>> dependants;
+    for (NetObject *o : set.objects()) {
+        if (!inInput.contains(o))
+            dependants.append(o);
+    }
+    m_network->notifyObjects(existing, ChangeFlag::All);
+    m_network->notifyObjects(dependants, ChangeFlag::Geometry | ChangeFlag::Topology);
+    m_holder = nullptr;
+    finishLoad(document);
+    m_network->m_changed = true;
+    return true;
+}
+
+bool NetworkReader::join(SavedDocument &document)
+{
+    if (!checkProjection(document, false))
+        return false;
+    m_holder = m_network;
+    Built built;
+    // Objects keep their ids of the file while they are built, so that the result can be compared
+    // with the input; they get fresh ids when they join.
+    if (!create(document, CheckJoin, m_network, &built) || !applyAll(document, built, false)) {
+        dropCreated(built);
+        m_holder = nullptr;
+        return false;
+    }
+    // m_holder must no longer resolve ids in the network from here on.
+    for (NetObject *o : qAsConst(built.objects))
+        Network::presetId(o, 0);
+    for (int i = 0; i < built.objects.size(); ++i) {
+        if (document.objects.at(i).parent < 0)
+            m_network->addItem(built.objects.at(i), 0);
+    }
+    m_holder = nullptr;
+    finishLoad(document);
+    return true;
+}
+
+bool NetworkReader::load(QXmlStreamReader &reader, Mode mode)
+{
+    m_error.clear();
+    m_adoptProjection = mode != Replace && !m_network->geoUtil() && m_network->objectCount() == 0;
+    m_cancelled = false;
+    m_network->resetLoadBroken();
+    SavedDocument document;
+    if (!parse(reader, &document, true))
+        return false;
+    const CheckMode checkMode = mode == Replace ? CheckReplace : mode == Merge ? CheckMerge : CheckJoin;
+    m_networkReferences = mode == Merge;
+    if (mode != Merge && document.fragment)
+        prune(document);
+    if (!check(document, checkMode))
+        return false;
+    switch (mode) {
+    case Replace:
+        return replace(document);
+    case Merge:
+        return merge(document, false);
+    case Join:
+        return join(document);
+    }
+    return false;
+}
+
+Granule *NetworkReader::readGranule(QXmlStreamReader &reader)
+{
+    m_error.clear();
+    SavedDocument document;
+    DocumentParser parser(reader);
+    if (!parser.parseElement(&document)) {
+        fail(parser.errorString());
+        return nullptr;
+    }
+    if (document.objects.isEmpty() || document.objects.first().kind->metaObject != &Granule::staticMetaObject) {
+        fail(tr("the element is not a granule"));
+        return nullptr;
+    }
+    m_networkReferences = true;
+    if (!check(document, CheckNew))
+        return nullptr;
+    m_holder = m_network;
+    Built built;
+    if (!create(document, CheckNew, m_network, &built) || !applyAll(document, built, false)) {
+        dropCreated(built);
+        m_holder = nullptr;
+        return nullptr;
+    }
+    m_holder = nullptr;
+    return static_cast<Granule *>(built.objects.first());
+}
+
+} // namespace Trelvoa

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "io/contentreader.h"
+#include "io/saveddocument.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+class QObject;
+class QXmlStreamReader;
+
+namespace Trelvoa {
+
+class Granule;
+class Network;
+class NetObject;
+
+// Loads network XML into a network, all or nothing: the whole input is parsed into a SavedDocument
+// and checked (structure, kinds, values, ids, references) before anything changes; the objects are
+// then built and given their state, and the result is compared with the input before it becomes
+// part of the network. Any fault leaves the network as it was.
+//
+// Replace builds on a staging network and moves the objects over after clear(). Merge builds new
+// objects unregistered and registers them at the end; should the model refuse the saved state of an
+// existing object half-way, the touched objects are restored from a backup taken before.
+class NetworkReader
+{
+public:
+    enum Mode {
+        Replace, // the input becomes the whole network
+        Merge,   // the input's objects are made or brought to their saved state, keeping their ids
+        Join,    // the input's objects are added as copies with fresh ids
+    };
+
+    explicit NetworkReader(Network *network);
+
+    bool load(QXmlStreamReader &reader, Mode mode);
+    // A granule element at the reader, made with its subtree and saved ids as a child of the network
+    // but not registered (the caller adds it); null with errorString() on failure.
+    Granule *readGranule(QXmlStreamReader &reader);
+
+    QString errorString() const { return m_error; }
+
+private:
+    enum CheckMode { CheckReplace, CheckMerge, CheckJoin, CheckNew };
+    struct Built
+    {
+        QVector<NetObject *> objects; // per document object
+        QVector<bool> created;
+    };
+
+    bool parse(QXmlStreamReader &reader, SavedDocument *document, bool report);
+    void prune(SavedDocument &document);
+    bool check(SavedDocument &document, CheckMode mode);
+    bool checkAttribute(const SavedDocument &document, CheckMode mode, const SavedObject &object,
+                        SavedAttribute &attribute);
+    bool checkItem(const SavedDocument &document, CheckMode mode, const SavedObject &object,
+                   SavedItem &item);
+    bool parseTypedValue(const SavedDocument &document, CheckMode mode, const AttributeSchema &schema,
+                        SavedAttribute &attribute, const SavedPosition &position, const QString &owner);
+    bool checkTarget(const SavedDocument &document, CheckMode mode, int id, const QMetaObject *target,
+                     const SavedPosition &position, const QString &owner, const QString &attribute);
+    bool checkProjection(SavedDocument &document, bool replace);
+
+    bool create(const SavedDocument &document, CheckMode mode, QObject *holder, Built *built);
+    bool applyAll(const SavedDocument &document, Built &built, bool progress);
+    bool applyObject(const SavedDocument &document, int index, Built &built, int phase);
+    bool placeChildren(const SavedDocument &document, Built &built);
+    bool verify(const SavedDocument &document, Built &built, QVector<int> *mismatched, bool report);
+    QString mismatch(const SavedDocument &document, int index, const Built &built) const;
+    QObject *expectedParent(const SavedDocument &document, int index, const Built &built) const;
+    NetObject *resolve(const SavedDocument &document, const Built &built, int id) const;
+
+    bool replace(SavedDocument &document);
+    bool merge(SavedDocument &document, bool rollback);
+    bool join(SavedDocument &document);
+    QByteArray backup(const SavedDocument &document) const;
+    void dropCreated(const Built &built);
+    void finishLoad(const SavedDocument &document);
+
+    bool reportProgress(qint64 bytes, int current, int total);
+    bool fail(const SavedPosition &position, const QString &cause);
+    bool fail(const QString &cause);
+    static QString owner(const SavedObject &object);
+
+    Network *m_network;
+    QObject *m_holder = nullptr; // parent of the top-level objects while they are built
+    QString m_error;
+    qint64 m_bytes = 0;
+    bool m_cancelled = false;
+    bool m_networkReferences = false; // ids not in the input name objects of the network
+    bool m_adoptProjection = false;
+    ContentReader::Resolver m_resolver;
+    QVector<int> m_referencedExisting; // ids of network objects the input refers to (merge)
+};
+
+} // namespace Trelvoa

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+namespace Trelvoa {
+
+struct ObjectKind;
+struct AttributeSchema;
+
+// The parsed, not yet built form of a network file: everything a load needs, checked before the
+// network is touched. Positions are the line and column where the element's start tag ends.
+
+struct SavedPosition
+{
+    qint64 line = 0;
+    qint64 column = 0;
+};
+
+// One attribute of an object or item element. `value` is the parsed value once the file is checked;
+// `canonical` its text as the writer writes it (what a reloaded object must give back).
+struct SavedAttribute
+{
+    QString name;
+    QString text;
+    QVariant value;
+    QString canonical;
+    int property = -1;               // meta-object property index for property attributes
+    const AttributeSchema *schema = nullptr; // for further attributes of the kind and item attributes
+};
+
+// A dynamic property, or a value nested in a list or map dynamic property.
+struct SavedValue
+{
+    QString name; // property name; the key inside a map; empty inside a list
+    int type = 0; // QMetaType id
+    QString text;
+    QVector<SavedValue> items;
+    SavedPosition position;
+};
+
+// Class state written as a child element of the object (a zone link, a matrix cell).
+struct SavedItem
+{
+    QString tag;
+    QVector<SavedAttribute> attributes;
+    SavedPosition position;
+};
+
+struct SavedObject
+{
+    const ObjectKind *kind = nullptr;
+    int id = 0;
+    int parent = -1;  // index of the parent element in SavedDocument::objects, -1 for none
+    int parentId = 0; // for a top element of a fragment: the id of its parent outside the file
+    int index = -1;   // with parentId: the place among the parent's ordered children (a lane's index)
+    bool partial = false; // written without its children
+    QVector<SavedAttribute> attributes;
+    QVector<SavedValue> dynamicProperties;
+    QVector<SavedItem> items;
+    QVector<int> children;
+    SavedPosition position;
+};
+
+struct SavedDocument
+{
+    int version = 0;
+    bool fragment = false;
+    SavedPosition position; // of the root element
+    bool hasProjection = false;
+    QByteArray projection;
+    QPointF offset;
+    bool hasBound = false;
+    QString boundText;
+    QRectF bound;
+    // In document order: every parent before its children.
+    QVector<SavedObject> objects;
+    QVector<int> roots;
+    QHash<int, int> indexById;
+};
+
+} // namespace Trelvoa

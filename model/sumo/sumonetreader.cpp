@@ -1,0 +1,380 @@
+#include "sumonetreader.h"
+
+#include "gzipdevice.h"
+#include "sumovehicleclasses.h"
+
+#include <QCoreApplication>
+#include <QXmlStreamReader>
+
+#include <charconv>
+#include <cmath>
+
+namespace Trelvoa {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Trelvoa::SumoNetReader", text);
+}
+
+// Locale-independent and allocation-free: SUMO writes plain decimal numbers.
+bool toDouble(const QChar *begin, const QChar *end, double *value)
+{
+    char buffer[64];
+    const qsizetype n = end - begin;
+    if (n <= 0 || n >= qsizetype(sizeof buffer))
+        return false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const ushort c = begin[i].unicode();
+        if (c >= 128)
+            return false;
+        buffer[i] = char(c);
+    }
+    const char *first = buffer;
+    if (*first == '+')
+        ++first;
+    const auto result = std::from_chars(first, buffer + n, *value);
+    return result.ec == std::errc() && result.ptr == buffer + n && std::isfinite(*value);
+}
+
+bool toDouble(QStringRef text, double *value)
+{
+    text = text.trimmed();
+    return toDouble(text.constData(), text.constData() + text.size(), value);
+}
+
+bool toInt(QStringRef text, int *value)
+{
+    bool ok = false;
+    *value = text.toInt(&ok);
+    return ok;
+}
+
+bool isSpace(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
+           || c == QLatin1Char('\r');
+}
+
+// "x,y x,y,z ..." (z ignored).
+bool toPoints(QStringRef text, QVector<QPointF> *points)
+{
+    points->clear();
+    const QChar *p = text.constData();
+    const QChar *const end = p + text.size();
+    while (p < end) {
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p == end)
+            break;
+        double coords[3];
+        int count = 0;
+        for (;;) {
+            const QChar *start = p;
+            while (p < end && *p != QLatin1Char(',') && !isSpace(*p))
+                ++p;
+            if (count == 3 || !toDouble(start, p, &coords[count]))
+                return false;
+            ++count;
+            if (p < end && *p == QLatin1Char(',')) {
+                ++p;
+                continue;
+            }
+            break;
+        }
+        if (count < 2)
+            return false;
+        points->append(QPointF(coords[0], coords[1]));
+    }
+    return true;
+}
+
+// "xmin,ymin,xmax,ymax"
+bool toRect(QStringRef text, QRectF *rect)
+{
+    const QVector<QStringRef> parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return false;
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!toDouble(parts.at(i), &v[i]))
+            return false;
+    }
+    *rect = QRectF(QPointF(v[0], v[1]), QPointF(v[2], v[3]));
+    return true;
+}
+
+bool toPoint(QStringRef text, QPointF *point)
+{
+    const QVector<QStringRef> parts = text.split(QLatin1Char(','));
+    double x, y;
+    if (parts.size() != 2 || !toDouble(parts.at(0), &x) || !toDouble(parts.at(1), &y))
+        return false;
+    *point = QPointF(x, y);
+    return true;
+}
+
+} // namespace
+
+bool SumoNetReader::read(QIODevice *device, const Progress &progress)
+{
+    m_error.clear();
+    m_cancelled = false;
+    GzipDevice gz(device);
+    if (!gz.open(QIODevice::ReadOnly)) {
+        m_error = gz.errorString();
+        return false;
+    }
+    QXmlStreamReader xml(&gz);
+    const bool ok = readNet(xml, progress, [&gz] { return gz.sourceBytesRead(); });
+    if (ok)
+        return true;
+    if (m_cancelled) {
+        m_error = tr("The import was cancelled");
+        return false;
+    }
+    // A decompression fault surfaces in the XML reader as a premature end; name the real cause.
+    const QString what = gz.failed() ? gz.errorString() : xml.errorString();
+    m_error = tr("%1 (line %2, column %3)").arg(what).arg(xml.lineNumber()).arg(xml.columnNumber());
+    return false;
+}
+
+bool SumoNetReader::readNet(QXmlStreamReader &xml, const Progress &progress,
+                            const std::function<qint64()> &bytes)
+{
+    if (!xml.readNextStartElement()) {
+        if (!xml.hasError())
+            xml.raiseError(tr("The file holds no XML element"));
+        return false;
+    }
+    if (xml.name() != QLatin1String("net")) {
+        xml.raiseError(tr("Not a SUMO network: the root element is <%1>, not <net>").arg(xml.name()));
+        return false;
+    }
+    const QXmlStreamAttributes attrs = xml.attributes();
+    version = attrs.value(QLatin1String("version")).toString();
+    const QStringRef lh = attrs.value(QLatin1String("lefthand"));
+    lefthand = lh == QLatin1String("true") || lh == QLatin1String("1");
+
+    int elements = 0;
+    while (xml.readNextStartElement()) {
+        const QStringRef name = xml.name();
+        if (name == QLatin1String("edge"))
+            readEdge(xml);
+        else if (name == QLatin1String("junction"))
+            readJunction(xml);
+        else if (name == QLatin1String("connection"))
+            readConnection(xml);
+        else if (name == QLatin1String("location"))
+            readLocation(xml);
+        else
+            xml.skipCurrentElement();
+        if (xml.hasError())
+            return false;
+        if (progress && ++elements % 2048 == 0 && !progress(bytes())) {
+            m_cancelled = true;
+            xml.raiseError(tr("cancelled"));
+            return false;
+        }
+    }
+    if (xml.hasError())
+        return false;
+    // Nothing but comments and blanks may follow the root element.
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            xml.raiseError(tr("Extra content after the network"));
+            return false;
+        }
+    }
+    return !xml.hasError();
+}
+
+void SumoNetReader::readLocation(QXmlStreamReader &xml)
+{
+    const QXmlStreamAttributes attrs = xml.attributes();
+    location.present = true;
+    const QStringRef offset = attrs.value(QLatin1String("netOffset"));
+    if (!offset.isEmpty() && !toPoint(offset, &location.netOffset)) {
+        xml.raiseError(tr("Invalid netOffset \"%1\"").arg(offset));
+        return;
+    }
+    const QStringRef proj = attrs.value(QLatin1String("projParameter")).trimmed();
+    location.projection = proj == QLatin1String("!") ? QByteArray() : proj.toUtf8();
+    const QStringRef conv = attrs.value(QLatin1String("convBoundary"));
+    if (!conv.isEmpty() && !toRect(conv, &location.convBoundary)) {
+        xml.raiseError(tr("Invalid convBoundary \"%1\"").arg(conv));
+        return;
+    }
+    const QStringRef orig = attrs.value(QLatin1String("origBoundary"));
+    if (!orig.isEmpty() && !toRect(orig, &location.origBoundary)) {
+        xml.raiseError(tr("Invalid origBoundary \"%1\"").arg(orig));
+        return;
+    }
+    xml.skipCurrentElement();
+}
+
+void SumoNetReader::readEdge(QXmlStreamReader &xml)
+{
+    const QXmlStreamAttributes attrs = xml.attributes();
+    const QStringRef function = attrs.value(QLatin1String("function"));
+    const QStringRef id = attrs.value(QLatin1String("id"));
+    if (id.isEmpty()) {
+        xml.raiseError(tr("An edge without id"));
+        return;
+    }
+    Edge edge;
+    if (function.isEmpty() || function == QLatin1String("normal")) {
+        edge.function = Normal;
+    } else if (function == QLatin1String("crossing")) {
+        edge.function = Crossing;
+    } else if (function == QLatin1String("walkingarea")) {
+        edge.function = WalkingArea;
+    } else {
+        // "internal", and whatever later versions add: not part of the road layout we keep.
+        internalEdges.insert(id.toString());
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("lane")) {
+                const QXmlStreamAttributes la = xml.attributes();
+                double speed;
+                if (toDouble(la.value(QLatin1String("speed")), &speed))
+                    internalLaneSpeeds.insert(la.value(QLatin1String("id")).toString(), speed);
+            }
+            xml.skipCurrentElement();
+        }
+        return;
+    }
+    edge.id = id.toString();
+    edge.line = int(xml.lineNumber());
+    edge.column = int(xml.columnNumber());
+    if (edge.function == Normal) {
+        edge.from = attrs.value(QLatin1String("from")).toString();
+        edge.to = attrs.value(QLatin1String("to")).toString();
+        if (edge.from.isEmpty() || edge.to.isEmpty()) {
+            xml.raiseError(tr("Edge \"%1\" lacks its from or to junction").arg(edge.id));
+            return;
+        }
+        edge.name = attrs.value(QLatin1String("name")).toString();
+        edge.spreadCenter = attrs.value(QLatin1String("spreadType")) == QLatin1String("center");
+        if (!toPoints(attrs.value(QLatin1String("shape")), &edge.shape)) {
+            xml.raiseError(tr("Edge \"%1\" has an invalid shape").arg(edge.id));
+            return;
+        }
+    } else if (edge.function == Crossing) {
+        edge.crossingEdges = attrs.value(QLatin1String("crossingEdges")).toString();
+    }
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("lane"))
+            readLane(xml, &edge);
+        else
+            xml.skipCurrentElement();
+        if (xml.hasError())
+            return;
+    }
+    if (xml.hasError())
+        return;
+    edges.append(std::move(edge));
+}
+
+void SumoNetReader::readLane(QXmlStreamReader &xml, Edge *edge)
+{
+    const QXmlStreamAttributes attrs = xml.attributes();
+    Lane lane;
+    lane.id = attrs.value(QLatin1String("id")).toString();
+    if (!toInt(attrs.value(QLatin1String("index")), &lane.index) || lane.index < 0) {
+        xml.raiseError(tr("Lane \"%1\" has no valid index").arg(lane.id));
+        return;
+    }
+    const QStringRef speed = attrs.value(QLatin1String("speed"));
+    if (!speed.isEmpty() && (!toDouble(speed, &lane.speed) || lane.speed < 0)) {
+        xml.raiseError(tr("Lane \"%1\": invalid speed \"%2\"").arg(lane.id, speed));
+        return;
+    }
+    const QStringRef width = attrs.value(QLatin1String("width"));
+    if (!width.isEmpty()) {
+        // SUMO writes -1 for "the default".
+        if (!toDouble(width, &lane.width)) {
+            xml.raiseError(tr("Lane \"%1\": invalid width \"%2\"").arg(lane.id, width));
+            return;
+        }
+        if (lane.width <= 0)
+            lane.width = -1;
+    }
+    if (!toPoints(attrs.value(QLatin1String("shape")), &lane.shape) || lane.shape.size() < 2) {
+        xml.raiseError(tr("Lane \"%1\" has no valid shape").arg(lane.id));
+        return;
+    }
+    const bool hasAllow = attrs.hasAttribute(QLatin1String("allow"));
+    const bool hasDisallow = attrs.hasAttribute(QLatin1String("disallow"));
+    const QStringRef allow = attrs.value(QLatin1String("allow"));
+    const QStringRef disallow = attrs.value(QLatin1String("disallow"));
+    // A network repeats a handful of class lists thousands of times.
+    QString key;
+    key.reserve(allow.size() + disallow.size() + 3);
+    key.append(hasAllow ? QLatin1Char('a') : QLatin1Char('-')).append(allow);
+    key.append(hasDisallow ? QLatin1Char('d') : QLatin1Char('-')).append(disallow);
+    auto cached = m_classCache.constFind(key);
+    if (cached == m_classCache.constEnd()) {
+        cached = m_classCache.insert(key, SumoVehicleClasses::fromAllowDisallow(hasAllow, allow, hasDisallow, disallow,
+                                                                             &unknownClasses, &droppedClasses));
+    }
+    lane.classes = cached.value();
+    edge->lanes.append(std::move(lane));
+    xml.skipCurrentElement();
+}
+
+void SumoNetReader::readJunction(QXmlStreamReader &xml)
+{
+    const QXmlStreamAttributes attrs = xml.attributes();
+    const QStringRef type = attrs.value(QLatin1String("type"));
+    if (type == QLatin1String("internal")) {
+        xml.skipCurrentElement();
+        return;
+    }
+    Junction j;
+    j.id = attrs.value(QLatin1String("id")).toString();
+    if (j.id.isEmpty()) {
+        xml.raiseError(tr("A junction without id"));
+        return;
+    }
+    j.type = type.toString();
+    j.line = int(xml.lineNumber());
+    j.column = int(xml.columnNumber());
+    double x, y;
+    if (!toDouble(attrs.value(QLatin1String("x")), &x) || !toDouble(attrs.value(QLatin1String("y")), &y)) {
+        xml.raiseError(tr("Junction \"%1\" has no valid position").arg(j.id));
+        return;
+    }
+    j.pos = QPointF(x, y);
+    if (!toPoints(attrs.value(QLatin1String("shape")), &j.shape)) {
+        xml.raiseError(tr("Junction \"%1\" has an invalid shape").arg(j.id));
+        return;
+    }
+    junctions.append(std::move(j));
+    xml.skipCurrentElement();
+}
+
+void SumoNetReader::readConnection(QXmlStreamReader &xml)
+{
+    const QXmlStreamAttributes attrs = xml.attributes();
+    Connection c;
+    c.from = attrs.value(QLatin1String("from")).toString();
+    c.to = attrs.value(QLatin1String("to")).toString();
+    c.line = int(xml.lineNumber());
+    if (c.from.isEmpty() || c.to.isEmpty() || !toInt(attrs.value(QLatin1String("fromLane")), &c.fromLane)
+        || !toInt(attrs.value(QLatin1String("toLane")), &c.toLane)) {
+        xml.raiseError(tr("A connection without valid from, to, fromLane and toLane"));
+        return;
+    }
+    c.via = attrs.value(QLatin1String("via")).toString();
+    const QStringRef speed = attrs.value(QLatin1String("speed"));
+    if (!speed.isEmpty() && !toDouble(speed, &c.speed)) {
+        xml.raiseError(tr("Connection %1 -> %2: invalid speed \"%3\"").arg(c.from, c.to, speed));
+        return;
+    }
+    connections.append(std::move(c));
+    xml.skipCurrentElement();
+}
+
+} // namespace Trelvoa

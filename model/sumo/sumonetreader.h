@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QHash>
+#include <QPointF>
+#include <QRectF>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+class QIODevice;
+class QXmlStreamReader;
+
+namespace Trelvoa {
+
+// Streaming reader of a SUMO network file (.net.xml) into plain records, without touching any model.
+// Keeps what the importer maps: junctions that are not internal, edges that are not internal (normal,
+// crossing, walking area) with their lanes, connections, and the location. Everything else (internal
+// edges and junction requests, signal programs, roundabouts, types) is skipped.
+//
+// Numbers and point lists are checked while reading: a malformed value is an error naming its line and
+// column, like an XML error. References between records are not resolved here.
+class SumoNetReader
+{
+public:
+    enum EdgeFunction { Normal, Crossing, WalkingArea };
+
+    struct Lane
+    {
+        QString id;
+        int index = -1;
+        double speed = 13.89; // m/s, SUMO's default
+        double width = -1;    // SUMO's default width when negative
+        int classes = 0;      // model bits (Lane::VehicleClasses)
+        QVector<QPointF> shape;
+    };
+
+    struct Edge
+    {
+        QString id;
+        QString from;
+        QString to;
+        QString name; // street name
+        QString crossingEdges;
+        QVector<QPointF> shape; // the edge geometry when it is not the line between the junctions
+        EdgeFunction function = Normal;
+        bool spreadCenter = false; // spreadType "center": the lanes are centred on the edge geometry
+        QVector<Lane> lanes;
+        int line = 0;
+        int column = 0;
+    };
+
+    struct Junction
+    {
+        QString id;
+        QString type;
+        QPointF pos;
+        QVector<QPointF> shape;
+        int line = 0;
+        int column = 0;
+    };
+
+    struct Connection
+    {
+        QString from;
+        QString to;
+        int fromLane = -1;
+        int toLane = -1;
+        double speed = -1; // m/s; negative when the file gives none
+        QString via;       // the internal lane SUMO drives the movement on
+        int line = 0;
+    };
+
+    struct Location
+    {
+        bool present = false;
+        QPointF netOffset;
+        QByteArray projection; // empty for none ("!")
+        QRectF convBoundary;   // model XY
+        QRectF origBoundary;   // geographic degrees, or the original plane for non-geographic input
+    };
+
+    // Called now and then with the bytes read from the device so far; returning false cancels.
+    using Progress = std::function<bool(qint64 bytes)>;
+
+    // Reads the whole device (plain or gzip-compressed XML). False with errorString() on any fault.
+    bool read(QIODevice *device, const Progress &progress = Progress());
+
+    QString errorString() const { return m_error; }
+    bool cancelled() const { return m_cancelled; }
+
+    QString version;
+    bool lefthand = false;
+    Location location;
+    QVector<Junction> junctions; // not internal
+    QVector<Edge> edges;         // not internal
+    QVector<Connection> connections;
+    // Ids of internal edges: connections from or to them are not errors but are not imported.
+    QSet<QString> internalEdges;
+    // The speeds (m/s) of the internal lanes, by lane id: the speed of the movements through junctions.
+    QHash<QString, double> internalLaneSpeeds;
+    // Vehicle class names SUMO does not define, and names of allowed classes the model cannot hold.
+    QSet<QString> unknownClasses;
+    QSet<QString> droppedClasses;
+
+private:
+    bool readNet(QXmlStreamReader &xml, const Progress &progress, const std::function<qint64()> &bytes);
+    void readLocation(QXmlStreamReader &xml);
+    void readEdge(QXmlStreamReader &xml);
+    void readLane(QXmlStreamReader &xml, Edge *edge);
+    void readJunction(QXmlStreamReader &xml);
+    void readConnection(QXmlStreamReader &xml);
+
+    QString m_error;
+    bool m_cancelled = false;
+    QHash<QString, int> m_classCache; // model classes by allow and disallow lists
+};
+
+} // namespace Trelvoa

@@ -1,0 +1,686 @@
+#include "connection.h"
+#include "crosswalk.h"
+#include "edge.h"
+#include "edgegroup.h"
+#include "geo/geohelpers.h"
+#include "geo/geoutil.h"
+#include "lane.h"
+#include "network.h"
+#include "node.h"
+#include "stopline.h"
+#include "sumo/sumonetimporter.h"
+#include "sumo/sumovehicleclasses.h"
+#include "walkingarea.h"
+
+#include <QtTest>
+
+#include <proj.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+
+using namespace Trelvoa;
+
+namespace {
+
+// What a SUMO file holds, read here with plain string handling, independently of the importer.
+struct Scan
+{
+    struct Lane
+    {
+        int index = 0;
+        double width = 3.2;
+        QVector<QPointF> shape;
+    };
+    struct Edge
+    {
+        QString from, to;
+        QVector<Lane> lanes;
+    };
+    QHash<QString, Edge> edges; // normal edges
+    QHash<QString, QPointF> junctionPos;
+    QHash<QString, QPolygonF> junctionShape;
+    QVector<QPair<QString, QString>> connections;
+    QHash<QString, QVector<QPointF>> crossingShapes;
+    int lanes = 0;
+    int crossings = 0;
+    int walkingAreas = 0;
+    QPointF netOffset;
+    QByteArray projection;
+    QRectF origBoundary;
+};
+
+QByteArray inflateFile(const QString &fileName)
+{
+    // gzread passes plain files through unchanged.
+    gzFile f = gzopen(QFile::encodeName(fileName).constData(), "rb");
+    if (!f)
+        return QByteArray();
+    QByteArray out;
+    char buffer[1 << 16];
+    int n;
+    while ((n = gzread(f, buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    gzclose(f);
+    return out;
+}
+
+QVector<QPointF> points(const QString &text)
+{
+    QVector<QPointF> out;
+    for (const QString &pair : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList xy = pair.split(QLatin1Char(','));
+        out.append(QPointF(xy.value(0).toDouble(), xy.value(1).toDouble()));
+    }
+    return out;
+}
+
+Scan scanFile(const QString &fileName)
+{
+    Scan scan;
+    QXmlStreamReader xml(inflateFile(fileName));
+    QString edgeId;
+    bool inNormalEdge = false;
+    bool inCrossing = false;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        const QStringRef name = xml.name();
+        if (name == QLatin1String("edge")) {
+            const QString function = a.value(QLatin1String("function")).toString();
+            edgeId = a.value(QLatin1String("id")).toString();
+            inNormalEdge = function.isEmpty() || function == QLatin1String("normal");
+            inCrossing = function == QLatin1String("crossing");
+            if (inNormalEdge)
+                scan.edges[edgeId] = {a.value(QLatin1String("from")).toString(), a.value(QLatin1String("to")).toString(), {}};
+            scan.crossings += function == QLatin1String("crossing");
+            scan.walkingAreas += function == QLatin1String("walkingarea");
+        } else if (name == QLatin1String("lane") && inCrossing) {
+            scan.crossingShapes[edgeId] = points(a.value(QLatin1String("shape")).toString());
+        } else if (name == QLatin1String("lane") && inNormalEdge) {
+            Scan::Lane lane;
+            lane.index = a.value(QLatin1String("index")).toInt();
+            if (a.hasAttribute(QLatin1String("width")))
+                lane.width = a.value(QLatin1String("width")).toDouble();
+            lane.shape = points(a.value(QLatin1String("shape")).toString());
+            scan.edges[edgeId].lanes.append(lane);
+            ++scan.lanes;
+        } else if (name == QLatin1String("junction")) {
+            inNormalEdge = false;
+            if (a.value(QLatin1String("type")) == QLatin1String("internal"))
+                continue;
+            const QString id = a.value(QLatin1String("id")).toString();
+            scan.junctionPos[id] = QPointF(a.value(QLatin1String("x")).toDouble(), a.value(QLatin1String("y")).toDouble());
+            scan.junctionShape[id] = QPolygonF(points(a.value(QLatin1String("shape")).toString()));
+        } else if (name == QLatin1String("connection")) {
+            inNormalEdge = false;
+            scan.connections.append({a.value(QLatin1String("from")).toString(), a.value(QLatin1String("to")).toString()});
+        } else if (name == QLatin1String("location")) {
+            const QStringList offset = a.value(QLatin1String("netOffset")).toString().split(QLatin1Char(','));
+            scan.netOffset = QPointF(offset.value(0).toDouble(), offset.value(1).toDouble());
+            scan.projection = a.value(QLatin1String("projParameter")).toUtf8();
+            const QStringList b = a.value(QLatin1String("origBoundary")).toString().split(QLatin1Char(','));
+            scan.origBoundary = QRectF(QPointF(b.value(0).toDouble(), b.value(1).toDouble()),
+                                       QPointF(b.value(2).toDouble(), b.value(3).toDouble()));
+        }
+    }
+    return scan;
+}
+
+int normalConnections(const Scan &scan)
+{
+    int n = 0;
+    for (const auto &c : scan.connections)
+        n += scan.edges.contains(c.first) && scan.edges.contains(c.second);
+    return n;
+}
+
+struct Imported
+{
+    std::unique_ptr<Network> net;
+    Scan scan;
+    QStringList warnings;
+    bool ok = false;
+    QString error;
+};
+
+// Each real network is imported and scanned once per test run (Bad Hersfeld is big under ASan).
+Imported &imported(const QString &relative)
+{
+    static std::map<QString, Imported> cache;
+    auto it = cache.find(relative);
+    if (it != cache.end())
+        return it->second;
+    Imported &im = cache[relative];
+    const QString file = QStringLiteral(TRELVO_DATA_DIR "/") + relative;
+    im.net.reset(new Network);
+    im.ok = importSumoNetwork(im.net.get(), file, &im.warnings);
+    im.error = im.net->errorString();
+    im.scan = scanFile(file);
+    return im;
+}
+
+void addNets()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("bologna-pasubio") << QStringLiteral("bologna-pasubio/pasubio_buslanes.net.xml");
+    QTest::newRow("bologna-acosta") << QStringLiteral("bologna-acosta/acosta_buslanes.net.xml");
+    QTest::newRow("berlin") << QStringLiteral("berlin-doerpfeldstr/net.net.xml.gz");
+    QTest::newRow("port-cologne") << QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz");
+    QTest::newRow("badhersfeld") << QStringLiteral("badhersfeld/osm_edited.net.xml.gz");
+}
+
+template<class T>
+int countOf(const Network *net)
+{
+    return net->findChildren<T *>().size();
+}
+
+QString writeTemp(QTemporaryDir &dir, const QString &name, const QByteArray &data)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(data);
+    return path;
+}
+
+QByteArray gzip(const QByteArray &data)
+{
+    QByteArray out(int(compressBound(uLong(data.size()))) + 64, Qt::Uninitialized);
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(int(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
+// A T junction: a two-way road west-east with a one-way road arriving from the south.
+QByteArray smallNet(const QString &laneExtra = QString(), const QString &netExtra = QString())
+{
+    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<net version="1.9" %2>
+    <location netOffset="-500000.00,-5600000.00" convBoundary="0,0,200,100" origBoundary="9,50,10,51" projParameter="+proj=utm +zone=32 +ellps=WGS84 +datum=WGS84 +units=m +no_defs"/>
+    <edge id=":C_0" function="internal">
+        <lane id=":C_0_0" index="0" speed="5.00" length="9.03" shape="95,-1.6 105,-1.6"/>
+    </edge>
+    <edge id="WC" from="W" to="C" priority="1">
+        <lane id="WC_0" index="0" speed="13.89" length="90" width="3.00" shape="0,-4.7 90,-4.7" %1/>
+        <lane id="WC_1" index="1" speed="13.89" length="90" shape="0,-1.6 90,-1.6"/>
+    </edge>
+    <edge id="CW" from="C" to="W" priority="1">
+        <lane id="CW_0" index="0" speed="13.89" length="90" shape="90,1.6 0,1.6"/>
+    </edge>
+    <edge id="CE" from="C" to="E" priority="1" name="Main Street">
+        <lane id="CE_0" index="0" speed="13.89" length="90" shape="110,-1.6 200,-1.6"/>
+    </edge>
+    <edge id="SC" from="S" to="C" priority="1" spreadType="center">
+        <lane id="SC_0" index="0" speed="8.33" length="90" shape="100,-100 100,-10"/>
+    </edge>
+    <junction id="W" type="dead_end" x="0" y="0" incLanes="CW_0" intLanes="" shape="0,0 0,-6 0,0"/>
+    <junction id="C" type="traffic_light" x="100" y="0" incLanes="WC_0 WC_1 SC_0" intLanes=":C_0_0" shape="90,3 110,3 110,-10 90,-10">
+        <request index="0" response="0" foes="0" cont="0"/>
+    </junction>
+    <junction id="E" type="priority" x="200" y="0" incLanes="CE_0" intLanes="" shape="200,0 200,-3 201,-3 201,0"/>
+    <junction id="S" type="rail_crossing" x="100" y="-100" incLanes="" intLanes="" shape="98,-100 102,-100 102,-101 98,-101"/>
+    <junction id=":C_0_0" type="internal" x="100" y="-1.6" incLanes="" intLanes=""/>
+    <connection from="WC" to="CE" fromLane="1" toLane="0" via=":C_0_0" dir="s" state="O"/>
+    <connection from="SC" to="CE" fromLane="0" toLane="0" speed="2.50" dir="r" state="o"/>
+    <connection from=":C_0" to="CE" fromLane="0" toLane="0" dir="s" state="M"/>
+</net>
+)")
+        .arg(laneExtra, netExtra)
+        .toUtf8();
+}
+
+Edge *edgeNamed(const Network *net, const QString &name)
+{
+    for (Edge *e : net->findChildren<Edge *>()) {
+        if (e->objectName() == name)
+            return e;
+    }
+    return nullptr;
+}
+
+Node *nodeNamed(const Network *net, const QString &name)
+{
+    for (Node *n : net->findChildren<Node *>()) {
+        if (n->objectName() == name)
+            return n;
+    }
+    return nullptr;
+}
+
+double distanceTo(const GeoPolyline &line, const QPointF &p)
+{
+    return flatDistance(p, line.pointOn(p));
+}
+
+} // namespace
+
+class TestSumoImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void countsMatchTheFile_data() { addNets(); }
+    void countsMatchTheFile();
+    void laneCentreLinesFollowSumo_data() { addNets(); }
+    void laneCentreLinesFollowSumo();
+    void geographicPositions_data() { addNets(); }
+    void geographicPositions();
+    void pedestrianAreas();
+
+    void smallNetMapping();
+    void plainAndGzipGiveTheSameNetwork();
+    void vehicleClasses_data();
+    void vehicleClasses();
+    void unknownClassesAreWarnedNotFailed();
+    void leftHandNetwork();
+    void hostileInputLeavesTheNetworkUnchanged_data();
+    void hostileInputLeavesTheNetworkUnchanged();
+    void truncatedGzipFails();
+    void cancelFromProgressHandler();
+};
+
+void TestSumoImport::countsMatchTheFile()
+{
+    QFETCH(QString, file);
+    const Imported &im = imported(file);
+    QVERIFY2(im.ok, qPrintable(im.error));
+    const Scan &s = im.scan;
+    QCOMPARE(countOf<Node>(im.net.get()), s.junctionPos.size());
+    QCOMPARE(countOf<Edge>(im.net.get()), s.edges.size());
+    QCOMPARE(countOf<Lane>(im.net.get()), s.lanes);
+    QCOMPARE(countOf<Connection>(im.net.get()), normalConnections(s));
+    // Every lane has its two lines, every connection joins a stopline to a start line at its junction.
+    QCOMPARE(countOf<Stopline>(im.net.get()), 2 * s.lanes);
+    for (Connection *c : im.net->findChildren<Connection *>()) {
+        QVERIFY(c->from() && c->from()->isStopline());
+        QVERIFY(c->to() && !c->to()->isStopline());
+        QCOMPARE(c->junction(), c->startLane()->endNode());
+        QCOMPARE(c->junction(), c->endLane()->startNode());
+    }
+    for (const QString &w : im.warnings)
+        QVERIFY2(!w.contains(QLatin1String("skipped")), qPrintable(w));
+}
+
+void TestSumoImport::laneCentreLinesFollowSumo()
+{
+    QFETCH(QString, file);
+    const Imported &im = imported(file);
+    QVERIFY2(im.ok, qPrintable(im.error));
+    QHash<QString, Edge *> edges;
+    for (Edge *e : im.net->findChildren<Edge *>())
+        edges.insert(e->objectName(), e);
+
+    // Lanes of one edge that SUMO does not lay parallel (hand-edited lane shapes) cannot all follow
+    // one skeleton; the importer names how many edges are like that, and they must stay rare.
+    int checked = 0;
+    QSet<QString> offEdges;
+    for (auto it = im.scan.edges.cbegin(); it != im.scan.edges.cend(); ++it) {
+        const Edge *edge = edges.value(it.key());
+        QVERIFY2(edge, qPrintable(it.key()));
+        const QPolygonF &fromShape = im.scan.junctionShape.value(it->from);
+        const QPolygonF &toShape = im.scan.junctionShape.value(it->to);
+        for (const Scan::Lane &sumoLane : it->lanes) {
+            const Lane *lane = edge->lane(sumoLane.index);
+            QVERIFY(lane);
+            QCOMPARE(lane->width(), sumoLane.width);
+            const GeoPolyline full = lane->fullSkeleton();
+            for (const QPointF &p : sumoLane.shape) {
+                if (fromShape.containsPoint(p, Qt::OddEvenFill) || toShape.containsPoint(p, Qt::OddEvenFill))
+                    continue;
+                const double d = distanceTo(full, p);
+                ++checked;
+                if (d > 0.5)
+                    offEdges.insert(it.key());
+            }
+        }
+    }
+    QVERIFY(checked > 0);
+    int reported = 0;
+    for (const QString &w : im.warnings) {
+        if (w.contains(QLatin1String("parallel")))
+            reported = w.section(QLatin1Char(' '), 0, 0).toInt();
+    }
+    if (!offEdges.isEmpty())
+        qInfo() << "edges with lanes off SUMO's:" << offEdges.values();
+    QVERIFY2(offEdges.size() <= reported, qPrintable(QStringLiteral("%1 edges off, %2 reported").arg(offEdges.size()).arg(reported)));
+    QVERIFY(reported <= im.scan.edges.size() / 500);
+}
+
+// Positions are checked against PROJ itself with SUMO's projection and offset (projected = model XY -
+// netOffset), which is exact for every net. SUMO's origBoundary only says where the source data lay
+// (geographic degrees for the OSM nets, the source plane for the Bologna ones, and hand edits may
+// reach beyond it), so it serves as a coarse check of the place only: the imported nodes must lie in
+// it, give or take 0.01 degrees (about a kilometre).
+void TestSumoImport::geographicPositions()
+{
+    QFETCH(QString, file);
+    const Imported &im = imported(file);
+    QVERIFY2(im.ok, qPrintable(im.error));
+    const Scan &s = im.scan;
+    GeoUtil *geo = im.net->geoUtil();
+    QVERIFY(geo);
+    QCOMPARE(geo->projectionStr(), s.projection);
+    QCOMPARE(geo->offset(), s.netOffset);
+
+    PJ_CONTEXT *ctx = proj_context_create();
+    PJ *pj = proj_create(ctx, s.projection.constData());
+    QVERIFY(pj);
+    const QList<Node *> nodes = im.net->findChildren<Node *>();
+    QRectF box;
+    for (int i = 0; i < nodes.size(); i += qMax(1, nodes.size() / 200)) {
+        const QPointF xy = nodes.at(i)->pos();
+        PJ_COORD c = proj_coord(xy.x() - s.netOffset.x(), xy.y() - s.netOffset.y(), 0, 0);
+        c = proj_trans(pj, PJ_INV, c);
+        const QPointF expected(proj_todeg(c.lp.lam), proj_todeg(c.lp.phi));
+        const QPointF geoPos = geo->xyToGeo(xy);
+        QVERIFY2(std::abs(geoPos.x() - expected.x()) < 1e-6 && std::abs(geoPos.y() - expected.y()) < 1e-6,
+                 qPrintable(nodes.at(i)->objectName()));
+        box |= QRectF(geoPos, QSizeF(1e-9, 1e-9));
+    }
+    proj_destroy(pj);
+    proj_context_destroy(ctx);
+
+    const QRectF orig = s.origBoundary;
+    const bool geographic = orig.left() >= -180 && orig.right() <= 180 && orig.top() >= -90 && orig.bottom() <= 90
+                            && orig.width() < 5 && orig.height() < 5 && orig.left() != 0;
+    if (geographic)
+        QVERIFY2(orig.adjusted(-0.01, -0.01, 0.01, 0.01).contains(box), qPrintable(rectToString(box)));
+}
+
+void TestSumoImport::pedestrianAreas()
+{
+    const Imported &im = imported(QStringLiteral("berlin-doerpfeldstr/net.net.xml.gz"));
+    QVERIFY2(im.ok, qPrintable(im.error));
+    QCOMPARE(countOf<CrossWalk>(im.net.get()), im.scan.crossings);
+    QCOMPARE(countOf<WalkingArea>(im.net.get()), im.scan.walkingAreas);
+    // A crosswalk spans the first to the last lane SUMO's crossing cuts; where the crossing covers only
+    // part of a lane, or misses the lanes' ends, it differs, so most (not all) must match closely.
+    int off = 0;
+    for (CrossWalk *cw : im.net->findChildren<CrossWalk *>()) {
+        QVERIFY(cw->junction());
+        QCOMPARE(cw->parent(), cw->junction());
+        const GeoPolyline skeleton = cw->skeleton();
+        QVERIFY(skeleton.count() >= 2);
+        const QVector<QPointF> sumo = im.scan.crossingShapes.value(cw->objectName());
+        QVERIFY(sumo.size() >= 2);
+        const double ends = qMax(distanceTo(skeleton, sumo.first()), distanceTo(skeleton, sumo.last()));
+        off += ends > 1.0 || std::abs(skeleton.length() - GeoPolyline(sumo).length()) > 1.5;
+    }
+    QVERIFY2(off <= im.scan.crossings / 10, qPrintable(QString::number(off)));
+    for (WalkingArea *area : im.net->findChildren<WalkingArea *>()) {
+        QVERIFY(area->junction());
+        QVERIFY(!area->autoShape());
+        QVERIFY(area->itemCount() > 0);
+    }
+    // The edge groups keep each road's two directions on one skeleton.
+    const QList<EdgeGroup *> groups = im.net->findChildren<EdgeGroup *>();
+    QVERIFY(!groups.isEmpty());
+    for (EdgeGroup *g : groups)
+        QCOMPARE(g->edgeCount(), 2);
+}
+
+void TestSumoImport::smallNetMapping()
+{
+    QTemporaryDir dir;
+    Network net;
+    QStringList warnings;
+    QVERIFY2(importSumoNetwork(&net, writeTemp(dir, QStringLiteral("t.net.xml"), smallNet()), &warnings),
+             qPrintable(net.errorString()));
+    QCOMPARE(countOf<Node>(&net), 4);
+    QCOMPARE(nodeNamed(&net, "W")->type(), 0);
+    QCOMPARE(nodeNamed(&net, "C")->type(), 2);
+    QCOMPARE(nodeNamed(&net, "E")->type(), 1);
+    QCOMPARE(nodeNamed(&net, "S")->type(), 3);
+    QCOMPARE(nodeNamed(&net, "C")->property("sumo_type").toString(), QStringLiteral("traffic_light"));
+    QVERIFY(!nodeNamed(&net, "C")->autoShape());
+    QCOMPARE(nodeNamed(&net, "C")->shape().boundingRect(), QRectF(QPointF(90, -10), QPointF(110, 3)));
+    // W's shape has no area: the node keeps its automatic one, and that is said once.
+    QVERIFY(nodeNamed(&net, "W")->autoShape());
+    QVERIFY(warnings.join('\n').contains(QLatin1String("shape")));
+
+    Edge *wc = edgeNamed(&net, "WC");
+    QCOMPARE(wc->lanesCount(), 2);
+    QCOMPARE(wc->lane(0)->width(), 3.0);
+    QCOMPARE(wc->lane(1)->width(), 3.2);
+    QCOMPARE(wc->lane(0)->maxSpeed(), 13.89 * 3.6);
+    QCOMPARE(int(wc->lane(0)->allowed()), int(Lane::vcAll));
+    QCOMPARE(edgeNamed(&net, "CE")->streetName(), QStringLiteral("Main Street"));
+
+    // The two-way road WC/CW shares one skeleton, the centre line y = 0 from node to node.
+    QVERIFY(wc->group());
+    QCOMPARE(wc->group(), edgeNamed(&net, "CW")->group());
+    const GeoPolyline skeleton = wc->skeleton();
+    QCOMPARE(skeleton.first(), QPointF(0, 0));
+    QCOMPARE(skeleton.last(), QPointF(100, 0));
+    for (const QPointF &p : skeleton.points())
+        QVERIFY(std::abs(p.y()) < 1e-9);
+    QVERIFY(distanceTo(wc->lane(1)->fullSkeleton(), QPointF(50, -1.6)) < 1e-6);
+    QVERIFY(distanceTo(wc->lane(0)->fullSkeleton(), QPointF(50, -4.7)) < 1e-6);
+    QVERIFY(distanceTo(edgeNamed(&net, "CW")->lane(0)->fullSkeleton(), QPointF(50, 1.6)) < 1e-6);
+
+    // spreadType center: the skeleton is the carriageway's centre line through the nodes.
+    Edge *sc = edgeNamed(&net, "SC");
+    QVERIFY(!sc->group());
+    QVERIFY(!sc->autoSkeleton());
+    QCOMPARE(sc->lanesOffset(), 1.6);
+    QCOMPARE(sc->skeleton().first(), QPointF(100, -100));
+    QCOMPARE(sc->skeleton().last(), QPointF(100, 0));
+    QVERIFY(distanceTo(sc->lane(0)->fullSkeleton(), QPointF(100, -50)) < 1e-6);
+
+    // Connections between normal edges only; speed from the connection, else from its internal lane.
+    const QList<Connection *> connections = net.findChildren<Connection *>();
+    QCOMPARE(connections.size(), 2);
+    Node *c = nodeNamed(&net, "C");
+    for (Connection *conn : connections) {
+        QCOMPARE(conn->parent(), c);
+        QCOMPARE(conn->endLane(), edgeNamed(&net, "CE")->lane(0));
+        if (conn->startLane() == wc->lane(1))
+            QCOMPARE(conn->maxSpeed(), 5.0 * 3.6);
+        else
+            QCOMPARE(conn->maxSpeed(), 2.5 * 3.6);
+    }
+
+    QVERIFY(net.geoUtil());
+    QCOMPARE(net.geoUtil()->offset(), QPointF(-500000, -5600000));
+    // Model (0, 0) is UTM 32 (500000, 5600000): on the zone's central meridian, 9 degrees east.
+    QVERIFY(std::abs(net.geoUtil()->xyToGeo(QPointF(0, 0)).x() - 9.0) < 1e-9);
+    QVERIFY(rectFromString(net.property("bound").toString()).contains(QPointF(100, -50)));
+}
+
+void TestSumoImport::plainAndGzipGiveTheSameNetwork()
+{
+    QTemporaryDir dir;
+    Network plain;
+    Network packed;
+    QVERIFY(importSumoNetwork(&plain, writeTemp(dir, "a.net.xml", smallNet())));
+    // Two concatenated gzip members (as some tools write) read as one stream.
+    const QByteArray data = smallNet();
+    const int cut = data.size() / 2;
+    QVERIFY(importSumoNetwork(&packed, writeTemp(dir, "a.net.xml.gz", gzip(data.left(cut)) + gzip(data.mid(cut)))));
+    QCOMPARE(packed.objectCount(), plain.objectCount());
+    QCOMPARE(edgeNamed(&packed, "WC")->lane(1)->fullSkeleton(), edgeNamed(&plain, "WC")->lane(1)->fullSkeleton());
+    QVERIFY(SumoNetImporter::isSumoNetwork(dir.filePath("a.net.xml.gz")));
+    QVERIFY(!SumoNetImporter::isSumoNetwork(writeTemp(dir, "x.xml", "<network/>")));
+}
+
+void TestSumoImport::vehicleClasses_data()
+{
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("none") << QString() << int(Lane::vcAll);
+    QTest::newRow("all") << "allow=\"all\"" << int(Lane::vcAll);
+    QTest::newRow("disallow all") << "disallow=\"all\"" << 0;
+    QTest::newRow("sidewalk") << "allow=\"pedestrian\"" << int(Lane::vcPedestrian);
+    QTest::newRow("bus lane") << "allow=\"bus coach emergency\""
+                              << int(Lane::vcBus | Lane::vcTrolleybus | Lane::vcEmergency);
+    QTest::newRow("goods") << "allow=\"delivery trailer\"" << int(Lane::vcTruck);
+    QTest::newRow("two wheels") << "allow=\"moped bicycle\"" << int(Lane::vcMotorcycle | Lane::vcBicycle);
+    QTest::newRow("cars") << "allow=\"private taxi evehicle\"" << int(Lane::vcPrivate | Lane::vcPassenger);
+    // A street closed to trains keeps trams: a bit stays while any SUMO class behind it is allowed.
+    QTest::newRow("tram street") << "disallow=\"pedestrian rail rail_electric rail_fast ship\""
+                                 << int(Lane::vcAll & ~Lane::vcPedestrian);
+    QTest::newRow("osm road") << "disallow=\"pedestrian tram rail_urban rail rail_electric rail_fast subway ship\""
+                              << int(Lane::vcAll & ~(Lane::vcPedestrian | Lane::vcTram));
+    QTest::newRow("coach only closed") << "disallow=\"coach\"" << int(Lane::vcAll);
+    QTest::newRow("railway") << "allow=\"rail rail_electric\"" << int(Lane::vcTram);
+}
+
+void TestSumoImport::vehicleClasses()
+{
+    QFETCH(QString, attributes);
+    QFETCH(int, expected);
+    QTemporaryDir dir;
+    Network net;
+    QVERIFY(importSumoNetwork(&net, writeTemp(dir, "c.net.xml", smallNet(attributes))));
+    QCOMPARE(int(edgeNamed(&net, "WC")->lane(0)->allowed()), expected);
+}
+
+void TestSumoImport::unknownClassesAreWarnedNotFailed()
+{
+    QTemporaryDir dir;
+    Network net;
+    QStringList warnings;
+    QVERIFY(importSumoNetwork(&net, writeTemp(dir, "u.net.xml", smallNet("allow=\"passenger cable_car hovercraft\"")),
+                              &warnings));
+    QCOMPARE(int(edgeNamed(&net, "WC")->lane(0)->allowed()), int(Lane::vcPassenger));
+    const QString text = warnings.join('\n');
+    QCOMPARE(warnings.filter("hovercraft").size(), 1);
+    QCOMPARE(warnings.filter("cable_car").size(), 1);
+    QVERIFY(!text.contains("passenger"));
+
+    // The real Cologne net (newer classes removed for SUMO 1.15) imports without class warnings.
+    const Imported &im = imported(QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz"));
+    QVERIFY2(im.ok, qPrintable(im.error));
+    QVERIFY(im.warnings.filter("Unknown").isEmpty());
+}
+
+void TestSumoImport::leftHandNetwork()
+{
+    // Mirror image of a one-way, two-lane road driving east with SUMO lane 0 outermost on the left.
+    const QByteArray data = R"(<net version="1.16" lefthand="true">
+        <location netOffset="0,0" projParameter="!"/>
+        <edge id="AB" from="A" to="B">
+            <lane id="AB_0" index="0" speed="10" length="100" shape="0,4.8 100,4.8"/>
+            <lane id="AB_1" index="1" speed="20" length="100" shape="0,1.6 100,1.6"/>
+        </edge>
+        <junction id="A" type="priority" x="0" y="0" shape="-1,-1 -1,7 -2,7"/>
+        <junction id="B" type="priority" x="100" y="0" shape="101,-1 101,7 102,7"/>
+    </net>)";
+    QTemporaryDir dir;
+    Network net;
+    QVERIFY2(importSumoNetwork(&net, writeTemp(dir, "l.net.xml", data)), qPrintable(net.errorString()));
+    QVERIFY(!net.geoUtil());
+    Edge *ab = edgeNamed(&net, "AB");
+    // Our lane 0 is the rightmost: SUMO's inner lane 1.
+    QCOMPARE(ab->lane(0)->maxSpeed(), 72.0);
+    QVERIFY(distanceTo(ab->lane(0)->fullSkeleton(), QPointF(50, 1.6)) < 1e-6);
+    QVERIFY(distanceTo(ab->lane(1)->fullSkeleton(), QPointF(50, 4.8)) < 1e-6);
+}
+
+void TestSumoImport::hostileInputLeavesTheNetworkUnchanged_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty") << QByteArray() << "";
+    QTest::newRow("not xml") << QByteArray::fromRawData("PK\x03\x04 binary junk \x01\x02", 19) << "line 1";
+    QTest::newRow("other root") << QByteArray("<network/>") << "<net>";
+    QTest::newRow("unclosed") << smallNet().left(smallNet().size() - 20) << "line";
+    QTest::newRow("bad number") << smallNet().replace("x=\"200\"", "x=\"2e\"") << "line";
+    QTest::newRow("nan") << smallNet().replace("x=\"200\"", "x=\"nan\"") << "position";
+    QTest::newRow("bad shape") << smallNet("").replace("0,-1.6 90,-1.6", "0,-1.6 ,") << "shape";
+    QTest::newRow("unknown junction") << smallNet().replace("to=\"E\"", "to=\"X\"") << "\"X\"";
+    QTest::newRow("twice") << smallNet().replace("id=\"E\"", "id=\"C\"") << "twice";
+    QTest::newRow("lane index") << smallNet().replace("index=\"1\"", "index=\"2\"") << "index";
+    QTest::newRow("gzip junk") << QByteArray::fromRawData("\x1f\x8b\x08\x00 not really deflate data", 28) << "corrupt";
+}
+
+void TestSumoImport::hostileInputLeavesTheNetworkUnchanged()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    Network net;
+    QVERIFY(importSumoNetwork(&net, writeTemp(dir, "ok.net.xml", smallNet())));
+    const int before = net.objectCount();
+    const QByteArray projection = net.projectionStr();
+
+    SumoNetImporter importer(&net);
+    QVERIFY(!importer.importFile(writeTemp(dir, "bad.net.xml", data)));
+    QVERIFY(!importer.errorString().isEmpty());
+    QVERIFY2(importer.errorString().contains(message), qPrintable(importer.errorString()));
+    QVERIFY2(importer.errorString().contains("line"), qPrintable(importer.errorString()));
+    QCOMPARE(net.objectCount(), before);
+    QCOMPARE(net.projectionStr(), projection);
+    QVERIFY(edgeNamed(&net, "WC"));
+
+    QVERIFY(!importSumoNetwork(&net, dir.filePath("missing.net.xml")));
+    QVERIFY(net.errorString().contains("missing.net.xml"));
+}
+
+void TestSumoImport::truncatedGzipFails()
+{
+    QFile real(QStringLiteral(TRELVO_DATA_DIR "/berlin-doerpfeldstr/net.net.xml.gz"));
+    QVERIFY(real.open(QIODevice::ReadOnly));
+    const QByteArray bytes = real.readAll();
+    QTemporaryDir dir;
+    Network net;
+    SumoNetImporter importer(&net);
+    QVERIFY(!importer.importFile(writeTemp(dir, "cut.net.xml.gz", bytes.left(bytes.size() / 2))));
+    QVERIFY2(importer.errorString().contains("truncated"), qPrintable(importer.errorString()));
+    QVERIFY2(importer.errorString().contains("line"), qPrintable(importer.errorString()));
+    QCOMPARE(net.objectCount(), 0);
+    // A flipped byte in the middle of the deflate stream.
+    QByteArray flipped = bytes;
+    flipped[bytes.size() / 3] = char(~flipped.at(bytes.size() / 3));
+    flipped[bytes.size() / 3 + 1] = char(~flipped.at(bytes.size() / 3 + 1));
+    QVERIFY(!importer.importFile(writeTemp(dir, "flip.net.xml.gz", flipped)));
+    QCOMPARE(net.objectCount(), 0);
+}
+
+void TestSumoImport::cancelFromProgressHandler()
+{
+    const QString file = QStringLiteral(TRELVO_DATA_DIR "/berlin-doerpfeldstr/net.net.xml.gz");
+    QTemporaryDir dir;
+    Network net;
+    QVERIFY(importSumoNetwork(&net, writeTemp(dir, "ok.net.xml", smallNet())));
+    const int before = net.objectCount();
+    int calls = 0;
+    int last = -1;
+    bool monotonic = true;
+    bool cancel = true;
+    QMetaObject::Connection c = connect(&net, &Network::loadProgress, [&](qint64, int current, int total) {
+        QCOMPARE(total, 1000);
+        monotonic = monotonic && current >= last;
+        last = current;
+        if (cancel && ++calls == 2)
+            net.breakLoad();
+    });
+    SumoNetImporter importer(&net);
+    QVERIFY(!importer.importFile(file));
+    QVERIFY(importer.errorString().contains("cancelled"));
+    QCOMPARE(net.objectCount(), before);
+    QCOMPARE(calls, 2);
+
+    // The next import runs to the end, reporting up to 1000.
+    cancel = false;
+    last = -1;
+    QVERIFY(importer.importFile(file));
+    QVERIFY(monotonic);
+    QCOMPARE(last, 1000);
+    disconnect(c);
+}
+
+QTEST_GUILESS_MAIN(TestSumoImport)
+#include "tst_sumo_import.moc"
