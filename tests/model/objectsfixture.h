@@ -53,7 +53,8 @@ struct Cross
         : layout(Layouts::fourArm(&net))
     {
         centre = layout.node(QStringLiteral("C"));
-        const QStringList names{QStringLiteral("W"), QStringLiteral("E"), QStringLiteral("S"), QStringLiteral("N")};
+        const QStringList names{QStringLiteral("W"), QStringLiteral("E"), QStringLiteral("S"),
+                                QStringLiteral("N")};
         for (const QString &arm : names) {
             arms.append(layout.node(arm));
             in.append(layout.edge(arm, QStringLiteral("C")));

@@ -562,7 +562,9 @@ void TestObjectDeletion::everyDeletionIsExactAndLeavesNoDanglingReference()
             if (exact) {
                 for (NetObject *o : linked)
                     QVERIFY2(affected.contains(o),
-                             qPrintable(QStringLiteral("%1: %2 linked but unchanged").arg(name).arg(ids.value(o))));
+                             qPrintable(QStringLiteral("%1: %2 linked but unchanged")
+                                            .arg(name)
+                                            .arg(ids.value(o))));
             }
             checkIntegrity(net);
             if (QTest::currentTestFailed())

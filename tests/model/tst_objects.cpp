@@ -776,8 +776,8 @@ void TestObjects::granuleAndSignalGroups()
     QCOMPARE(group->crossWalkCount(), 0);
     QVERIFY(!crossWalk->signalGroup());
 
-    const QVariantList other{QVariant::fromValue<QObject *>(cross.connection(1, 2))};
-    QVERIFY(group->setProperty("connections", other));
+    const QVariantList content{QVariant::fromValue<QObject *>(cross.connection(1, 2))};
+    QVERIFY(group->setProperty("connections", content));
     QCOMPARE(group->connections(), QList<Connection *>{cross.connection(1, 2)});
     group->setProperty("connections", QVariantList{QVariant::fromValue<QObject *>(crossWalk)});
     QCOMPARE(group->connectionCount(), 1);
