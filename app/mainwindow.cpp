@@ -5,6 +5,7 @@
 #include "objecteditortree.h"
 #include "scene/layer.h"
 #include "scene/networkg.h"
+#include "scene/networkscene.h"
 
 #include "geo/geoutil.h"
 #include "netobject.h"
@@ -43,8 +44,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("mainWindow"));
-    m_scene = new QGraphicsScene(this);
-    m_scene->setItemIndexMethod(QGraphicsScene::BspTreeIndex);
+    m_scene = new Trelvoga::NetworkScene(this);
     m_network = new Trelvoga::Networkg(m_scene);
     m_view = new MapView(m_scene, this);
     m_view->setObjectName(QStringLiteral("mapView"));

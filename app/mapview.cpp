@@ -33,6 +33,9 @@ void MapView::init()
     setTransformationAnchor(QGraphicsView::NoAnchor);
     setResizeAnchor(QGraphicsView::AnchorViewCenter);
     setViewportUpdateMode(QGraphicsView::SmartViewportUpdate);
+    // The scene then draws only the items its index finds (see Trelvoga::NetworkScene), not every
+    // item of every layer.
+    setOptimizationFlag(QGraphicsView::IndirectPainting, true);
     setRenderHint(QPainter::Antialiasing, true);
     setMouseTracking(true);
     // A map has no scroll bars: it pans by dragging.

@@ -1,0 +1,217 @@
+// Opening a real city network in the editor's scene and painting it: the time from our own file to the
+// first complete picture, the items it takes and their memory, and the paint time of the whole network
+// and of a view zoomed to one busy junction.
+
+#include "mapview.h"
+#include "scene/networkg.h"
+#include "scene/networkscene.h"
+
+#include "edge.h"
+#include "geo/geoutil.h"
+#include "lane.h"
+#include "network.h"
+#include "node.h"
+#include "sumo/sumonetimporter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace Trelvoa;
+
+namespace {
+
+const QSize imageSize(1600, 1000);
+
+double statusMegabytes(const char *key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray tag(key);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(tag))
+            return line.mid(tag.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// Bytes allocated on the heap right now; RSS would hide freed-but-kept pages and arena slack.
+double heapBytes()
+{
+    malloc_trim(0);
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks) + double(info.hblkhd);
+}
+
+void print(const QString &name, double value, const char *unit)
+{
+    QTextStream(stdout) << name << ": " << QString::number(value, 'f', value < 10 ? 3 : 1) << ' ' << unit << '\n';
+}
+
+void print(const QString &name, int value, const char *unit)
+{
+    QTextStream(stdout) << name << ": " << value << ' ' << unit << '\n';
+}
+
+double medianMs(int runs, const std::function<void()> &step)
+{
+    QVector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        times.append(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(runs / 2);
+}
+
+// What the window does on screen: the view paints the scene into its viewport.
+QImage paint(MapView *view)
+{
+    QImage image(imageSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(242, 239, 233));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    view->render(&painter, QRectF(image.rect()), view->viewport()->rect());
+    return image;
+}
+
+// The signalised junction with the most incoming lanes (any junction when none is signalised).
+Node *busiestJunction(Network *net)
+{
+    Node *best = nullptr;
+    int bestScore = -1;
+    for (Node *node : net->findChildren<Node *>()) {
+        if (!node->isJunction())
+            continue;
+        int lanes = 0;
+        for (Edge *edge : node->incomingEdges())
+            lanes += edge->lanesCount();
+        const int score = lanes + (node->type() == Node::SignalisedJunction ? 1000 : 0);
+        if (score > bestScore) {
+            bestScore = score;
+            best = node;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    const QString tag = QStringLiteral("badhersfeld");
+    const QString sumo = QStringLiteral(TRELVO_DATA_DIR) + QStringLiteral("/badhersfeld/osm_edited.net.xml.gz");
+    const QString own = dir.path() + QStringLiteral("/net.trva");
+
+    // Untimed: our own file from the SUMO network.
+    {
+        Network net;
+        SumoNetImporter importer(&net);
+        if (!importer.importFile(sumo)) {
+            err << importer.errorString() << '\n';
+            return 1;
+        }
+        if (!net.save(own)) {
+            err << net.errorString() << '\n';
+            return 1;
+        }
+    }
+
+    // The model alone, for the memory the items add on top of it.
+    double modelBytes = 0;
+    double modelMs = 0;
+    {
+        const double before = heapBytes();
+        QElapsedTimer timer;
+        timer.start();
+        Network net;
+        if (!net.load(own)) {
+            err << net.errorString() << '\n';
+            return 1;
+        }
+        modelMs = timer.nsecsElapsed() / 1e6;
+        modelBytes = heapBytes() - before;
+    }
+
+    const double before = heapBytes();
+    QElapsedTimer timer;
+    timer.start();
+    Trelvoga::NetworkScene scene;
+    auto net = std::make_unique<Trelvoga::Networkg>(&scene);
+    MapView view(&scene);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.resize(imageSize);
+    view.show();
+    if (!net->load(own)) {
+        err << net->errorString() << '\n';
+        return 1;
+    }
+    const double loaded = timer.nsecsElapsed() / 1e6;
+    const double loadedBytes = heapBytes() - before - modelBytes;
+    // As the window does after a load: bounds (which flush a waiting batch), scene rectangle, fit.
+    const QRectF bounds = net->boundingRect();
+    scene.setSceneRect(bounds.adjusted(-bounds.width(), -bounds.height(), bounds.width(), bounds.height()));
+    view.setGeographic(net->geoUtil() != nullptr);
+    view.fitInView(bounds);
+    const double ready = timer.nsecsElapsed() / 1e6;
+    paint(&view);
+    const double firstPaint = timer.nsecsElapsed() / 1e6;
+    const double itemBytes = heapBytes() - before - modelBytes;
+
+    const int items = scene.items().size();
+    print(tag + QStringLiteral(" objects"), net->objectCount(), "objects");
+    print(tag + QStringLiteral(" scene items"), items, "items");
+    print(tag + QStringLiteral(" model load alone"), modelMs, "ms");
+    print(tag + QStringLiteral(" load with items"), loaded, "ms");
+    print(tag + QStringLiteral(" bounds and fit"), ready - loaded, "ms");
+    print(tag + QStringLiteral(" first paint"), firstPaint - ready, "ms");
+    print(tag + QStringLiteral(" open to first complete paint"), firstPaint, "ms");
+    print(tag + QStringLiteral(" model heap"), modelBytes / 1e6, "MB");
+    print(tag + QStringLiteral(" item heap after load"), loadedBytes / 1e6, "MB");
+    print(tag + QStringLiteral(" item heap after first paint (with scene index)"), itemBytes / 1e6, "MB");
+    print(tag + QStringLiteral(" memory per item"), itemBytes / items / 1024.0, "KB");
+    print(tag + QStringLiteral(" whole network zoom"), view.zoom(), "level");
+    print(tag + QStringLiteral(" whole network paint"), medianMs(7, [&] { paint(&view); }), "ms");
+
+    if (Node *junction = busiestJunction(net.get())) {
+        // About 100 m across: the largest web-map zoom at which 100 x 60 m fit the image.
+        const QPointF xy = junction->pos();
+        GeoUtil *geo = net->geoUtil();
+        const QPointF half(50, 30);
+        const QPointF a = geo ? geo->xyToGeo(xy - half) : xy - half;
+        const QPointF b = geo ? geo->xyToGeo(xy + half) : xy + half;
+        view.fitInView(QRectF(a, b).normalized());
+        const QRectF shown = view.mapToScene(view.viewport()->rect()).boundingRect();
+        const QPointF p = geo ? geo->geoToXY(shown.topLeft()) : shown.topLeft();
+        const QPointF q = geo ? geo->geoToXY(shown.bottomRight()) : shown.bottomRight();
+        print(tag + QStringLiteral(" junction window width"), std::abs(q.x() - p.x()), "m");
+        print(tag + QStringLiteral(" junction zoom"), view.zoom(), "level");
+        print(tag + QStringLiteral(" junction paint"), medianMs(15, [&] { paint(&view); }), "ms");
+    }
+    print(tag + QStringLiteral(" peak memory (VmHWM)"), statusMegabytes("VmHWM:"), "MB");
+    timer.restart();
+    net.reset();
+    print(tag + QStringLiteral(" close"), timer.nsecsElapsed() / 1e6, "ms");
+    return 0;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "trelvoga_global.h"
+
+#include <QGraphicsScene>
+
+namespace Trelvoga {
+
+// The scene for a network. Items are children of their layers, so Qt's own drawing would walk every
+// item of every exposed layer on each paint, whatever the index finds. This scene draws exactly the
+// items the index finds instead; a view reaches this path when it paints indirectly
+// (QGraphicsView::IndirectPainting) and always through render().
+class TRELVOGA_EXPORT NetworkScene : public QGraphicsScene
+{
+    Q_OBJECT
+
+public:
+    explicit NetworkScene(QObject *parent = nullptr);
+
+protected:
+    void drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],
+                   const QStyleOptionGraphicsItem options[], QWidget *widget = nullptr) override;
+};
+
+} // namespace Trelvoga
