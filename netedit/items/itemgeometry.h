@@ -5,6 +5,9 @@
 #include <QPointF>
 #include <QPolygonF>
 
+class QPainter;
+class QWidget;
+
 namespace Trelvoa {
 class GeoPolyline;
 class GeoShape;
@@ -27,6 +30,19 @@ QPainterPath toScene(const Trelvoa::GeoUtil *geo, const QPainterPath &xy);
 void addOutline(QPainterPath *path, const Trelvoa::GeoShape &outline);
 // The band of width centred on line, as one closed subpath (nothing for a line without length).
 void addStroke(QPainterPath *path, const Trelvoa::GeoPolyline &line, double width);
+
+// Draws path with the painter's pen and brush as drawPath() would, one polygon per closed subpath.
+// Drawing a QPainterPath makes Qt keep a converted copy of it (at least 3 KB) for as long as the path
+// lives; the items' cached paths would carry that copy after their first paint.
+void drawPolygons(QPainter *painter, const QPainterPath &path);
+
+// Screen pixels per metre of the model at the painter's current transform, for an item whose local
+// unit is a scene unit (degrees with a converter, metres without) near latitude. Level-of-detail
+// decisions compare lengths in metres with it.
+double pixelsPerMetre(const QPainter *painter, const Trelvoa::GeoUtil *geo, double latitude);
+// The same for the view that widget (a viewport) belongs to, for items of fixed screen size whose
+// painter carries no scale; 0 when the widget is not a view's viewport (an offscreen render).
+double viewPixelsPerMetre(const QWidget *widget, const Trelvoa::GeoUtil *geo, double latitude);
 
 } // namespace ItemGeometry
 

@@ -31,6 +31,9 @@ constexpr double maxGauge = 2.0;
 constexpr double sleeperSpacing = 0.75;
 constexpr double sleeperWidth = 0.25;
 constexpr double railWidth = 0.2;
+// Below this width on screen a filled lane fades to nothing under antialiasing: it is outlined with a
+// one-pixel pen of its fill instead, so that zoomed-out roads stay visible.
+constexpr double minFilledPixels = 2.0;
 
 } // namespace
 
@@ -177,7 +180,19 @@ void Laneg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
     QColor fill = d->color;
     if (!fill.isValid())
         fill = selected ? QColor(Qt::yellow) : laneColor(d->lane);
-    painter->fillPath(d->surface, QBrush(fill));
+    const double pixels = ItemGeometry::pixelsPerMetre(painter, geoUtil(), d->rect.center().y()) * d->lane->width();
+    if (pixels < minFilledPixels) {
+        QPen thin(fill, 0);
+        painter->setPen(thin);
+        painter->setBrush(Qt::NoBrush);
+        ItemGeometry::drawPolygons(painter, d->surface);
+        painter->setPen(pen);
+    } else {
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QBrush(fill));
+        ItemGeometry::drawPolygons(painter, d->surface);
+        painter->setPen(pen);
+    }
     if (!d->noClasses && selected && !d->arrowsPath.isEmpty()) {
         painter->setBrush(QBrush(d->color.isValid() ? d->color : QColor(Qt::darkGreen)));
         painter->drawPath(d->arrowsPath);

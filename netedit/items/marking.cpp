@@ -33,6 +33,10 @@ void Marking::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
     Q_UNUSED(widget)
     if (m_wireframe || m_paths.isEmpty())
         return;
+    // Lines a fifth of a metre wide are noise below this scale (and most of the drawing work).
+    const Trelvoa::GeoUtil *geo = m_owner ? m_owner->geoUtil() : nullptr;
+    if (Trelvoga::ItemGeometry::pixelsPerMetre(painter, geo, m_rect.center().y()) < minPixelsPerMetre)
+        return;
     QPen pen(Qt::white);
     pen.setCosmetic(true);
     painter->setPen(pen);
@@ -40,7 +44,7 @@ void Marking::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
     painter->setOpacity(1.0);
     for (int i = m_paths.size() - 1; i >= 0; --i) {
         if (!m_paths.at(i).isEmpty())
-            painter->drawPath(m_paths.at(i));
+            Trelvoga::ItemGeometry::drawPolygons(painter, m_paths.at(i));
     }
 }
 

@@ -30,6 +30,8 @@ public:
     static constexpr double dashPeriod = 5.0;
     static constexpr double dashLength = 2.0;
     static constexpr double solidEndLength = 10.0;
+    // Not drawn when a metre is fewer pixels than this.
+    static constexpr double minPixelsPerMetre = 0.8;
 
     explicit Marking(QGraphicsItem *parent = nullptr);
     ~Marking() override;

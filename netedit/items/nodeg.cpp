@@ -25,6 +25,11 @@ namespace {
 
 // The marker, in screen pixels around the item origin.
 const QRectF markerRect(-5, -5, 10, 10);
+// In a view zoomed out so far that a metre is fewer pixels than this, the marker shrinks with the map
+// (it stands for about this many metres) and goes below minMarker pixels: at city scale full-size
+// markers would bury the roads.
+constexpr double markerMetres = 8.0;
+constexpr double minMarker = 3.0;
 
 bool roundMarker(int kind)
 {
@@ -123,7 +128,6 @@ QPainterPath Nodeg::shape() const
 void Nodeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)
-    Q_UNUSED(widget)
     const bool selected = isSelected();
     const QColor fill = d->simple ? (selected ? nodeSelectedColor : nodeColor)
                                   : (selected ? junctionSelectedColor : junctionColor);
@@ -133,10 +137,23 @@ void Nodeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
     painter->setPen(pen);
 
     if (!d->wireframe && !d->outline.isEmpty())
-        painter->drawPath(d->outline);
+        ItemGeometry::drawPolygons(painter, d->outline);
 
     if (!d->markerVisible)
         return;
+    // Full size when selected, and for a plain marker off a view (an offscreen render): its painter has
+    // no scale to go by.
+    QRectF figure = markerRect;
+    double perMetre = 0.0;
+    if (!selected)
+        perMetre = d->simple ? ItemGeometry::viewPixelsPerMetre(widget, geoUtil(), scenePos().y())
+                             : ItemGeometry::pixelsPerMetre(painter, geoUtil(), scenePos().y());
+    if (perMetre > 0.0 && perMetre * markerMetres < markerRect.width()) {
+        const double side = perMetre * markerMetres;
+        if (side < minMarker)
+            return;
+        figure = QRectF(-side / 2, -side / 2, side, side);
+    }
     painter->save();
     // The marker is drawn in device pixels; on an outline that is smaller on screen than the marker it
     // is cut to the outline's rectangle so that nothing is painted outside the item.
@@ -144,7 +161,7 @@ void Nodeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
         painter->setClipRect(d->rect, Qt::IntersectClip);
     const QPoint centre = painter->transform().map(QPointF(0, 0)).toPoint();
     painter->resetTransform();
-    const QRectF figure = markerRect.translated(centre);
+    figure.translate(centre);
     if (roundMarker(d->nodeType))
         painter->drawEllipse(figure);
     else

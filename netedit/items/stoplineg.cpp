@@ -18,6 +18,8 @@ namespace {
 
 // Width of the drawn bar along the lane, model units.
 constexpr double barWidth = 0.5;
+// Not drawn when a metre is fewer pixels than this: the outlined bar would be a dark speck.
+constexpr double minPixelsPerMetre = 0.8;
 
 } // namespace
 
@@ -90,11 +92,13 @@ void Stoplineg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
 {
     Q_UNUSED(option)
     Q_UNUSED(widget)
+    if (!isSelected() && ItemGeometry::pixelsPerMetre(painter, geoUtil(), scenePos().y()) < minPixelsPerMetre)
+        return;
     QPen pen = painter->pen();
     pen.setCosmetic(true);
     painter->setPen(pen);
     painter->setBrush(QBrush(isSelected() ? Qt::yellow : Qt::white));
-    painter->drawPath(d->bar);
+    ItemGeometry::drawPolygons(painter, d->bar);
 }
 
 void Stoplineg::objectChanged(int flags)
