@@ -205,8 +205,13 @@ void Laneg::objectChanged(int flags)
     prepareGeometryChange();
     d->pickPath = QPainterPath();
     d->surface = laneShape(d->lane, geoUtil(), Trelvoa::GeoPolyline());
-    ItemGeometry::addOutline(&d->pickPath, d->lane->shape());
-    d->pickPath = ItemGeometry::toScene(geoUtil(), d->pickPath);
+    // The surface of a road lane is its outline already: shared, not converted a second time.
+    if (d->lane->allowed() & trackClass) {
+        ItemGeometry::addOutline(&d->pickPath, d->lane->shape());
+        d->pickPath = ItemGeometry::toScene(geoUtil(), d->pickPath);
+    } else {
+        d->pickPath = d->surface;
+    }
     d->rect = d->surface.boundingRect() | d->pickPath.boundingRect();
     d->noClasses = d->lane->allowed() == 0;
     d->arrowsStale = true;
