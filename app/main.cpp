@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "mapview.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,9 +53,51 @@ int main(int argc, char *argv[])
                                         QStringLiteral("png"));
     QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Screenshot size, WxH"),
                                   QStringLiteral("size"), QStringLiteral("1280x800"));
+    QCommandLineOption focusOption(QStringLiteral("focus"),
+                                   QStringLiteral("Centre the view on a node id or on LON,LAT"),
+                                   QStringLiteral("id|lon,lat"));
+    QCommandLineOption zoomOption(QStringLiteral("zoom"),
+                                  QStringLiteral("Web-map zoom level of the view (%1 to %2)")
+                                      .arg(MapView::MinZoom)
+                                      .arg(MapView::MaxZoom),
+                                  QStringLiteral("level"));
+    QCommandLineOption spanOption(QStringLiteral("span"),
+                                  QStringLiteral("Show at least this many metres across (instead of --zoom)"),
+                                  QStringLiteral("metres"));
     parser.addOption(screenshotOption);
     parser.addOption(sizeOption);
+    parser.addOption(focusOption);
+    parser.addOption(zoomOption);
+    parser.addOption(spanOption);
     parser.process(app);
+
+    // Checked before anything is loaded: a typo should not cost the load of a large network.
+    int zoom = 0;
+    double span = 0.0;
+    if (parser.isSet(zoomOption)) {
+        bool ok = false;
+        zoom = parser.value(zoomOption).toInt(&ok);
+        if (!ok || zoom < MapView::MinZoom || zoom > MapView::MaxZoom)
+            return fail(QStringLiteral("invalid --zoom \"%1\" (expected a level from %2 to %3)")
+                            .arg(parser.value(zoomOption))
+                            .arg(MapView::MinZoom)
+                            .arg(MapView::MaxZoom));
+    }
+    if (parser.isSet(spanOption)) {
+        bool ok = false;
+        span = parser.value(spanOption).toDouble(&ok);
+        if (!ok || !qIsFinite(span) || span <= 0.0 || span > 1e7)
+            return fail(QStringLiteral("invalid --span \"%1\" (expected metres, more than 0)")
+                            .arg(parser.value(spanOption)));
+        if (zoom > 0)
+            return fail(QStringLiteral("--zoom and --span exclude each other"));
+    }
+    const QString focus = parser.value(focusOption);
+    if (parser.isSet(focusOption) && focus.trimmed().isEmpty())
+        return fail(QStringLiteral("invalid --focus \"\" (expected a node id or LON,LAT)"));
+    // A focus alone shows the surroundings of a junction.
+    if (!focus.isEmpty() && zoom == 0 && span == 0.0)
+        span = 150.0;
 
     MainWindow window;
     const QStringList files = parser.positionalArguments();
@@ -79,8 +122,20 @@ int main(int argc, char *argv[])
         }
     }
 
-    if (screenshot) {
+    const bool placed = !focus.isEmpty() || zoom > 0 || span > 0.0;
+    if (screenshot)
         window.fitNetwork();
+    else if (placed)
+        window.show();
+    if (placed) {
+        QString error;
+        if (!window.focusView(focus, zoom, span, &error)) {
+            if (screenshot)
+                return fail(error);
+            QTextStream(stderr) << "trelvo-edit: " << error << '\n';
+        }
+    }
+    if (screenshot) {
         const QImage image = window.renderView(size);
         if (!image.save(parser.value(screenshotOption), "PNG"))
             return fail(QStringLiteral("cannot write \"%1\"").arg(parser.value(screenshotOption)));

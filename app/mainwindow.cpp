@@ -10,6 +10,7 @@
 #include "geo/geoutil.h"
 #include "netobject.h"
 #include "network.h"
+#include "node.h"
 
 #include <QAction>
 #include <QApplication>
@@ -432,6 +433,53 @@ void MainWindow::fitNetwork()
     const double mx = qMax(bounds.width(), 1e-3), my = qMax(bounds.height(), 1e-3);
     m_scene->setSceneRect(bounds.adjusted(-mx, -my, mx, my));
     m_view->fitInView(bounds);
+}
+
+bool MainWindow::focusView(const QString &focus, int zoom, double span, QString *error)
+{
+    auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    Trelvoa::GeoUtil *geo = m_network->geoUtil();
+    QPointF centre = m_view->mapToScene(m_view->viewport()->rect().center());
+    if (!focus.isEmpty()) {
+        const QStringList parts = focus.split(QLatin1Char(','));
+        bool ok = false;
+        if (parts.size() == 2) {
+            bool okX = false, okY = false;
+            const double x = parts.at(0).trimmed().toDouble(&okX);
+            const double y = parts.at(1).trimmed().toDouble(&okY);
+            if (!okX || !okY || !qIsFinite(x) || !qIsFinite(y)
+                || (geo && (qAbs(x) > 180.0 || qAbs(y) > 90.0)))
+                return fail(tr("invalid focus \"%1\" (expected LON,LAT)").arg(focus));
+            centre = QPointF(x, y);
+        } else {
+            const int id = focus.toInt(&ok);
+            auto *node = ok ? qobject_cast<Trelvoa::Node *>(m_network->findObject(id)) : nullptr;
+            if (!node)
+                return fail(tr("no node with id \"%1\"").arg(focus));
+            centre = geo ? geo->xyToGeo(node->pos()) : node->pos();
+        }
+    }
+    if (zoom > 0) {
+        m_view->fitInViewZ(QRectF(centre, QSizeF(0, 0)), zoom);
+    } else if (span > 0.0) {
+        // The span across, and as much in proportion upwards, as model metres around the centre.
+        const QPointF xy = geo ? geo->geoToXY(centre) : centre;
+        const QSize size = m_view->viewport()->size();
+        const QPointF half(span / 2, span / 2 * size.height() / qMax(1, size.width()));
+        QRectF area(xy - half, xy + half);
+        if (geo)
+            area = QRectF(geo->xyToGeo(area.topLeft()), geo->xyToGeo(area.bottomRight())).normalized();
+        // Round down to a level that still shows the whole span, centred where asked.
+        m_view->fitInView(area);
+        m_view->fitInViewZ(QRectF(centre, QSizeF(0, 0)), m_view->zoom());
+    } else {
+        m_view->fitInViewZ(QRectF(centre, QSizeF(0, 0)), m_view->zoom());
+    }
+    return true;
 }
 
 void MainWindow::rebuildObjectTree()

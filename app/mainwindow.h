@@ -53,6 +53,11 @@ public:
     QImage renderView(const QSize &size);
     // Fits the view to the network.
     void fitNetwork();
+    // Centres the view on focus: a node id, or "LON,LAT" ("X,Y" in model metres for a network without
+    // projection); an empty focus keeps the centre. Then zoom (a web-map level) or, when zoom is 0,
+    // span (metres the view shows across at least) sets the scale; both 0 keep it. False with *error
+    // when the focus cannot be read or names no node.
+    bool focusView(const QString &focus, int zoom, double span, QString *error);
 
     // Question boxes are skipped when set (tests, screenshot mode): a changed network is then kept.
     void setInteractive(bool interactive) { m_interactive = interactive; }

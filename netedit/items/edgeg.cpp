@@ -1,6 +1,7 @@
 #include "items/edgeg.h"
 
 #include "items/itemgeometry.h"
+#include "items/laneg.h"
 #include "items/marking.h"
 #include "scene/itemcolors.h"
 #include "scene/itemcursors.h"
@@ -23,12 +24,10 @@ QColor Edgeg::markerColor = ItemColors::edgeMarker();
 
 namespace {
 
-// Class bit of lanes drawn as tracks; they carry no road marking.
-constexpr int trackClass = Trelvoa::Lane::vcTram;
-
+// Tracks carry no road marking (see Laneg::isTrack).
 bool noMarkingBeside(const Trelvoa::Lane *lane)
 {
-    return lane->allowed() == 0 || (lane->allowed() & trackClass);
+    return lane->allowed() == 0 || Laneg::isTrack(int(lane->allowed()));
 }
 
 // The network's marking layer next to the edge's own layer, or the first one in the scene.
@@ -253,7 +252,7 @@ void Edgeg::buildMarkings()
             continue;
         const Trelvoa::Node *endNode = lane->endNode();
         const bool solidEnd = endNode && endNode->type() != Trelvoa::Node::PlainNode && lane->hasStopline(nullptr);
-        if (lane->allowed() & trackClass)
+        if (Laneg::isTrack(int(lane->allowed())))
             continue;
         Marking::Style style = Marking::Dashed;
         if (next) {

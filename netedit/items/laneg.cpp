@@ -90,7 +90,7 @@ QPainterPath Laneg::laneShape(Trelvoa::Lane *lane, Trelvoa::GeoUtil *geo, const 
         return path;
     const Trelvoa::GeoPolyline line = skeleton.isEmpty() ? lane->skeleton() : skeleton;
 
-    if (lane->allowed() & trackClass) {
+    if (isTrack(int(lane->allowed()))) {
         const double w = std::min(maxGauge, lane->width());
         const double r = 0.35 * w;
         const double length = line.length();
@@ -206,7 +206,7 @@ void Laneg::objectChanged(int flags)
     d->pickPath = QPainterPath();
     d->surface = laneShape(d->lane, geoUtil(), Trelvoa::GeoPolyline());
     // The surface of a road lane is its outline already: shared, not converted a second time.
-    if (d->lane->allowed() & trackClass) {
+    if (isTrack(int(d->lane->allowed()))) {
         ItemGeometry::addOutline(&d->pickPath, d->lane->shape());
         d->pickPath = ItemGeometry::toScene(geoUtil(), d->pickPath);
     } else {

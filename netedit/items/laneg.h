@@ -29,8 +29,13 @@ public:
     static QColor splitlaneColor;
     static QColor markerColor;
 
-    // Lanes allowing this class bit are drawn as tracks.
+    // Lanes allowing this class bit are drawn as tracks, unless road traffic may use them too.
     static constexpr int trackClass = 0x2000;
+    // Private, passenger, bus, truck, trolleybus, motorcycle and bicycle: a lane open to any of them is
+    // a road, even when trams may run on it (a lane open to all classes, as imported networks have).
+    static constexpr int roadClasses = 0x000001 | 0x000020 | 0x000100 | 0x000800 | 0x020000 | 0x080000 | 0x800000;
+    // Drawn as a track: it allows the track class and no road class.
+    static bool isTrack(int allowed) { return (allowed & trackClass) && !(allowed & roadClasses); }
     // Lanes allowing exactly this class are drawn as sidewalks.
     static constexpr int sidewalkClasses = 0x100000;
 
