@@ -8,34 +8,76 @@ namespace Trelvoa {
 void ContentWriter::add(const QString &name, const QString &text)
 {
     if (m_inItem)
-        m_items.last().attributes.append({name, text});
+        m_items.last().attributes.append({name, text, QVariant(), false});
     else
-        m_attributes.append({name, text});
+        m_attributes.append({name, text, QVariant(), false});
+}
+
+void ContentWriter::addValue(const QString &name, const QVariant &value)
+{
+    Entry entry{name, QString(), value, true};
+    if (m_inItem)
+        m_items.last().attributes.append(entry);
+    else
+        m_attributes.append(entry);
+}
+
+QString ContentWriter::textOf(const Entry &entry)
+{
+    if (!entry.deferred)
+        return entry.text;
+    switch (entry.value.userType()) {
+    case QMetaType::QString:
+        return XmlValues::xmlSafe(entry.value.toString());
+    case QMetaType::Double:
+        return XmlValues::number(entry.value.toDouble());
+    case QMetaType::LongLong:
+        return XmlValues::integer(entry.value.toLongLong());
+    case QMetaType::Bool:
+        return XmlValues::boolean(entry.value.toBool());
+    default:
+        return XmlValues::points(entry.value.value<QVector<QPointF>>());
+    }
 }
 
 void ContentWriter::text(const QString &name, const QString &value)
 {
-    add(name, XmlValues::xmlSafe(value));
+    if (m_keepValues)
+        addValue(name, value);
+    else
+        add(name, XmlValues::xmlSafe(value));
 }
 
 void ContentWriter::number(const QString &name, double value)
 {
-    add(name, XmlValues::number(value));
+    if (m_keepValues)
+        addValue(name, value);
+    else
+        add(name, XmlValues::number(value));
 }
 
 void ContentWriter::integer(const QString &name, qlonglong value)
 {
-    add(name, XmlValues::integer(value));
+    if (m_keepValues)
+        addValue(name, value);
+    else
+        add(name, XmlValues::integer(value));
 }
 
 void ContentWriter::boolean(const QString &name, bool value)
 {
-    add(name, XmlValues::boolean(value));
+    if (m_keepValues)
+        addValue(name, value);
+    else
+        add(name, XmlValues::boolean(value));
 }
 
 void ContentWriter::points(const QString &name, const QVector<QPointF> &points)
 {
-    add(name, XmlValues::points(points));
+    if (m_keepValues)
+        addValue(name, QVariant::fromValue(points));
+    else
+        add(name, XmlValues::points(points));
 }
 
 void ContentWriter::reference(const QString &name, const NetObject *object)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPointF>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 
 namespace Trelvoa {
@@ -19,12 +20,25 @@ public:
     {
         QString name;
         QString text;
+        // With keepValues: numbers, booleans, texts and points keep their value here and get their
+        // text only when asked (textOf), as a load's check of every object compares values.
+        QVariant value;
+        bool deferred = false;
     };
     struct Item
     {
         QString tag;
         QVector<Entry> attributes;
     };
+
+    // keepValues: see Entry.
+    explicit ContentWriter(bool keepValues = false)
+        : m_keepValues(keepValues)
+    {
+    }
+
+    // The entry's text, made from its value when that was deferred.
+    static QString textOf(const Entry &entry);
 
     void text(const QString &name, const QString &value);
     void number(const QString &name, double value);
@@ -55,11 +69,13 @@ public:
     void clear();
 
 private:
+    void addValue(const QString &name, const QVariant &value);
     void add(const QString &name, const QString &text);
 
     QVector<Entry> m_attributes;
     QVector<Item> m_items;
     QVector<const NetObject *> m_referenced;
+    bool m_keepValues = false;
     bool m_inItem = false;
 };
 

@@ -65,6 +65,29 @@ bool DocumentParser::checkLength(const QString &what, int length)
     return true;
 }
 
+bool DocumentParser::checkAttributeLength(const QXmlStreamAttribute &attribute)
+{
+    // The message is made only for the rare fault: this runs for every attribute of a file.
+    if (attribute.value().size() <= kMaxValueLength)
+        return true;
+    return checkLength(tr("The value of attribute \"%1\"").arg(attribute.qualifiedName()),
+                       attribute.value().size());
+}
+
+QString DocumentParser::intern(const QStringRef &text)
+{
+    // Files repeat a few dozen attribute names and tags: one shared string each saves an allocation
+    // per attribute.
+    const uint hash = qHash(text);
+    const auto it = m_names.constFind(hash);
+    if (it != m_names.constEnd() && *it == text)
+        return *it;
+    const QString name = text.toString();
+    if (it == m_names.constEnd() && m_names.size() < kMaxInternedNames)
+        m_names.insert(hash, name);
+    return name;
+}
+
 bool DocumentParser::readText(QString *text)
 {
     // Element text only: nested elements are an error.
@@ -141,10 +164,10 @@ bool DocumentParser::parseRoot(SavedDocument *document)
     document->position = position();
     bool hasVersion = false;
     for (const QXmlStreamAttribute &a : m_reader.attributes()) {
+        if (!checkAttributeLength(a))
+            return false;
         const QString name = a.qualifiedName().toString();
         const QString value = a.value().toString();
-        if (!checkLength(tr("The value of attribute \"%1\"").arg(name), value.size()))
-            return false;
         if (name == QLatin1String("version")) {
             if (!XmlValues::parseInt(value, &document->version) || document->version < 1)
                 return fail(tr("invalid version \"%1\"").arg(value.left(64)));
@@ -208,7 +231,7 @@ bool DocumentParser::parseElement(SavedDocument *document)
 
 bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
 {
-    const QString tag = m_reader.qualifiedName().toString();
+    const QString tag = intern(m_reader.qualifiedName());
     const ObjectKind *kind = ObjectKind::byTag(tag);
     if (!kind)
         return fail(tr("unknown element <%1>").arg(tag.left(64)));
@@ -220,9 +243,9 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
     object.parent = parent;
     object.position = position();
     for (const QXmlStreamAttribute &a : m_reader.attributes()) {
-        const QString name = a.qualifiedName().toString();
-        if (!checkLength(tr("The value of attribute \"%1\"").arg(name), a.value().size()))
+        if (!checkAttributeLength(a))
             return false;
+        const QString name = intern(a.qualifiedName());
         const QString value = a.value().toString();
         if (name == QLatin1String("id")) {
             if (!XmlValues::parseInt(value, &object.id) || object.id <= 0)
@@ -255,7 +278,7 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
 
     const int index = document->objects.size();
     document->indexById.insert(object.id, index);
-    document->objects.append(object);
+    document->objects.append(std::move(object));
     if (parent >= 0)
         document->objects[parent].children.append(index);
     else
@@ -307,14 +330,13 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
 bool DocumentParser::parseItem(SavedObject *object)
 {
     SavedItem item;
-    item.tag = m_reader.qualifiedName().toString();
+    item.tag = intern(m_reader.qualifiedName());
     item.position = position();
     for (const QXmlStreamAttribute &a : m_reader.attributes()) {
-        const QString name = a.qualifiedName().toString();
-        if (!checkLength(tr("The value of attribute \"%1\"").arg(name), a.value().size()))
+        if (!checkAttributeLength(a))
             return false;
         SavedAttribute attribute;
-        attribute.name = name;
+        attribute.name = intern(a.qualifiedName());
         attribute.text = a.value().toString();
         item.attributes.append(attribute);
     }
@@ -387,9 +409,9 @@ bool DocumentParser::parseValue(SavedValue *value, bool named, int depth)
     bool hasName = false;
     QString typeName;
     for (const QXmlStreamAttribute &a : m_reader.attributes()) {
-        const QString name = a.qualifiedName().toString();
-        if (!checkLength(tr("The value of attribute \"%1\"").arg(name), a.value().size()))
+        if (!checkAttributeLength(a))
             return false;
+        const QString name = intern(a.qualifiedName());
         if ((named && name == QLatin1String("name")) || (!named && name == QLatin1String("key"))) {
             value->name = a.value().toString();
             hasName = true;

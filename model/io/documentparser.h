@@ -2,11 +2,13 @@
 
 #include "io/saveddocument.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
 #include <functional>
 
+class QXmlStreamAttribute;
 class QXmlStreamReader;
 
 namespace Trelvoa {
@@ -52,13 +54,19 @@ private:
     bool skipGeometry();
     bool readText(QString *text);
     bool checkLength(const QString &what, int length);
+    bool checkAttributeLength(const QXmlStreamAttribute &attribute);
+    QString intern(const QStringRef &text);
     bool fail(const QString &cause);
     bool readerFailed();
     SavedPosition position() const;
 
     QXmlStreamReader &m_reader;
     Progress m_progress;
+    // Bounded: a hostile file may use any number of distinct names.
+    static constexpr int kMaxInternedNames = 1024;
+
     QString m_error;
+    QHash<uint, QString> m_names; // by qHash of the text; a colliding name is simply not shared
     int m_objects = 0;
     bool m_cancelled = false;
 };

@@ -30,16 +30,6 @@ bool byId(const NetObject *a, const NetObject *b)
     return a->id() < b->id();
 }
 
-// The value of an enumeration property as int, whatever meta type the property system hands out.
-int enumValue(const QVariant &v)
-{
-    const int type = v.userType();
-    if (type != QMetaType::Int && (QMetaType::typeFlags(type) & QMetaType::IsEnumeration)
-        && QMetaType::sizeOf(type) == int(sizeof(int)))
-        return *static_cast<const int *>(v.constData());
-    return v.toInt();
-}
-
 // The extent of the objects written, for placing a pasted fragment.
 struct Bound
 {
@@ -267,6 +257,15 @@ bool NetworkWriter::writeObject(QXmlStreamWriter &writer, const NetObject *objec
     }
     writer.writeEndElement();
     return true;
+}
+
+int NetworkWriter::enumValue(const QVariant &v)
+{
+    const int type = v.userType();
+    if (type != QMetaType::Int && (QMetaType::typeFlags(type) & QMetaType::IsEnumeration)
+        && QMetaType::sizeOf(type) == int(sizeof(int)))
+        return *static_cast<const int *>(v.constData());
+    return v.toInt();
 }
 
 bool NetworkWriter::propertyText(const PropertyCodec &codec, const NetObject *object, QString *text,

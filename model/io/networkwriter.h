@@ -40,6 +40,8 @@ public:
     // The text a property of the object is written with; the objects it refers to go to targets.
     static bool propertyText(const PropertyCodec &codec, const NetObject *object, QString *text,
                              QVector<const NetObject *> *targets = nullptr);
+    // The value of an enumeration property as int, whatever meta type the property system hands out.
+    static int enumValue(const QVariant &value);
 
 private:
     bool writeDocument(QXmlStreamWriter &writer, const QList<const NetObject *> &roots, bool document,

@@ -85,3 +85,10 @@ struct SavedDocument
 };
 
 } // namespace Trelvoa
+
+// Their members are all relocatable: vectors of them grow by moving memory, not by copying each.
+Q_DECLARE_TYPEINFO(Trelvoa::SavedPosition, Q_PRIMITIVE_TYPE);
+Q_DECLARE_TYPEINFO(Trelvoa::SavedAttribute, Q_MOVABLE_TYPE);
+Q_DECLARE_TYPEINFO(Trelvoa::SavedValue, Q_MOVABLE_TYPE);
+Q_DECLARE_TYPEINFO(Trelvoa::SavedItem, Q_MOVABLE_TYPE);
+Q_DECLARE_TYPEINFO(Trelvoa::SavedObject, Q_MOVABLE_TYPE);

@@ -46,7 +46,7 @@ bool parseDouble(const QChar *begin, const QChar *end, double *value)
     if (!toAscii(begin, end, buffer, &length))
         return false;
     // from_chars takes "inf" and "nan" in any case and "infinity"; we write and take only our forms.
-    const char c = buffer[buffer[0] == '-' ? 1 : 0];
+    const char c = length > 1 && buffer[0] == '-' ? buffer[1] : buffer[0];
     if (c == 'i' || c == 'I' || c == 'n' || c == 'N') {
         const QLatin1String word(buffer, length);
         if (word == QLatin1String("nan")) {
@@ -88,19 +88,29 @@ bool parsePointRange(const QChar *begin, const QChar *end, QPointF *point)
     return true;
 }
 
+// Appends the canonical text of a number; returns the new end. out has room for kMaxNumberLength.
+char *appendNumber(char *out, double value)
+{
+    auto literal = [&](const char *text) {
+        while (*text)
+            *out++ = *text++;
+        return out;
+    };
+    if (value == 0.0)
+        return literal("0");
+    if (std::isnan(value))
+        return literal("nan");
+    if (std::isinf(value))
+        return literal(value > 0 ? "inf" : "-inf");
+    return std::to_chars(out, out + kMaxNumberLength, value).ptr;
+}
+
 } // namespace
 
 QString number(double value)
 {
-    if (value == 0.0)
-        return QStringLiteral("0");
-    if (std::isnan(value))
-        return QStringLiteral("nan");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
     char buffer[kMaxNumberLength];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+    return QString::fromLatin1(buffer, int(appendNumber(buffer, value) - buffer));
 }
 
 QString integer(qlonglong value)
@@ -115,19 +125,26 @@ QString boolean(bool value)
 
 QString point(const QPointF &p)
 {
-    return number(p.x()) + QLatin1Char(',') + number(p.y());
+    char buffer[2 * kMaxNumberLength + 1];
+    char *end = appendNumber(buffer, p.x());
+    *end++ = ',';
+    end = appendNumber(end, p.y());
+    return QString::fromLatin1(buffer, int(end - buffer));
 }
 
 QString points(const QVector<QPointF> &list)
 {
-    QString text;
-    text.reserve(list.size() * 24);
+    // One buffer and one conversion: shapes are the bulk of a network file.
+    QByteArray text(list.size() * (2 * kMaxNumberLength + 2), Qt::Uninitialized);
+    char *out = text.data();
     for (int i = 0; i < list.size(); ++i) {
         if (i)
-            text += QLatin1Char(' ');
-        text += point(list.at(i));
+            *out++ = ' ';
+        out = appendNumber(out, list.at(i).x());
+        *out++ = ',';
+        out = appendNumber(out, list.at(i).y());
     }
-    return text;
+    return QString::fromLatin1(text.constData(), int(out - text.constData()));
 }
 
 QString ids(const QVector<int> &list)
