@@ -467,7 +467,7 @@ bool Network::load(QXmlStreamReader &reader, bool merge)
     return true;
 }
 
-bool Network::readFile(const QString &fileName, const std::function<bool(QXmlStreamReader &)> &read)
+bool Network::readFile(const QString &fileName, const std::function<bool(const QByteArray &)> &read)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -479,26 +479,35 @@ bool Network::readFile(const QString &fileName, const std::function<bool(QXmlStr
         m_errorString = tr("Cannot read %1: %2").arg(fileName, input.errorString());
         return false;
     }
-    QXmlStreamReader reader(&input);
-    if (read(reader))
-        return true;
-    if (input.failed())
+    // Whole into memory: a large file is then parsed on two threads.
+    const QByteArray data = input.readAll();
+    if (input.failed()) {
         m_errorString = tr("%1 is damaged: %2").arg(fileName, input.errorString());
-    else
-        m_errorString = tr("%1: %2").arg(fileName, m_errorString);
+        return false;
+    }
+    if (read(data))
+        return true;
+    m_errorString = tr("%1: %2").arg(fileName, m_errorString);
     return false;
 }
 
 bool Network::load(const QString &fileName, bool merge)
 {
-    return readFile(fileName, [&](QXmlStreamReader &reader) { return load(reader, merge); });
+    return readFile(fileName, [&](const QByteArray &data) {
+        NetworkReader r(this);
+        if (!r.load(data, merge ? NetworkReader::Merge : NetworkReader::Replace)) {
+            m_errorString = r.errorString();
+            return false;
+        }
+        return true;
+    });
 }
 
 bool Network::join(const QString &fileName)
 {
-    return readFile(fileName, [&](QXmlStreamReader &reader) {
+    return readFile(fileName, [&](const QByteArray &data) {
         NetworkReader r(this);
-        if (!r.load(reader, NetworkReader::Join)) {
+        if (!r.load(data, NetworkReader::Join)) {
             m_errorString = r.errorString();
             return false;
         }

@@ -187,7 +187,7 @@ private:
     void adoptLoaded(Network *staging);
     bool writeFile(const QString &fileName, bool compressed,
                    const std::function<bool(QXmlStreamWriter &)> &write);
-    bool readFile(const QString &fileName, const std::function<bool(QXmlStreamReader &)> &read);
+    bool readFile(const QString &fileName, const std::function<bool(const QByteArray &)> &read);
 
     bool canRegister(NetObject *object, int id);
     void registerTree(NetObject *object, int id, QVector<NetObject *> *added);

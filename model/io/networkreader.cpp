@@ -14,6 +14,8 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QPointer>
+#include <QThread>
+#include <QThreadPool>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -21,6 +23,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <thread>
 
 namespace Trelvoa {
 
@@ -60,13 +63,82 @@ QVariant toVariant(const SavedValue &value)
     return v;
 }
 
+// The text of a further attribute as the writer writes it: made from the checked value on demand, as
+// most are only compared by value.
+QString savedText(const SavedAttribute &a)
+{
+    if (!a.canonical.isNull() || !a.schema)
+        return a.canonical;
+    switch (a.schema->type) {
+    case AttributeSchema::Text:
+        return XmlValues::xmlSafe(a.value.toString());
+    case AttributeSchema::Number:
+        return XmlValues::number(a.value.toDouble());
+    case AttributeSchema::Integer:
+        return XmlValues::integer(a.value.toLongLong());
+    case AttributeSchema::Boolean:
+        return XmlValues::boolean(a.value.toBool());
+    case AttributeSchema::Points:
+        return XmlValues::points(a.value.value<QVector<QPointF>>());
+    case AttributeSchema::Reference:
+    case AttributeSchema::References:
+        break;
+    }
+    return a.canonical;
+}
+
 QString itemText(const QVector<SavedAttribute> &attributes)
 {
     QStringList parts;
     for (const SavedAttribute &a : attributes)
-        parts.append(a.name + QLatin1Char('=') + a.canonical);
+        parts.append(a.name + QLatin1Char('=') + savedText(a));
     parts.sort();
     return parts.join(QLatin1Char(' '));
+}
+
+bool samePoint(const QPointF &p, const QPointF &q)
+{
+    return p.x() == q.x() && p.y() == q.y() && std::signbit(p.x()) == std::signbit(q.x())
+        && std::signbit(p.y()) == std::signbit(q.y());
+}
+
+// Whether two values of a property are the same, exactly: then they also write the same text. False
+// when unsure (the caller compares the texts).
+bool sameScalar(const QVariant &a, const QVariant &b)
+{
+    const int type = a.userType();
+    if (type != b.userType())
+        return false;
+    switch (type) {
+    case QMetaType::Bool:
+        return a.toBool() == b.toBool();
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return a.toLongLong() == b.toLongLong();
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return a.toULongLong() == b.toULongLong();
+    case QMetaType::Double: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x == y && std::signbit(x) == std::signbit(y);
+    }
+    case QMetaType::QString:
+        return a.toString() == b.toString();
+    case QMetaType::QPointF:
+        return samePoint(a.toPointF(), b.toPointF());
+    default:
+        if (type == qMetaTypeId<QVector<QPointF>>()) {
+            const QVector<QPointF> p = a.value<QVector<QPointF>>(), q = b.value<QVector<QPointF>>();
+            if (p.size() != q.size())
+                return false;
+            for (int i = 0; i < p.size(); ++i) {
+                if (!samePoint(p.at(i), q.at(i)))
+                    return false;
+            }
+            return true;
+        }
+        return false;
+    }
 }
 
 QString typeName(AttributeSchema::Type type)
@@ -100,6 +172,12 @@ NetworkReader::NetworkReader(Network *network)
 QString NetworkReader::owner(const SavedObject &object)
 {
     return QStringLiteral("<%1 id=\"%2\">").arg(object.kind->tag).arg(object.id);
+}
+
+QString NetworkReader::Who::text() const
+{
+    const QString text = owner(*object);
+    return item ? text + QStringLiteral(" <") + item->tag + QLatin1Char('>') : text;
 }
 
 bool NetworkReader::fail(const SavedPosition &position, const QString &cause)
@@ -140,6 +218,103 @@ bool NetworkReader::parse(QXmlStreamReader &reader, SavedDocument *document, boo
     }
     m_bytes = parser.bytesRead();
     return !report || reportProgress(m_bytes, 0, document->objects.size());
+}
+
+namespace {
+
+// Where a large document of ours can be cut in two: the start of a line that opens a top-level
+// element (written one to a line, indented by one space) near the middle; -1 for none.
+int findSplit(const QByteArray &data)
+{
+    if (data.size() < NetworkReader::kParallelParseMinimumBytes)
+        return -1;
+    int at = data.indexOf("\n <", data.size() / 2);
+    while (at >= 0 && at + 3 < data.size()) {
+        const char c = data.at(at + 3);
+        if (c != '/' && c != '!' && c != '?')
+            return at + 1;
+        at = data.indexOf("\n <", at + 1);
+    }
+    return -1;
+}
+
+void shiftLines(SavedValue &value, qint64 lines)
+{
+    value.position.line += lines;
+    for (SavedValue &item : value.items)
+        shiftLines(item, lines);
+}
+
+// Appends the objects of tail (parsed from later in the same file, lines shifted by lines) to
+// document; false when an id is in both.
+bool appendHalf(SavedDocument *document, SavedDocument &tail, qint64 lines)
+{
+    const int offset = document->objects.size();
+    document->objects.reserve(offset + tail.objects.size());
+    document->indexById.reserve(offset + tail.objects.size());
+    for (int i = 0; i < tail.objects.size(); ++i) {
+        SavedObject &o = tail.objects[i];
+        if (document->indexById.contains(o.id))
+            return false;
+        document->indexById.insert(o.id, offset + i);
+        if (o.parent >= 0)
+            o.parent += offset;
+        for (int &c : o.children)
+            c += offset;
+        o.position.line += lines;
+        for (SavedItem &item : o.items)
+            item.position.line += lines;
+        for (SavedValue &value : o.dynamicProperties)
+            shiftLines(value, lines);
+        document->objects.append(std::move(o));
+    }
+    for (int root : qAsConst(tail.roots))
+        document->roots.append(root + offset);
+    return true;
+}
+
+} // namespace
+
+bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
+{
+    // A large file is parsed in two halves at once, cut between two top-level elements. Either half
+    // fails where the cut is not at the top level (inside a comment, say) or the file is faulty; then
+    // the whole file is parsed again in one go, so that results and messages are exactly those of a
+    // single pass.
+    const int split = findSplit(data);
+    if (split > 0) {
+        // The second half under a root of its own, on a line of its own: its lines are off by
+        // (lines before the cut) - 1.
+        const QByteArray tailData = QByteArrayLiteral("<network version=\"1\">\n") + data.mid(split);
+        const qint64 lines = std::count(data.constData(), data.constData() + split, '\n') - 1;
+        SavedDocument tail;
+        bool tailOk = false;
+        std::thread worker([&] {
+            QXmlStreamReader reader(tailData);
+            DocumentParser parser(reader);
+            tailOk = parser.parseDocument(&tail);
+        });
+        QXmlStreamReader reader;
+        reader.addData(QByteArray::fromRawData(data.constData(), split));
+        reader.addData(QByteArrayLiteral("</network>\n"));
+        DocumentParser parser(reader);
+        parser.setProgress([this, &data](qint64 bytes, int objects) {
+            return reportProgress(std::min<qint64>(bytes, data.size()), objects, 0);
+        });
+        const bool headOk = parser.parseDocument(document);
+        worker.join();
+        if (parser.cancelled()) {
+            m_cancelled = true;
+            return fail(parser.errorString());
+        }
+        if (headOk && tailOk && document->version == tail.version && appendHalf(document, tail, lines)) {
+            m_bytes = data.size();
+            return reportProgress(m_bytes, 0, document->objects.size());
+        }
+        *document = SavedDocument();
+    }
+    QXmlStreamReader reader(data);
+    return parse(reader, document, true);
 }
 
 void NetworkReader::prune(SavedDocument &document)
@@ -267,7 +442,7 @@ void NetworkReader::prune(SavedDocument &document)
 
 bool NetworkReader::checkTarget(const SavedDocument &document, CheckMode mode, int id,
                                 const QMetaObject *target, const SavedPosition &position,
-                                const QString &owner, const QString &attribute)
+                                const Who &who, const QString &attribute)
 {
     const QMetaObject *kind = nullptr;
     const auto it = document.indexById.constFind(id);
@@ -283,15 +458,15 @@ bool NetworkReader::checkTarget(const SavedDocument &document, CheckMode mode, i
         return fail(position, mode == CheckMerge || mode == CheckNew
                                   ? tr("%1: attribute \"%2\" refers to id %3, which is neither in the input "
                                        "nor in the network")
-                                        .arg(owner, attribute)
+                                        .arg(who.text(), attribute)
                                         .arg(id)
                                   : tr("%1: attribute \"%2\" refers to id %3, which is not in the input")
-                                        .arg(owner, attribute)
+                                        .arg(who.text(), attribute)
                                         .arg(id));
     }
     if (target && !kind->inherits(target)) {
         return fail(position, tr("%1: attribute \"%2\" refers to id %3, a %4, where a %5 is needed")
-                                  .arg(owner, attribute)
+                                  .arg(who.text(), attribute)
                                   .arg(id)
                                   .arg(QLatin1String(kind->className()), QLatin1String(target->className())));
     }
@@ -299,23 +474,21 @@ bool NetworkReader::checkTarget(const SavedDocument &document, CheckMode mode, i
 }
 
 bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mode, const AttributeSchema &schema,
-                                   SavedAttribute &a, const SavedPosition &position, const QString &owner)
+                                   SavedAttribute &a, const SavedPosition &position, const Who &who)
 {
     auto bad = [&]() {
         return fail(position, tr("%1: attribute \"%2\": \"%3\" is not a %4")
-                                  .arg(owner, a.name, a.text.left(80), typeName(schema.type)));
+                                  .arg(who.text(), a.name, a.text.left(80), typeName(schema.type)));
     };
     switch (schema.type) {
     case AttributeSchema::Text:
         a.value = a.text;
-        a.canonical = XmlValues::xmlSafe(a.text);
         return true;
     case AttributeSchema::Number: {
         double v = 0;
         if (!XmlValues::parseNumber(a.text, &v))
             return bad();
         a.value = v;
-        a.canonical = XmlValues::number(v);
         return true;
     }
     case AttributeSchema::Integer: {
@@ -323,7 +496,6 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
         if (!XmlValues::parseInt(a.text, &v))
             return bad();
         a.value = qlonglong(v);
-        a.canonical = XmlValues::integer(v);
         return true;
     }
     case AttributeSchema::Boolean: {
@@ -331,7 +503,6 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
         if (!XmlValues::parseBoolean(a.text, &v))
             return bad();
         a.value = v;
-        a.canonical = XmlValues::boolean(v);
         return true;
     }
     case AttributeSchema::Points: {
@@ -341,17 +512,16 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
         for (const QPointF &p : qAsConst(points)) {
             if (!pointIsValid(p))
                 return fail(position, tr("%1: attribute \"%2\" has a coordinate that is not finite")
-                                          .arg(owner, a.name));
+                                          .arg(who.text(), a.name));
         }
         a.value = QVariant::fromValue(points);
-        a.canonical = XmlValues::points(points);
         return true;
     }
     case AttributeSchema::Reference: {
         int id = 0;
         if (!XmlValues::parseInt(a.text, &id) || id < 0)
             return bad();
-        if (id > 0 && !checkTarget(document, mode, id, schema.target, position, owner, a.name))
+        if (id > 0 && !checkTarget(document, mode, id, schema.target, position, who, a.name))
             return false;
         a.value = id;
         a.canonical = QString::number(id);
@@ -362,7 +532,7 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
         if (!XmlValues::parseIds(a.text, &ids))
             return bad();
         for (int id : qAsConst(ids)) {
-            if (!checkTarget(document, mode, id, schema.target, position, owner, a.name))
+            if (!checkTarget(document, mode, id, schema.target, position, who, a.name))
                 return false;
         }
         a.value = QVariant::fromValue(ids);
@@ -379,26 +549,24 @@ bool NetworkReader::checkAttribute(const SavedDocument &document, CheckMode mode
     const ObjectKind *kind = object.kind;
     if (const PropertyCodec *codec = kind->findProperty(a.name)) {
         a.property = int(codec - kind->properties.constData());
-        const QString who = owner(object);
+        const Who who{&object, nullptr};
         switch (codec->type) {
         case PropertyCodec::Scalar: {
             QVariant v;
             if (!XmlValues::scalarFromText(a.text, codec->property.userType(), &v))
                 return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of type %4")
-                                                 .arg(who, a.name, a.text.left(80),
+                                                 .arg(who.text(), a.name, a.text.left(80),
                                                       QLatin1String(codec->property.typeName())));
             a.value = v;
-            XmlValues::scalarToText(v, &a.canonical);
             return true;
         }
         case PropertyCodec::Enum: {
             int v = 0;
             if (!XmlValues::enumFromText(codec->property, a.text, &v))
                 return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of %4")
-                                                 .arg(who, a.name, a.text.left(80),
+                                                 .arg(who.text(), a.name, a.text.left(80),
                                                       QLatin1String(codec->property.typeName())));
             a.value = v;
-            a.canonical = XmlValues::enumToText(codec->property, v);
             return true;
         }
         case PropertyCodec::Reference: {
@@ -419,7 +587,7 @@ bool NetworkReader::checkAttribute(const SavedDocument &document, CheckMode mode
     }
     if (const AttributeSchema *schema = kind->findExtra(a.name)) {
         a.schema = schema;
-        return parseTypedValue(document, mode, *schema, a, object.position, owner(object));
+        return parseTypedValue(document, mode, *schema, a, object.position, Who{&object, nullptr});
     }
     return fail(object.position, tr("%1: unknown attribute \"%2\"").arg(owner(object), a.name.left(80)));
 }
@@ -430,7 +598,7 @@ bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, con
     const ItemSchema *schema = object.kind->findItem(item.tag);
     if (!schema)
         return fail(item.position, tr("%1: unknown element <%2>").arg(owner(object), item.tag.left(80)));
-    const QString who = owner(object) + QStringLiteral(" <") + item.tag + QLatin1Char('>');
+    const Who who{&object, &item};
     for (SavedAttribute &a : item.attributes) {
         const AttributeSchema *valueSchema = nullptr;
         for (const AttributeSchema &s : schema->attributes) {
@@ -438,10 +606,10 @@ bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, con
                 valueSchema = &s;
         }
         if (!valueSchema)
-            return fail(item.position, tr("%1: unknown attribute \"%2\"").arg(who, a.name.left(80)));
+            return fail(item.position, tr("%1: unknown attribute \"%2\"").arg(who.text(), a.name.left(80)));
         for (const SavedAttribute &other : qAsConst(item.attributes)) {
             if (&other != &a && other.name == a.name)
-                return fail(item.position, tr("%1: attribute \"%2\" given twice").arg(who, a.name));
+                return fail(item.position, tr("%1: attribute \"%2\" given twice").arg(who.text(), a.name));
         }
         a.schema = valueSchema;
         if (!parseTypedValue(document, mode, *valueSchema, a, item.position, who))
@@ -454,7 +622,7 @@ bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, con
         for (const SavedAttribute &a : qAsConst(item.attributes))
             found = found || a.name == s.name;
         if (!found)
-            return fail(item.position, tr("%1: attribute \"%2\" is missing").arg(who, s.name));
+            return fail(item.position, tr("%1: attribute \"%2\" is missing").arg(who.text(), s.name));
     }
     return true;
 }
@@ -462,10 +630,33 @@ bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, con
 bool NetworkReader::check(SavedDocument &document, CheckMode mode)
 {
     m_referencedExisting.clear();
-    for (int i = 0; i < document.objects.size(); ++i) {
-        SavedObject &o = document.objects[i];
+    const int n = document.objects.size();
+    // Objects are checked independently of each other: a large input is checked in two halves at
+    // once. Both only read the network and the rest of the document; the first fault in document
+    // order is the one reported, as when checking in one go.
+    if (n < kParallelCheckMinimum || QThread::idealThreadCount() < 2)
+        return checkRange(document, mode, 0, n);
+    document.objects.detach();
+    NetworkReader second(m_network);
+    bool secondOk = false;
+    std::thread worker([&] { secondOk = second.checkRange(document, mode, n / 2, n); });
+    const bool firstOk = checkRange(document, mode, 0, n / 2);
+    worker.join();
+    if (!firstOk)
+        return false;
+    m_referencedExisting += second.m_referencedExisting;
+    if (!secondOk)
+        m_error = second.m_error;
+    return secondOk;
+}
+
+bool NetworkReader::checkRange(SavedDocument &document, CheckMode mode, int begin, int end)
+{
+    SavedObject *objects = document.objects.data();
+    for (int i = begin; i < end; ++i) {
+        SavedObject &o = objects[i];
         const ObjectKind *kind = o.kind;
-        const QString who = owner(o);
+        const Who who{&o, nullptr};
 
         // Its place in the ownership tree.
         const QMetaObject *parentKind = nullptr;
@@ -478,44 +669,44 @@ bool NetworkReader::check(SavedDocument &document, CheckMode mode)
             parentIsNew = mode != CheckMerge || !m_network->findObject(p.id);
         } else if (o.parentId) {
             if (mode != CheckMerge)
-                return fail(o.position, tr("%1 names its owner %2, which is not in the input").arg(who).arg(o.parentId));
+                return fail(o.position, tr("%1 names its owner %2, which is not in the input").arg(who.text()).arg(o.parentId));
             if (document.indexById.contains(o.parentId))
                 return fail(o.position, tr("%1 names its owner %2, which is in the input: the element belongs "
                                            "inside it")
-                                            .arg(who)
+                                            .arg(who.text())
                                             .arg(o.parentId));
             NetObject *p = m_network->findObject(o.parentId);
             if (!p)
                 return fail(o.position, tr("%1 names its owner %2, which is neither in the input nor in the "
                                            "network")
-                                            .arg(who)
+                                            .arg(who.text())
                                             .arg(o.parentId));
             parentKind = p->metaObject();
             parentId = o.parentId;
         }
         if (!kind->allowsParent(parentKind)) {
             return fail(o.position, parentKind ? tr("%1 cannot belong to a %2")
-                                                     .arg(who, QLatin1String(parentKind->className()))
-                                               : tr("%1 cannot be a top-level object").arg(who));
+                                                     .arg(who.text(), QLatin1String(parentKind->className()))
+                                               : tr("%1 cannot be a top-level object").arg(who.text()));
         }
 
         NetObject *existing = mode == CheckMerge ? m_network->findObject(o.id) : nullptr;
         if (mode == CheckNew && m_network->findObject(o.id))
-            return fail(o.position, tr("%1: id %2 is already in use").arg(who).arg(o.id));
+            return fail(o.position, tr("%1: id %2 is already in use").arg(who.text()).arg(o.id));
         if (existing) {
             if (existing->metaObject() != kind->metaObject)
                 return fail(o.position, tr("%1: id %2 is a %3 in the network")
-                                            .arg(who)
+                                            .arg(who.text())
                                             .arg(o.id)
                                             .arg(existing->kindName()));
             const NetObject *current = existing->parentObject();
             if ((current ? current->id() : 0) != parentId && !kind->reparentable)
                 return fail(o.position, tr("%1 cannot move to another owner (from %2 to %3)")
-                                            .arg(who)
+                                            .arg(who.text())
                                             .arg(current ? current->id() : 0)
                                             .arg(parentId));
         } else if (!kind->create && !(o.parent >= 0 && parentIsNew)) {
-            return fail(o.position, tr("%1 does not exist and is only made together with its owner").arg(who));
+            return fail(o.position, tr("%1 does not exist and is only made together with its owner").arg(who.text()));
         }
 
         // Children that the constructor makes, in their roles.
@@ -537,7 +728,7 @@ bool NetworkReader::check(SavedDocument &document, CheckMode mode)
                     }
                 }
                 return fail(o.position, tr("%1 must hold exactly these elements of its own: %2")
-                                            .arg(who, tags.join(QStringLiteral(", "))));
+                                            .arg(who.text(), tags.join(QStringLiteral(", "))));
             }
             if (existing) {
                 const QList<NetObject *> current = kind->fixedChildren(existing);
@@ -545,7 +736,7 @@ bool NetworkReader::check(SavedDocument &document, CheckMode mode)
                     const SavedObject &child = document.objects.at(fixed.at(j));
                     if (current.value(j) == nullptr || current.value(j)->id() != child.id)
                         return fail(child.position, tr("%1 is not the line of %2 in that role (it is %3)")
-                                                        .arg(owner(child), who)
+                                                        .arg(owner(child), who.text())
                                                         .arg(current.value(j) ? current.value(j)->id() : 0));
                 }
             }
@@ -747,6 +938,48 @@ bool NetworkReader::applyObject(const SavedDocument &document, int index, Built 
     return true;
 }
 
+bool NetworkReader::propertyMatches(const PropertyCodec &codec, const NetObject *object, const SavedAttribute &a)
+{
+    const QVariant v = codec.property.read(object);
+    switch (codec.type) {
+    case PropertyCodec::Scalar:
+        return sameScalar(v, a.value);
+    case PropertyCodec::Enum:
+        return NetworkWriter::enumValue(v) == a.value.toInt();
+    case PropertyCodec::Reference: {
+        const auto *target = qobject_cast<NetObject *>(v.value<QObject *>());
+        return (target ? target->id() : 0) == a.value.toInt();
+    }
+    case PropertyCodec::References: {
+        // As written: targets that are gone are left out.
+        QVector<int> ids;
+        for (const QVariant &entry : v.toList()) {
+            if (const auto *target = qobject_cast<NetObject *>(entry.value<QObject *>()))
+                ids.append(target->id());
+        }
+        return ids == a.value.value<QVector<int>>();
+    }
+    }
+    return false;
+}
+
+QString NetworkReader::canonicalText(const PropertyCodec &codec, const SavedAttribute &a)
+{
+    switch (codec.type) {
+    case PropertyCodec::Scalar: {
+        QString text;
+        XmlValues::scalarToText(a.value, &text);
+        return text;
+    }
+    case PropertyCodec::Enum:
+        return XmlValues::enumToText(codec.property, a.value.toInt());
+    case PropertyCodec::Reference:
+    case PropertyCodec::References:
+        return a.canonical;
+    }
+    return QString();
+}
+
 QString NetworkReader::mismatch(const SavedDocument &document, int index, const Built &built) const
 {
     const NetObject *object = built.objects.at(index);
@@ -762,28 +995,36 @@ QString NetworkReader::mismatch(const SavedDocument &document, int index, const 
         const PropertyCodec &codec = kind->properties.at(a.property);
         if (kind->skipProperty && kind->skipProperty(object, codec.name))
             continue;
+        if (propertyMatches(codec, object, a))
+            continue;
+        // Different values may still write the same text (a float property given more digits).
         QString text;
         NetworkWriter::propertyText(codec, object, &text);
-        if (text != a.canonical)
+        const QString expected = canonicalText(codec, a);
+        if (text != expected)
             return tr("the model refuses %1=\"%2\" (it reads back \"%3\")")
-                .arg(a.name, a.canonical.left(80), text.left(80));
+                .arg(a.name, expected.left(80), text.left(80));
     }
 
-    ContentWriter content;
+    ContentWriter content(true);
     if (kind->save)
         kind->save(object, content);
     object->saveContent(content);
     for (const SavedAttribute &a : o.attributes) {
         if (!a.schema)
             continue;
-        QString text;
+        const ContentWriter::Entry *entry = nullptr;
         for (const ContentWriter::Entry &e : content.attributes()) {
             if (e.name == a.name)
-                text = e.text;
+                entry = &e;
         }
-        if (text != a.canonical)
+        if (entry && entry->deferred && sameScalar(entry->value, a.value))
+            continue;
+        const QString text = entry ? ContentWriter::textOf(*entry) : QString();
+        const QString expected = savedText(a);
+        if (text != expected)
             return tr("the model refuses %1=\"%2\" (it reads back \"%3\")")
-                .arg(a.name, a.canonical.left(80), text.left(80));
+                .arg(a.name, expected.left(80), text.left(80));
     }
     for (const ItemSchema &schema : kind->items) {
         QVector<const SavedItem *> savedItems;
@@ -806,7 +1047,7 @@ QString NetworkReader::mismatch(const SavedDocument &document, int index, const 
                     if (sa.name == e.name) {
                         SavedAttribute a;
                         a.name = e.name;
-                        a.canonical = e.text;
+                        a.canonical = ContentWriter::textOf(e);
                         attributes.append(a);
                     }
                 }
@@ -1129,30 +1370,64 @@ bool NetworkReader::join(SavedDocument &document)
     return true;
 }
 
-bool NetworkReader::load(QXmlStreamReader &reader, Mode mode)
+void NetworkReader::releaseInBackground(SavedDocument &&document)
+{
+    // Freeing the parsed form of a large file takes a noticeable share of the load, and nothing
+    // waits for it.
+    if (document.objects.size() < kParallelCheckMinimum)
+        return;
+    auto *doomed = new SavedDocument(std::move(document));
+    QThreadPool::globalInstance()->start([doomed] { delete doomed; });
+}
+
+void NetworkReader::begin(Mode mode)
 {
     m_error.clear();
     m_adoptProjection = mode != Replace && !m_network->geoUtil() && m_network->objectCount() == 0;
     m_cancelled = false;
     m_network->resetLoadBroken();
+}
+
+bool NetworkReader::load(QXmlStreamReader &reader, Mode mode)
+{
+    begin(mode);
     SavedDocument document;
     if (!parse(reader, &document, true))
         return false;
+    return loadDocument(document, mode);
+}
+
+bool NetworkReader::load(const QByteArray &data, Mode mode)
+{
+    begin(mode);
+    SavedDocument document;
+    if (!parseData(data, &document))
+        return false;
+    return loadDocument(document, mode);
+}
+
+bool NetworkReader::loadDocument(SavedDocument &document, Mode mode)
+{
     const CheckMode checkMode = mode == Replace ? CheckReplace : mode == Merge ? CheckMerge : CheckJoin;
     m_networkReferences = mode == Merge;
     if (mode != Merge && document.fragment)
         prune(document);
     if (!check(document, checkMode))
         return false;
+    bool ok = false;
     switch (mode) {
     case Replace:
-        return replace(document);
+        ok = replace(document);
+        break;
     case Merge:
-        return merge(document, false);
+        ok = merge(document, false);
+        break;
     case Join:
-        return join(document);
+        ok = join(document);
+        break;
     }
-    return false;
+    releaseInBackground(std::move(document));
+    return ok;
 }
 
 Granule *NetworkReader::readGranule(QXmlStreamReader &reader)

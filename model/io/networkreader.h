@@ -15,6 +15,7 @@ namespace Trelvoa {
 class Granule;
 class Network;
 class NetObject;
+struct PropertyCodec;
 
 // Loads network XML into a network, all or nothing: the whole input is parsed into a SavedDocument
 // and checked (structure, kinds, values, ids, references) before anything changes; the objects are
@@ -35,7 +36,14 @@ public:
 
     explicit NetworkReader(Network *network);
 
+    // Inputs of at least this many objects are checked on two threads.
+    static constexpr int kParallelCheckMinimum = 4096;
+    // Files held in memory of at least this size are parsed on two threads.
+    static constexpr int kParallelParseMinimumBytes = 1024 * 1024;
+
     bool load(QXmlStreamReader &reader, Mode mode);
+    // A whole file held in memory; faster for large files.
+    bool load(const QByteArray &data, Mode mode);
     // A granule element at the reader, made with its subtree and saved ids as a child of the network
     // but not registered (the caller adds it); null with errorString() on failure.
     Granule *readGranule(QXmlStreamReader &reader);
@@ -44,23 +52,34 @@ public:
 
 private:
     enum CheckMode { CheckReplace, CheckMerge, CheckJoin, CheckNew };
+    // Names the element a message is about; the text is made only when a message is.
+    struct Who
+    {
+        const SavedObject *object = nullptr;
+        const SavedItem *item = nullptr;
+        QString text() const;
+    };
     struct Built
     {
         QVector<NetObject *> objects; // per document object
         QVector<bool> created;
     };
 
+    void begin(Mode mode);
+    bool loadDocument(SavedDocument &document, Mode mode);
     bool parse(QXmlStreamReader &reader, SavedDocument *document, bool report);
+    bool parseData(const QByteArray &data, SavedDocument *document);
     void prune(SavedDocument &document);
     bool check(SavedDocument &document, CheckMode mode);
+    bool checkRange(SavedDocument &document, CheckMode mode, int begin, int end);
     bool checkAttribute(const SavedDocument &document, CheckMode mode, const SavedObject &object,
                         SavedAttribute &attribute);
     bool checkItem(const SavedDocument &document, CheckMode mode, const SavedObject &object,
                    SavedItem &item);
     bool parseTypedValue(const SavedDocument &document, CheckMode mode, const AttributeSchema &schema,
-                        SavedAttribute &attribute, const SavedPosition &position, const QString &owner);
+                         SavedAttribute &attribute, const SavedPosition &position, const Who &who);
     bool checkTarget(const SavedDocument &document, CheckMode mode, int id, const QMetaObject *target,
-                     const SavedPosition &position, const QString &owner, const QString &attribute);
+                     const SavedPosition &position, const Who &who, const QString &attribute);
     bool checkProjection(SavedDocument &document, bool replace);
 
     bool create(const SavedDocument &document, CheckMode mode, QObject *holder, Built *built);
@@ -68,6 +87,8 @@ private:
     bool applyObject(const SavedDocument &document, int index, Built &built, int phase);
     bool placeChildren(const SavedDocument &document, Built &built);
     bool verify(const SavedDocument &document, Built &built, QVector<int> *mismatched, bool report);
+    static bool propertyMatches(const PropertyCodec &codec, const NetObject *object, const SavedAttribute &a);
+    static QString canonicalText(const PropertyCodec &codec, const SavedAttribute &a);
     QString mismatch(const SavedDocument &document, int index, const Built &built) const;
     QObject *expectedParent(const SavedDocument &document, int index, const Built &built) const;
     NetObject *resolve(const SavedDocument &document, const Built &built, int id) const;
@@ -76,6 +97,7 @@ private:
     bool merge(SavedDocument &document, bool rollback);
     bool join(SavedDocument &document);
     QByteArray backup(const SavedDocument &document) const;
+    static void releaseInBackground(SavedDocument &&document);
     void dropCreated(const Built &built);
     void finishLoad(const SavedDocument &document);
 
