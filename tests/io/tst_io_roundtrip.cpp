@@ -18,6 +18,7 @@
 #include "stopline.h"
 
 #include <QMetaProperty>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -54,6 +55,7 @@ class TestIoRoundTrip : public QObject
 private slots:
     void everyKindSavesTwiceAndReloadsToTheSameBytes();
     void everyStoredPropertyIsWritten();
+    void bundledSampleIsCurrentAndComplete();
     void reloadKeepsStateTheFileDoesNotShowDirectly();
     void fullGeometryIsExtraAndIgnoredOnLoad();
     void replaceFiresClearOnceThenAfterLoad();
@@ -95,6 +97,41 @@ void TestIoRoundTrip::everyKindSavesTwiceAndReloadsToTheSameBytes()
     QVERIFY(EveryKind::load(&third, EveryKind::save(&copy), false));
     QCOMPARE(EveryKind::save(&third), first);
     QVERIFY(!copy.isChanged());
+}
+
+void TestIoRoundTrip::bundledSampleIsCurrentAndComplete()
+{
+    const QString sample = QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva");
+    QFile file(sample);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray committed = file.readAll();
+
+    // The committed file is what its generator makes today.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString generated = dir.filePath(QStringLiteral("district.trva"));
+    QProcess generator;
+    generator.start(QStringLiteral(TRELVO_BINARY_DIR "/bin/make-sample-district"), {generated});
+    QVERIFY(generator.waitForFinished(60000));
+    QCOMPARE(generator.exitCode(), 0);
+    QFile made(generated);
+    QVERIFY(made.open(QIODevice::ReadOnly));
+    QVERIFY2(made.readAll() == committed, "samples/district.trva is stale: run make-sample-district");
+
+    // It holds every kind of object, with its projection, and saves back to the same bytes.
+    Network net;
+    QVERIFY2(net.load(sample), qPrintable(net.errorString()));
+    QVERIFY(net.geoUtil());
+    QSet<QString> classes;
+    for (NetObject *o : net.allObjects())
+        classes.insert(QLatin1String(o->metaObject()->className()));
+    for (const QString &kind : EveryKind::kindClassNames())
+        QVERIFY2(classes.contains(kind), qPrintable(kind));
+    const QString again = dir.filePath(QStringLiteral("again.trva"));
+    QVERIFY(net.save(again));
+    QFile saved(again);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll() == committed);
 }
 
 void TestIoRoundTrip::everyStoredPropertyIsWritten()
