@@ -75,7 +75,7 @@ WalkingArea::~WalkingArea()
     m_items.clear();
 }
 
-bool WalkingArea::addItem(const Item &item)
+bool WalkingArea::accepts(const Item &item, const QList<Item *> &items) const
 {
     if (!item.isValid())
         return false;
@@ -87,14 +87,43 @@ bool WalkingArea::addItem(const Item &item)
         if (item.lane() != item.crossWalk()->lane1() && item.lane() != item.crossWalk()->lane2())
             return false;
     }
-    Node *current = junction();
+    // The area's junction is that of its first item that has one.
+    Node *current = nullptr;
+    for (const Item *existing : items) {
+        if ((current = existing->junction()))
+            break;
+    }
     if (current && item.junction() != current)
         return false;
-    for (const Item *existing : qAsConst(m_items)) {
+    for (const Item *existing : items) {
         if (*existing == item)
             return false;
     }
+    return true;
+}
+
+bool WalkingArea::addItem(const Item &item)
+{
+    if (!accepts(item, m_items))
+        return false;
     m_items.append(new Item(item));
+    syncReferences();
+    setChanged(this, ChangeFlag::Topology | ChangeFlag::Geometry);
+    return true;
+}
+
+bool WalkingArea::setItems(const QVector<Item> &items)
+{
+    QList<Item *> replacement;
+    for (const Item &item : items) {
+        if (!accepts(item, replacement)) {
+            qDeleteAll(replacement);
+            return false;
+        }
+        replacement.append(new Item(item));
+    }
+    qDeleteAll(m_items);
+    m_items = replacement;
     syncReferences();
     setChanged(this, ChangeFlag::Topology | ChangeFlag::Geometry);
     return true;

@@ -3,6 +3,7 @@
 #include "netobject.h"
 
 #include <QMetaType>
+#include <QVector>
 
 namespace Trelvoa {
 
@@ -73,6 +74,9 @@ public:
     // crosswalk item whose lane is not one of the crosswalk's lanes, an item at another junction than
     // the others and an item equal to one already there.
     bool addItem(const Item &item);
+    // Replaces all items at once (as a load does), all or nothing: false, changing nothing, when
+    // addItem would refuse one of them after the ones before it.
+    bool setItems(const QVector<Item> &items);
     // The line of a sidewalk lane (one that allows pedestrians); refuses other lanes' lines, else as
     // addItem.
     bool addStopline(Stopline *line);
@@ -113,6 +117,8 @@ protected:
 private:
     void syncReferences();
     QVariantList itemsVariant() const;
+
+    bool accepts(const Item &item, const QList<Item *> &items) const;
 
     QList<Item *> m_items;
     QSet<NetObject *> m_referenced;

@@ -161,20 +161,18 @@ bool loadWalkingArea(NetObject *object, ContentReader &r)
         if ((shape != area->customShape() || area->autoShape()) && !area->setShape(shape))
             return r.fail(QObject::tr("the custom shape is not a usable outline"));
     }
-    while (area->itemCount() > 0)
-        area->removeItemAt(area->itemCount() - 1);
+    QVector<WalkingArea::Item> items;
     for (const ContentReader::Values &v : r.items(QStringLiteral("item"))) {
-        WalkingArea::Item item;
         if (v.has(QStringLiteral("line")))
-            item = WalkingArea::Item(v.reference<Stopline>(QStringLiteral("line")));
+            items.append(WalkingArea::Item(v.reference<Stopline>(QStringLiteral("line"))));
         else
-            item = WalkingArea::Item(v.reference<CrossWalk>(QStringLiteral("crosswalk")),
-                                     v.reference<Lane>(QStringLiteral("lane")),
-                                     v.boolean(QStringLiteral("first")));
-        if (!area->addItem(item))
-            return r.fail(QObject::tr("an item is refused (another junction, a lane not of the crosswalk, "
-                                      "or named twice)"));
+            items.append(WalkingArea::Item(v.reference<CrossWalk>(QStringLiteral("crosswalk")),
+                                           v.reference<Lane>(QStringLiteral("lane")),
+                                           v.boolean(QStringLiteral("first"))));
     }
+    if (!area->setItems(items))
+        return r.fail(QObject::tr("an item is refused (another junction, a lane not of the crosswalk, "
+                                  "or named twice)"));
     return true;
 }
 

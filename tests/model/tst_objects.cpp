@@ -703,6 +703,21 @@ void TestObjects::walkingAreaItemsAndShape()
     QVERIFY(area->addItem(copy));
     QCOMPARE(*area->items().last(), copy);
 
+    // Replacing all items is all or nothing: an item of another junction, or one named twice, keeps
+    // the items there; the references follow the new items.
+    const WalkingArea::Item line(sidewalk->stopline());
+    const WalkingArea::Item end(crossWalk, crossWalk->lane2(), true);
+    const QList<WalkingArea::Item *> itemsBefore = area->items();
+    QVERIFY(!area->setItems({end, WalkingArea::Item(farSidewalk->stopline())}));
+    QVERIFY(!area->setItems({line, end, line}));
+    QCOMPARE(area->items(), itemsBefore);
+    QVERIFY(area->setItems({line}));
+    QCOMPARE(area->itemCount(), 1);
+    QVERIFY(!crossWalk->referrers().contains(area));
+    QVERIFY(area->setItems({end, line}));
+    QCOMPARE(*area->items().first(), end);
+    QVERIFY(crossWalk->referrers().contains(area));
+
     QVERIFY(!area->setShape(GeoShape({QPointF(0, 0), QPointF(1, 1)})));
     QVERIFY(!area->setShape(GeoShape({QPointF(0, 0), QPointF(1, 1), QPointF(kNaN, 0)})));
     QVERIFY(area->autoShape());
