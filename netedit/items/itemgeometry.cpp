@@ -5,6 +5,7 @@
 #include "geo/geoutil.h"
 
 #include <QGraphicsView>
+#include <QHash>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
 #include <QVarLengthArray>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace Trelvoga {
 namespace ItemGeometry {
@@ -26,12 +28,96 @@ QLineF toScene(const Trelvoa::GeoUtil *geo, const QLineF &xy)
     return geo ? geo->xyToGeo(xy) : xy;
 }
 
+namespace {
+
+// Projecting every point of every drawn path exactly is a large share of building the scene. Map
+// projections bend slowly: within a square of kCell metres the bilinear blend of its exactly
+// projected corners is off by well under a millimetre, far below anything drawn. So paths go through
+// a grid of exactly projected corners, filled as the scene needs them; single positions (an item's
+// place, a vertex marker) stay exact.
+class CornerGrid
+{
+public:
+    // Converts in place; false for a point the grid cannot take (the caller projects it exactly).
+    bool convert(const Trelvoa::GeoUtil *geo, QPointF *point)
+    {
+        const double x = point->x() / kCell;
+        const double y = point->y() / kCell;
+        if (!(std::abs(x) < kMaxCell && std::abs(y) < kMaxCell))
+            return false;
+        const int i = int(std::floor(x));
+        const int j = int(std::floor(y));
+        if (i != m_i || j != m_j || geo != m_geo) {
+            if (!useCell(geo, i, j))
+                return false;
+        }
+        const double u = x - i;
+        const double v = y - j;
+        *point = (1 - v) * ((1 - u) * m_corners[0] + u * m_corners[1])
+            + v * ((1 - u) * m_corners[2] + u * m_corners[3]);
+        return true;
+    }
+
+private:
+    static constexpr double kCell = 128.0;
+    // Beyond this many cells from the origin (1.28e7 m) points are projected exactly.
+    static constexpr double kMaxCell = 100000.0;
+    static constexpr int kMaxCorners = 1 << 20;
+
+    bool useCell(const Trelvoa::GeoUtil *geo, int i, int j)
+    {
+        if (geo != m_geo || geo->projectionStr() != m_projection || geo->offset() != m_offset
+            || m_known.size() > kMaxCorners) {
+            m_known.clear();
+            m_geo = geo;
+            m_projection = geo->projectionStr();
+            m_offset = geo->offset();
+        }
+        m_i = m_j = std::numeric_limits<int>::min();
+        for (int k = 0; k < 4; ++k) {
+            const int ci = i + (k & 1);
+            const int cj = j + (k >> 1);
+            const quint64 key = (quint64(quint32(ci)) << 32) | quint32(cj);
+            auto it = m_known.constFind(key);
+            if (it == m_known.constEnd())
+                it = m_known.insert(key, geo->xyToGeo(QPointF(ci * kCell, cj * kCell)));
+            if (!std::isfinite(it->x()) || !std::isfinite(it->y()))
+                return false;
+            m_corners[k] = *it;
+        }
+        m_i = i;
+        m_j = j;
+        return true;
+    }
+
+    const Trelvoa::GeoUtil *m_geo = nullptr;
+    QByteArray m_projection;
+    QPointF m_offset;
+    QHash<quint64, QPointF> m_known;
+    int m_i = std::numeric_limits<int>::min();
+    int m_j = std::numeric_limits<int>::min();
+    QPointF m_corners[4]; // (i, j), (i + 1, j), (i, j + 1), (i + 1, j + 1)
+};
+
+// The items live on the GUI thread; a grid per thread keeps any other user apart.
+thread_local CornerGrid cornerGrid;
+
+void convertPoints(const Trelvoa::GeoUtil *geo, QPointF *points, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (!cornerGrid.convert(geo, points + i))
+            points[i] = geo->xyToGeo(points[i]);
+    }
+}
+
+} // namespace
+
 QPolygonF toScene(const Trelvoa::GeoUtil *geo, const QPolygonF &xy)
 {
     if (!geo || xy.isEmpty())
         return xy;
     QPolygonF result = xy;
-    geo->xyToGeo(result.data(), result.size());
+    convertPoints(geo, result.data(), result.size());
     return result;
 }
 
@@ -39,15 +125,14 @@ QPainterPath toScene(const Trelvoa::GeoUtil *geo, const QPainterPath &xy)
 {
     if (!geo || xy.isEmpty())
         return xy;
-    // One batch conversion is much cheaper than a projection call per element.
     const int count = xy.elementCount();
-    QVector<QPointF> points(count);
+    QVarLengthArray<QPointF, 64> points(count);
     for (int i = 0; i < count; ++i)
         points[i] = xy.elementAt(i);
-    geo->xyToGeo(points.data(), count);
+    convertPoints(geo, points.data(), count);
     QPainterPath result = xy;
     for (int i = 0; i < count; ++i)
-        result.setElementPositionAt(i, points.at(i).x(), points.at(i).y());
+        result.setElementPositionAt(i, points[i].x(), points[i].y());
     return result;
 }
 
