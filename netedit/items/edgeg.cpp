@@ -225,6 +225,8 @@ void Edgeg::clearMarkings()
         return;
     d->marking->beginChange();
     d->marking->m_paths.clear();
+    d->marking->m_lines.clear();
+    d->marking->m_stale = false;
     d->marking->m_rect = QRectF();
 }
 
@@ -238,16 +240,14 @@ void Edgeg::buildMarkings()
     const Trelvoa::Edge *opp = opposites.value(0);
 
     marking->beginChange();
-    while (marking->m_paths.size() > n)
-        marking->m_paths.removeLast();
-    while (marking->m_paths.size() < n)
-        marking->m_paths.append(QPainterPath());
-    marking->m_rect = QRectF();
+    marking->m_paths.clear();
+    marking->m_lines = QVector<Marking::Line>(n);
+    marking->m_stale = true;
+    QRectF extent;
 
     for (int i = 0; i < n; ++i) {
         const Trelvoa::Lane *lane = d->edge->lane(i);
         const Trelvoa::Lane *next = d->edge->lane(i + 1);
-        marking->m_paths[i] = QPainterPath();
         if (lane->allowed() == 0)
             continue;
         const Trelvoa::Node *endNode = lane->endNode();
@@ -264,10 +264,17 @@ void Edgeg::buildMarkings()
                 break;
             style = opp->lanesCount() + n >= 4 ? Marking::Double : Marking::Single;
         }
-        const Trelvoa::GeoPolyline border = lane->skeleton().parallel(lane->width() * 0.5, true);
-        marking->m_paths[i] = Marking::markingPath(border, style, solidEnd, geoUtil());
-        marking->m_rect |= marking->m_paths.at(i).boundingRect();
+        Marking::Line &line = marking->m_lines[i];
+        line.border = lane->skeleton().parallel(lane->width() * 0.5, true);
+        line.style = style;
+        line.solidEnd = solidEnd;
+        extent |= line.border.boundingRect();
     }
+    // The paths stay within a line width and a half of the borders; a metre more covers that and the
+    // projection's bending across the rectangle.
+    marking->m_rect = extent.isNull() ? QRectF()
+                                      : ItemGeometry::toScene(geoUtil(), QPolygonF(extent.adjusted(-1, -1, 1, 1)))
+                                            .boundingRect();
     marking->update();
 }
 

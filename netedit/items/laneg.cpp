@@ -44,8 +44,12 @@ public:
     Laneg *owner = nullptr;
     QRectF rect;
     bool noClasses = false;
+    // Made when first needed (a paint close enough to fill the lane, picking): a large network is
+    // mostly seen from afar, where a lane is its centre line.
     QPainterPath pickPath;
     QPainterPath surface;
+    bool surfaceStale = false;
+    QPolygonF centre; // the skeleton in scene coordinates, what a lane too thin to fill is drawn as
     QPainterPath arrowsPath;
     bool arrowsStale = true;
     QColor color;
@@ -143,8 +147,24 @@ QPainterPath Laneg::directionArrows(const Trelvoa::GeoPolyline &skeleton, double
     return ItemGeometry::toScene(geo, path);
 }
 
+void Laneg::ensureSurface() const
+{
+    if (!d->surfaceStale)
+        return;
+    d->surfaceStale = false;
+    d->surface = laneShape(d->lane, geoUtil(), Trelvoa::GeoPolyline());
+    // The surface of a road lane is its outline already: shared, not converted a second time.
+    if (isTrack(int(d->lane->allowed()))) {
+        ItemGeometry::addOutline(&d->pickPath, d->lane->shape());
+        d->pickPath = ItemGeometry::toScene(geoUtil(), d->pickPath);
+    } else {
+        d->pickPath = d->surface;
+    }
+}
+
 QPainterPath Laneg::surface() const
 {
+    ensureSurface();
     return d->surface;
 }
 
@@ -165,6 +185,7 @@ QRectF Laneg::boundingRect() const
 
 QPainterPath Laneg::shape() const
 {
+    ensureSurface();
     return d->pickPath;
 }
 
@@ -182,14 +203,21 @@ void Laneg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
         fill = selected ? QColor(Qt::yellow) : laneColor(d->lane);
     const double pixels = ItemGeometry::pixelsPerMetre(painter, geoUtil(), d->rect.center().y()) * d->lane->width();
     if (pixels < minFilledPixels) {
+        // One line along the lane is half the work of its outline and looks the same at this scale.
         QPen thin(fill, 0);
         painter->setPen(thin);
         painter->setBrush(Qt::NoBrush);
-        ItemGeometry::drawPolygons(painter, d->surface);
+        if (d->centre.size() >= 2) {
+            painter->drawPolyline(d->centre);
+        } else {
+            ensureSurface();
+            ItemGeometry::drawPolygons(painter, d->surface);
+        }
         painter->setPen(pen);
     } else {
         painter->setPen(Qt::NoPen);
         painter->setBrush(QBrush(fill));
+        ensureSurface();
         ItemGeometry::drawPolygons(painter, d->surface);
         painter->setPen(pen);
     }
@@ -204,15 +232,17 @@ void Laneg::objectChanged(int flags)
     Q_UNUSED(flags)
     prepareGeometryChange();
     d->pickPath = QPainterPath();
-    d->surface = laneShape(d->lane, geoUtil(), Trelvoa::GeoPolyline());
-    // The surface of a road lane is its outline already: shared, not converted a second time.
-    if (isTrack(int(d->lane->allowed()))) {
-        ItemGeometry::addOutline(&d->pickPath, d->lane->shape());
-        d->pickPath = ItemGeometry::toScene(geoUtil(), d->pickPath);
-    } else {
-        d->pickPath = d->surface;
-    }
-    d->rect = d->surface.boundingRect() | d->pickPath.boundingRect();
+    d->surface = QPainterPath();
+    d->surfaceStale = true;
+    const Trelvoa::GeoPolyline skeleton = d->lane->skeleton();
+    d->centre = ItemGeometry::toScene(geoUtil(), skeleton.toPolygon());
+    // Everything drawn or picked lies within the lane's width of its skeleton, or twice that at a
+    // sharp bend (the outline's mitre limit); a metre more covers the projection's bending.
+    const double margin = 2.0 * d->lane->width() + 1.0;
+    const QRectF extent = skeleton.boundingRect();
+    d->rect = skeleton.count() < 2
+        ? QRectF()
+        : ItemGeometry::toScene(geoUtil(), QPolygonF(extent.adjusted(-margin, -margin, margin, margin))).boundingRect();
     d->noClasses = d->lane->allowed() == 0;
     d->arrowsStale = true;
     // A lane that is selected now would otherwise show the arrows of its old course.

@@ -74,6 +74,7 @@ protected:
 
 private:
     void rebuildArrows();
+    void ensureSurface() const;
 
     std::unique_ptr<LanegPrivate> d;
 };

@@ -31,12 +31,13 @@ void Marking::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
 {
     Q_UNUSED(option)
     Q_UNUSED(widget)
-    if (m_wireframe || m_paths.isEmpty())
+    if (m_wireframe || (!m_stale && m_paths.isEmpty()))
         return;
     // Lines a fifth of a metre wide are noise below this scale (and most of the drawing work).
     const Trelvoa::GeoUtil *geo = m_owner ? m_owner->geoUtil() : nullptr;
     if (Trelvoga::ItemGeometry::pixelsPerMetre(painter, geo, m_rect.center().y()) < minPixelsPerMetre)
         return;
+    ensurePaths();
     QPen pen(Qt::white);
     pen.setCosmetic(true);
     painter->setPen(pen);
@@ -46,6 +47,19 @@ void Marking::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, Q
         if (!m_paths.at(i).isEmpty())
             Trelvoga::ItemGeometry::drawPolygons(painter, m_paths.at(i));
     }
+}
+
+void Marking::ensurePaths() const
+{
+    if (!m_stale)
+        return;
+    const Trelvoa::GeoUtil *geo = m_owner ? m_owner->geoUtil() : nullptr;
+    m_paths.clear();
+    for (const Line &line : qAsConst(m_lines))
+        m_paths.append(line.border.isEmpty() ? QPainterPath()
+                                             : markingPath(line.border, line.style, line.solidEnd, geo));
+    m_lines.clear();
+    m_stale = false;
 }
 
 void Marking::setWireframe(bool on)

@@ -3,12 +3,14 @@
 #include "scene/genericgraphicsitem.h"
 #include "trelvoga_global.h"
 
+#include "geo/geopolyline.h"
+
 #include <QGraphicsItem>
 #include <QList>
 #include <QPainterPath>
+#include <QVector>
 
 namespace Trelvoa {
-class GeoPolyline;
 class GeoUtil;
 } // namespace Trelvoa
 
@@ -18,7 +20,9 @@ class Edgeg;
 
 // The white road markings of one edge, one path per lane (the line on the lane's left border), in
 // scene coordinates. Built and owned by its Edgeg; it lives in the "Marking" layer so that markings
-// are drawn above all lanes.
+// are drawn above all lanes. The edge leaves the lines and their styles; the dashes are laid out when
+// they are first needed (the first paint at a scale that shows them, or paths()), as most of a large
+// network is never seen that close.
 class TRELVOGA_EXPORT Marking : public QGraphicsItem
 {
 public:
@@ -41,7 +45,11 @@ public:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
     // One entry per lane of the edge; empty where the lane has no marking.
-    QList<QPainterPath> paths() const { return m_paths; }
+    QList<QPainterPath> paths() const
+    {
+        ensurePaths();
+        return m_paths;
+    }
     bool isWireframe() const { return m_wireframe; }
     void setWireframe(bool on);
     Trelvoga::Edgeg *edgeItem() const { return m_owner; }
@@ -56,10 +64,21 @@ public:
 private:
     friend class Trelvoga::Edgeg;
 
-    void beginChange() { prepareGeometryChange(); }
+    // A lane's marking before its dashes are laid out; an empty border for none.
+    struct Line
+    {
+        Trelvoa::GeoPolyline border;
+        Style style = Dashed;
+        bool solidEnd = false;
+    };
 
-    QRectF m_rect;
-    QList<QPainterPath> m_paths;
+    void beginChange() { prepareGeometryChange(); }
+    void ensurePaths() const;
+
+    QRectF m_rect; // holds every path, whether laid out yet or not
+    mutable QList<QPainterPath> m_paths;
+    mutable QVector<Line> m_lines;
+    mutable bool m_stale = false;
     bool m_wireframe = false;
     Trelvoga::Edgeg *m_owner = nullptr;
 };
