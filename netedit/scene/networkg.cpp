@@ -111,13 +111,7 @@ Networkg::~Networkg()
 {
     d->destroying = true;
     d->updateTimer.stop();
-    const QList<GenericGraphicsItem *> items = d->objectToItem.values();
-    d->itemToObject.clear();
-    d->objectToItem.clear();
-    for (GenericGraphicsItem *item : items) {
-        item->setFastCleanup(true);
-        delete item;
-    }
+    deleteItems();
     const QList<Layer *> layers = d->layers;
     d->layers.clear();
     for (Layer *layer : layers) {
@@ -303,13 +297,41 @@ bool Networkg::loadTranslations(const QString &path)
     return true;
 }
 
-void Networkg::clear()
+void Networkg::deleteItems()
 {
-    d->updateTimer.stop();
     const QList<GenericGraphicsItem *> items = d->objectToItem.values();
     d->itemToObject.clear();
     d->objectToItem.clear();
-    qDeleteAll(items);
+    QList<GenericGraphicsItem *> loose;
+    for (GenericGraphicsItem *item : items) {
+        item->setFastCleanup(true);
+        if (!item->parentItem())
+            loose.append(item);
+    }
+    qDeleteAll(loose);
+    // Layer by layer from the top (an item may own an item of a higher layer, as an edge its marking,
+    // which tells its owner when it goes), each layer's last child first: Qt renumbers the siblings
+    // after a removed child, so any other order takes time quadratic in the number of items. No copy
+    // of a child list may live across a deletion, or removing the child would copy the list.
+    for (int i = d->layers.size() - 1; i >= 0; --i) {
+        Layer *layer = d->layers.at(i);
+        for (;;) {
+            QGraphicsItem *last = nullptr;
+            {
+                const QList<QGraphicsItem *> children = layer->childItems();
+                if (children.isEmpty())
+                    break;
+                last = children.last();
+            }
+            delete last;
+        }
+    }
+}
+
+void Networkg::clear()
+{
+    d->updateTimer.stop();
+    deleteItems();
     d->bounds = QRectF();
     d->boundsDirty = true;
     Trelvoa::Network::clear();
@@ -357,6 +379,15 @@ void Networkg::afterLoad()
     if (!d->loadBroken)
         collectByClass(this, &byClass);
 
+    // The items are made and shaped while their layers are out of the scene, which then takes them all
+    // at once: otherwise the scene follows every change of every new item, and each item setting its
+    // cursor makes every view under the pointer look for the items there (a second per large network).
+    const QPointer<QGraphicsScene> scene = d->scene;
+    if (scene) {
+        for (Layer *layer : qAsConst(d->layers))
+            scene->removeItem(layer);
+    }
+
     auto loadKind = [this, &byClass](const QString &cls, const QString &layerName, NetObjectFactory *factory) {
         const QList<Trelvoa::NetObject *> objects = byClass.value(cls);
         Layer *parent = layer(layerName);
@@ -391,10 +422,14 @@ void Networkg::afterLoad()
             loadKind(it.key(), factory->layerName(), factory);
     }
 
-    if (!d->loadBroken) {
+    if (!d->loadBroken)
         updateGeometry();
-        recomputeBounds();
+    if (scene) {
+        for (Layer *layer : qAsConst(d->layers))
+            scene->addItem(layer);
     }
+    if (!d->loadBroken)
+        recomputeBounds();
     --d->loading;
     if (d->loadBroken) {
         clear();

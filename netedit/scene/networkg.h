@@ -122,6 +122,7 @@ private:
     GenericGraphicsItem *createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory);
     NetObjectFactory *factoryFor(const QString &className) const;
     void enterItem(Trelvoa::NetObject *object, GenericGraphicsItem *item);
+    void deleteItems();
     void queue(Trelvoa::NetObject *object);
     void queueNeeded(Trelvoa::NetObject *object);
     void restartTimer();
