@@ -339,6 +339,7 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
                                          0, 100, this);
         m_progress->setWindowModality(Qt::WindowModal);
         m_progress->setMinimumDuration(300);
+        m_progressShown.invalidate();
     }
     QStringList warnings;
     m_propertyEditor->clear();
@@ -408,6 +409,11 @@ void MainWindow::loadProgress(qint64 bytes, int current, int total)
     Q_UNUSED(bytes)
     if (!m_progress)
         return;
+    // The scene reports every item it refreshes: a few updates a second are all a person sees, and
+    // taking events for each of tens of thousands of items would slow the load down.
+    if (m_progressShown.isValid() && m_progressShown.elapsed() < 40 && current != total)
+        return;
+    m_progressShown.start();
     if (total > 0) {
         m_progress->setMaximum(total);
         m_progress->setValue(qMin(current, total));

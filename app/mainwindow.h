@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -108,6 +109,7 @@ private:
     QMenu *m_recentMenu = nullptr;
     QMenu *m_viewMenu = nullptr;
     QPointer<QProgressDialog> m_progress;
+    QElapsedTimer m_progressShown; // since the progress dialog last took events
     QStringList m_recentFiles;
     QString m_fileName;
     bool m_interactive = true;
