@@ -2,6 +2,7 @@
 // first complete picture, the items it takes and their memory, and the paint time of the whole network
 // and of a view zoomed to one busy junction.
 
+#include "mainwindow.h"
 #include "mapview.h"
 #include "scene/networkg.h"
 #include "scene/networkscene.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -89,6 +91,13 @@ QImage paint(MapView *view)
     return image;
 }
 
+// What the window does on screen: the view repaints its viewport (through the view's own item
+// look-up, which a render() into an image does not share).
+void repaint(MapView *view)
+{
+    view->viewport()->repaint();
+}
+
 // The signalised junction with the most incoming lanes (any junction when none is signalised).
 Node *busiestJunction(Network *net)
 {
@@ -108,6 +117,21 @@ Node *busiestJunction(Network *net)
     }
     return best;
 }
+
+// Counts the paints of the widget it watches.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 } // namespace
 
@@ -168,15 +192,25 @@ int main(int argc, char **argv)
         return 1;
     }
     const double loaded = timer.nsecsElapsed() / 1e6;
+    // Memory readings are not part of opening.
+    QElapsedTimer reading;
+    reading.start();
     const double loadedBytes = heapBytes() - before - modelBytes;
+    const double readingMs = reading.nsecsElapsed() / 1e6;
     // As the window does after a load: bounds (which flush a waiting batch), scene rectangle, fit.
     const QRectF bounds = net->boundingRect();
     scene.setSceneRect(bounds.adjusted(-bounds.width(), -bounds.height(), bounds.width(), bounds.height()));
     view.setGeographic(net->geoUtil() != nullptr);
     view.fitInView(bounds);
-    const double ready = timer.nsecsElapsed() / 1e6;
-    paint(&view);
-    const double firstPaint = timer.nsecsElapsed() / 1e6;
+    const double ready = timer.nsecsElapsed() / 1e6 - readingMs;
+    // Then the event loop polishes the new items, builds the scene index and the view paints itself.
+    PaintCounter counter;
+    view.viewport()->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    if (counter.paints == 0)
+        view.viewport()->repaint();
+    const double firstPaint = timer.nsecsElapsed() / 1e6 - readingMs;
+    view.viewport()->removeEventFilter(&counter);
     const double itemBytes = heapBytes() - before - modelBytes;
 
     const int items = scene.items().size();
@@ -185,14 +219,15 @@ int main(int argc, char **argv)
     print(tag + QStringLiteral(" model load alone"), modelMs, "ms");
     print(tag + QStringLiteral(" load with items"), loaded, "ms");
     print(tag + QStringLiteral(" bounds and fit"), ready - loaded, "ms");
-    print(tag + QStringLiteral(" first paint"), firstPaint - ready, "ms");
+    print(tag + QStringLiteral(" events and first paint of the view"), firstPaint - ready, "ms");
     print(tag + QStringLiteral(" open to first complete paint"), firstPaint, "ms");
     print(tag + QStringLiteral(" model heap"), modelBytes / 1e6, "MB");
     print(tag + QStringLiteral(" item heap after load"), loadedBytes / 1e6, "MB");
     print(tag + QStringLiteral(" item heap after first paint (with scene index)"), itemBytes / 1e6, "MB");
     print(tag + QStringLiteral(" memory per item"), itemBytes / items / 1024.0, "KB");
     print(tag + QStringLiteral(" whole network zoom"), view.zoom(), "level");
-    print(tag + QStringLiteral(" whole network paint"), medianMs(7, [&] { paint(&view); }), "ms");
+    print(tag + QStringLiteral(" whole network paint"), medianMs(7, [&] { repaint(&view); }), "ms");
+    print(tag + QStringLiteral(" whole network render to an image"), medianMs(7, [&] { paint(&view); }), "ms");
 
     if (Node *junction = busiestJunction(net.get())) {
         // About 100 m across: the largest web-map zoom at which 100 x 60 m fit the image.
@@ -207,11 +242,42 @@ int main(int argc, char **argv)
         const QPointF q = geo ? geo->geoToXY(shown.bottomRight()) : shown.bottomRight();
         print(tag + QStringLiteral(" junction window width"), std::abs(q.x() - p.x()), "m");
         print(tag + QStringLiteral(" junction zoom"), view.zoom(), "level");
-        print(tag + QStringLiteral(" junction paint"), medianMs(15, [&] { paint(&view); }), "ms");
+        print(tag + QStringLiteral(" junction paint"), medianMs(15, [&] { repaint(&view); }), "ms");
+        print(tag + QStringLiteral(" junction render to an image"), medianMs(15, [&] { paint(&view); }), "ms");
     }
     print(tag + QStringLiteral(" peak memory (VmHWM)"), statusMegabytes("VmHWM:"), "MB");
     timer.restart();
     net.reset();
     print(tag + QStringLiteral(" close"), timer.nsecsElapsed() / 1e6, "ms");
+
+    // The same in the editor's window, as a user opens a file: the progress dialog, the object tree,
+    // the fit and the window's paint, with the pointer resting over the map.
+    {
+        MainWindow window;
+        window.resize(imageSize);
+        window.show();
+        QCoreApplication::processEvents();
+        auto *map = window.findChild<MapView *>();
+        if (map) {
+            map->setAttribute(Qt::WA_UnderMouse);
+            map->viewport()->setAttribute(Qt::WA_UnderMouse);
+        }
+        PaintCounter counter;
+        if (map)
+            map->viewport()->installEventFilter(&counter);
+        QElapsedTimer windowTimer;
+        windowTimer.start();
+        QString error;
+        if (!window.openFile(own, &error)) {
+            err << error << '\n';
+            return 1;
+        }
+        const double opened = windowTimer.nsecsElapsed() / 1e6;
+        QCoreApplication::processEvents();
+        if (map && counter.paints == 0)
+            map->viewport()->repaint();
+        print(tag + QStringLiteral(" window: open (load, items, object tree, fit)"), opened, "ms");
+        print(tag + QStringLiteral(" window: open to first complete paint"), windowTimer.nsecsElapsed() / 1e6, "ms");
+    }
     return 0;
 }
