@@ -70,7 +70,8 @@ QString NetObject::printableName() const
 {
     if (!objectName().isEmpty())
         return objectName();
-    return QStringLiteral("%1 %2").arg(kindName()).arg(m_id);
+    // As "%1 %2" with kind and id, without parsing a pattern: every scene item asks for it.
+    return kindName() + QLatin1Char(' ') + QString::number(m_id);
 }
 
 QPointF NetObject::pos() const

@@ -4,6 +4,7 @@
 
 #include <proj.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -40,7 +41,18 @@ QByteArray crsDefinition(const QByteArray &projection)
 
 } // namespace
 
+namespace {
+
+quint64 nextRevision()
+{
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
+
+} // namespace
+
 GeoUtil::GeoUtil(const char *projection)
+    : m_revision(nextRevision())
 {
     if (projection)
         setProjectionStr(projection);
@@ -77,8 +89,15 @@ void GeoUtil::release()
     }
 }
 
+void GeoUtil::setOffset(const QPointF &offset)
+{
+    m_offset = offset;
+    m_revision = nextRevision();
+}
+
 bool GeoUtil::setProjectionStr(const char *projection)
 {
+    m_revision = nextRevision();
     release();
     m_error.clear();
     m_projection = projection ? QByteArray(projection) : QByteArray();

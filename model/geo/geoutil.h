@@ -44,8 +44,11 @@ public:
     // Replaces the projection; false (util invalid, errorString() set) for a bad or empty string.
     bool setProjectionStr(const char *projection);
 
-    void setOffset(const QPointF &offset) { m_offset = offset; }
+    void setOffset(const QPointF &offset);
     QPointF offset() const { return m_offset; }
+    // Changes whenever the conversion may have changed (projection or offset) and is never the same for
+    // two utils, even one made where another was: a key for caches of converted points.
+    quint64 revision() const { return m_revision; }
 
     QPointF xyToGeo(const QPointF &point) const;
     void xyToGeo(QPointF *point) const;
@@ -86,6 +89,7 @@ private:
     QByteArray m_projection;
     QString m_error;
     QPointF m_offset;
+    quint64 m_revision = 0;
 };
 
 } // namespace Trelvoa

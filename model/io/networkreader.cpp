@@ -1006,6 +1006,13 @@ QString NetworkReader::mismatch(const SavedDocument &document, int index, const 
                 .arg(a.name, expected.left(80), text.left(80));
     }
 
+    // Most objects (lanes, stoplines) carry nothing beyond their properties: nothing to compare.
+    bool further = !kind->items.isEmpty();
+    for (int i = 0; !further && i < o.attributes.size(); ++i)
+        further = o.attributes.at(i).schema != nullptr;
+    if (!further)
+        return orderMismatch(document, index, built);
+
     ContentWriter content(true);
     if (kind->save)
         kind->save(object, content);
@@ -1059,6 +1066,14 @@ QString NetworkReader::mismatch(const SavedDocument &document, int index, const 
             return tr("the model refuses its <%1> elements").arg(schema.tag);
     }
 
+    return orderMismatch(document, index, built);
+}
+
+QString NetworkReader::orderMismatch(const SavedDocument &document, int index, const Built &built) const
+{
+    const NetObject *object = built.objects.at(index);
+    const SavedObject &o = document.objects.at(index);
+    const ObjectKind *kind = o.kind;
     if (o.index >= 0) {
         const auto *parent = qobject_cast<const NetObject *>(object->parent());
         const ObjectKind *parentKind = ObjectKind::of(parent);

@@ -90,6 +90,8 @@ private:
     static bool propertyMatches(const PropertyCodec &codec, const NetObject *object, const SavedAttribute &a);
     static QString canonicalText(const PropertyCodec &codec, const SavedAttribute &a);
     QString mismatch(const SavedDocument &document, int index, const Built &built) const;
+    // Its place among its owner's children and the order of its own.
+    QString orderMismatch(const SavedDocument &document, int index, const Built &built) const;
     QObject *expectedParent(const SavedDocument &document, int index, const Built &built) const;
     NetObject *resolve(const SavedDocument &document, const Built &built, int id) const;
 

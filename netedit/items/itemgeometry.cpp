@@ -39,6 +39,18 @@ class CornerGrid
 {
 public:
     // Converts in place; false for a point the grid cannot take (the caller projects it exactly).
+    // Before converting with geo: forgets the corners of another conversion.
+    void use(const Trelvoa::GeoUtil *geo)
+    {
+        if (geo->revision() == m_revision && m_known.size() <= kMaxCorners)
+            return;
+        m_known.clear();
+        m_revision = geo->revision();
+        m_i = m_j = std::numeric_limits<int>::min();
+    }
+
+    // Converts in place with the util last given to use(); false for a point the grid cannot take (the
+    // caller projects it exactly).
     bool convert(const Trelvoa::GeoUtil *geo, QPointF *point)
     {
         const double x = point->x() / kCell;
@@ -47,10 +59,8 @@ public:
             return false;
         const int i = int(std::floor(x));
         const int j = int(std::floor(y));
-        if (i != m_i || j != m_j || geo != m_geo) {
-            if (!useCell(geo, i, j))
-                return false;
-        }
+        if ((i != m_i || j != m_j) && !useCell(geo, i, j))
+            return false;
         const double u = x - i;
         const double v = y - j;
         *point = (1 - v) * ((1 - u) * m_corners[0] + u * m_corners[1])
@@ -66,13 +76,6 @@ private:
 
     bool useCell(const Trelvoa::GeoUtil *geo, int i, int j)
     {
-        if (geo != m_geo || geo->projectionStr() != m_projection || geo->offset() != m_offset
-            || m_known.size() > kMaxCorners) {
-            m_known.clear();
-            m_geo = geo;
-            m_projection = geo->projectionStr();
-            m_offset = geo->offset();
-        }
         m_i = m_j = std::numeric_limits<int>::min();
         for (int k = 0; k < 4; ++k) {
             const int ci = i + (k & 1);
@@ -90,9 +93,7 @@ private:
         return true;
     }
 
-    const Trelvoa::GeoUtil *m_geo = nullptr;
-    QByteArray m_projection;
-    QPointF m_offset;
+    quint64 m_revision = 0;
     QHash<quint64, QPointF> m_known;
     int m_i = std::numeric_limits<int>::min();
     int m_j = std::numeric_limits<int>::min();
@@ -104,8 +105,10 @@ thread_local CornerGrid cornerGrid;
 
 void convertPoints(const Trelvoa::GeoUtil *geo, QPointF *points, int count)
 {
+    CornerGrid &grid = cornerGrid;
+    grid.use(geo);
     for (int i = 0; i < count; ++i) {
-        if (!cornerGrid.convert(geo, points + i))
+        if (!grid.convert(geo, points + i))
             points[i] = geo->xyToGeo(points[i]);
     }
 }

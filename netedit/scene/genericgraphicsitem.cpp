@@ -3,6 +3,7 @@
 #include "geo/geoutil.h"
 #include "netobject.h"
 
+#include <QHash>
 #include <QMetaProperty>
 
 namespace Trelvoga {
@@ -81,8 +82,13 @@ void GenericGraphicsItem::updateTooltip()
     const Trelvoa::NetObject *object = networkObject();
     if (!object)
         return;
-    const QMetaProperty user = object->metaObject()->userProperty();
-    const QString value = user.isValid() ? user.read(object).toString() : QString();
+    // The user property of each class, found once: every item of a large network asks.
+    static QHash<const QMetaObject *, QMetaProperty> userProperties;
+    const QMetaObject *meta = object->metaObject();
+    auto it = userProperties.constFind(meta);
+    if (it == userProperties.constEnd())
+        it = userProperties.insert(meta, meta->userProperty());
+    const QString value = it->isValid() ? it->read(object).toString() : QString();
     setToolTip(value + QLatin1Char(' ') + object->printableName());
 }
 
