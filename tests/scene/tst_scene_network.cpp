@@ -356,6 +356,13 @@ void TestSceneNetwork::afterLoadCreatesItemsAndHonoursBreak()
     net.afterLoad();
     QCOMPARE(net.items().size(), 4);
     QVERIFY(net.object2item(child));
+    // The layers, and so the new items, are in the scene again, where the index finds them.
+    for (Layer *layer : net.layers())
+        QCOMPARE(layer->scene(), &scene);
+    for (GenericGraphicsItem *item : net.items()) {
+        QCOMPARE(item->scene(), &scene);
+        QVERIFY(scene.items(item->sceneBoundingRect().adjusted(-1, -1, 1, 1)).contains(item));
+    }
     for (GenericGraphicsItem *item : net.items())
         QCOMPARE(static_cast<ThingItem *>(item)->refreshes, QList<int>{0xFFFF});
     QCOMPARE(progress.count(), 4);
