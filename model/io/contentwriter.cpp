@@ -24,20 +24,7 @@ void ContentWriter::addValue(const QString &name, const QVariant &value)
 
 QString ContentWriter::textOf(const Entry &entry)
 {
-    if (!entry.deferred)
-        return entry.text;
-    switch (entry.value.userType()) {
-    case QMetaType::QString:
-        return XmlValues::xmlSafe(entry.value.toString());
-    case QMetaType::Double:
-        return XmlValues::number(entry.value.toDouble());
-    case QMetaType::LongLong:
-        return XmlValues::integer(entry.value.toLongLong());
-    case QMetaType::Bool:
-        return XmlValues::boolean(entry.value.toBool());
-    default:
-        return XmlValues::points(entry.value.value<QVector<QPointF>>());
-    }
+    return entry.deferred ? XmlValues::valueText(entry.value) : entry.text;
 }
 
 void ContentWriter::text(const QString &name, const QString &value)

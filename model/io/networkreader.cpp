@@ -69,22 +69,10 @@ QString savedText(const SavedAttribute &a)
 {
     if (!a.canonical.isNull() || !a.schema)
         return a.canonical;
-    switch (a.schema->type) {
-    case AttributeSchema::Text:
-        return XmlValues::xmlSafe(a.value.toString());
-    case AttributeSchema::Number:
-        return XmlValues::number(a.value.toDouble());
-    case AttributeSchema::Integer:
-        return XmlValues::integer(a.value.toLongLong());
-    case AttributeSchema::Boolean:
-        return XmlValues::boolean(a.value.toBool());
-    case AttributeSchema::Points:
-        return XmlValues::points(a.value.value<QVector<QPointF>>());
-    case AttributeSchema::Reference:
-    case AttributeSchema::References:
-        break;
-    }
-    return a.canonical;
+    // References keep their text from the check.
+    if (a.schema->type == AttributeSchema::Reference || a.schema->type == AttributeSchema::References)
+        return a.canonical;
+    return XmlValues::valueText(a.value);
 }
 
 QString itemText(const QVector<SavedAttribute> &attributes)

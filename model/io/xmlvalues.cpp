@@ -158,6 +158,22 @@ QString ids(const QVector<int> &list)
     return text;
 }
 
+QString valueText(const QVariant &value)
+{
+    switch (value.userType()) {
+    case QMetaType::QString:
+        return xmlSafe(value.toString());
+    case QMetaType::Double:
+        return number(value.toDouble());
+    case QMetaType::LongLong:
+        return integer(value.toLongLong());
+    case QMetaType::Bool:
+        return boolean(value.toBool());
+    default:
+        return points(value.value<QVector<QPointF>>());
+    }
+}
+
 QString xmlSafe(const QString &text)
 {
     auto allowed = [](const QChar *c, const QChar *end, int *width) {

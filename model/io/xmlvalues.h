@@ -25,6 +25,9 @@ QString point(const QPointF &point);
 QString points(const QVector<QPointF> &points);
 // "1 2 3"
 QString ids(const QVector<int> &ids);
+// The text of a value of a further attribute: a text (QString), number (double), integer (qlonglong),
+// boolean or points (QVector<QPointF>).
+QString valueText(const QVariant &value);
 // The text without the characters XML 1.0 cannot carry (control codes other than tab, line feed and
 // carriage return, lone surrogates, U+FFFE and U+FFFF).
 QString xmlSafe(const QString &text);
