@@ -61,7 +61,10 @@ public:
     Trelvoa::Edge *edge = nullptr;
     Edgeg *owner = nullptr;
     QRectF rect;
+    // Picking an edge is possible only while it is drawn (no lanes, wireframe, editing): its band is made
+    // when first asked for.
     QPainterPath pickPath;
+    bool pickStale = false;
     QPolygonF skeleton;
     QPolygonF arrow;
     QLineF startLink;
@@ -151,6 +154,11 @@ QRectF Edgeg::boundingRect() const
 
 QPainterPath Edgeg::shape() const
 {
+    if (d->pickStale) {
+        d->pickStale = false;
+        ItemGeometry::addStroke(&d->pickPath, d->edge->skeleton(), 2.0);
+        d->pickPath = ItemGeometry::toScene(geoUtil(), d->pickPath);
+    }
     return d->pickPath;
 }
 
@@ -175,7 +183,7 @@ void Edgeg::objectChanged(int flags)
     updateSelectable();
 
     d->skeleton = ItemGeometry::toScene(geo, skeleton.toPolygon());
-    ItemGeometry::addStroke(&d->pickPath, skeleton, 2.0);
+    d->pickStale = true;
 
     d->arrow.clear();
     if (skeleton.count() >= 2) {
@@ -188,8 +196,10 @@ void Edgeg::objectChanged(int flags)
         d->rect |= d->arrow.boundingRect();
     }
 
-    d->pickPath = ItemGeometry::toScene(geo, d->pickPath);
-    d->rect |= d->pickPath.boundingRect();
+    // The pick band lies within a metre of the skeleton, or four at a sharp bend (its mitre limit);
+    // a metre more covers the projection's bending.
+    if (skeleton.count() >= 2)
+        d->rect |= ItemGeometry::toScene(geo, QPolygonF(skeleton.boundingRect().adjusted(-5, -5, 5, 5))).boundingRect();
     d->rect |= d->skeleton.boundingRect();
 
     d->startLink = QLineF();

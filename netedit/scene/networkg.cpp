@@ -378,6 +378,12 @@ void Networkg::afterLoad()
     QHash<QString, QList<Trelvoa::NetObject *>> byClass;
     if (!d->loadBroken)
         collectByClass(this, &byClass);
+    // One item per object, about: the tables grow once instead of step by step.
+    int expected = d->objectToItem.size();
+    for (const QList<Trelvoa::NetObject *> &objects : qAsConst(byClass))
+        expected += objects.size();
+    d->objectToItem.reserve(expected);
+    d->itemToObject.reserve(expected);
 
     // The items are made and shaped while their layers are out of the scene, which then takes them all
     // at once: otherwise the scene follows every change of every new item, and each item setting its

@@ -245,6 +245,13 @@ void TestRoadItems::edgeSelectableOnlyWithoutLanesOrInWireframe()
     QVERIFY(near(QLineF(arrow.at(0), arrow.at(2)).length(), 2.0));
     QVERIFY(without->shape().contains(QPointF(0.8, 25)));
     QVERIFY(!without->shape().contains(QPointF(1.5, 25)));
+    QVERIFY(without->boundingRect().contains(without->shape().boundingRect()));
+    // The band follows the edge's course when the item is refreshed.
+    l.node(QStringLiteral("Z"))->setPos(QPointF(40, 50));
+    refresh(&net);
+    QVERIFY(without->shape().contains(QPointF(20, 25)));
+    QVERIFY(!without->shape().contains(QPointF(0.8, 25)));
+    QVERIFY(without->boundingRect().contains(without->shape().boundingRect()));
 
     net.setWireframe(true);
     QVERIFY(withLanes->flags() & QGraphicsItem::ItemIsSelectable);
