@@ -246,6 +246,12 @@ int main(int argc, char **argv)
         print(tag + QStringLiteral(" junction zoom"), view.zoom(), "level");
         print(tag + QStringLiteral(" junction paint"), medianMs(15, [&] { repaint(&view); }), "ms");
         print(tag + QStringLiteral(" junction render to an image"), medianMs(15, [&] { paint(&view); }), "ms");
+        // The view's look-up of the items to draw, on its own (with warm caches): Qt walks every item of
+        // each layer that has one in view.
+        const QRectF shownRect = view.mapToScene(view.viewport()->rect()).boundingRect();
+        print(tag + QStringLiteral(" junction look-up"), medianMs(31, [&] {
+                  scene.items(shownRect, Qt::IntersectsItemBoundingRect, Qt::AscendingOrder, view.viewportTransform());
+              }), "ms");
     }
     print(tag + QStringLiteral(" peak memory (VmHWM)"), statusMegabytes("VmHWM:"), "MB");
     timer.restart();
