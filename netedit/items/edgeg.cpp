@@ -235,7 +235,6 @@ void Edgeg::clearMarkings()
         return;
     d->marking->beginChange();
     d->marking->m_paths.clear();
-    d->marking->m_lines.clear();
     d->marking->m_stale = false;
     d->marking->m_rect = QRectF();
 }
@@ -245,16 +244,33 @@ void Edgeg::buildMarkings()
     Marking *marking = d->marking;
     if (!marking)
         return;
-    const int n = d->edge->lanesCount();
-    const QList<Trelvoa::Edge *> opposites = d->edge->opposite();
-    const Trelvoa::Edge *opp = opposites.value(0);
-
     marking->beginChange();
     marking->m_paths.clear();
-    marking->m_lines = QVector<Marking::Line>(n);
-    marking->m_stale = true;
+    // Only the extent now; the lines and dashes when first needed (Marking::paths, a close paint). A
+    // marking lies on a lane's border, within the lane's width of its skeleton or twice that at a sharp
+    // bend (the offset line's mitre limit), its line width included; a metre more covers the
+    // projection's bending.
     QRectF extent;
+    const int n = d->edge->lanesCount();
+    for (int i = 0; i < n; ++i) {
+        const Trelvoa::Lane *lane = d->edge->lane(i);
+        const Trelvoa::GeoPolyline skeleton = lane->skeleton();
+        if (skeleton.count() < 2)
+            continue;
+        const double margin = 2.0 * lane->width() + 1.5;
+        extent |= skeleton.boundingRect().adjusted(-margin, -margin, margin, margin);
+    }
+    marking->m_stale = !extent.isNull();
+    marking->m_rect = extent.isNull() ? QRectF() : ItemGeometry::toScene(geoUtil(), QPolygonF(extent)).boundingRect();
+    marking->update();
+}
 
+QVector<Marking::Line> Edgeg::markingLines() const
+{
+    const int n = d->edge->lanesCount();
+    QVector<Marking::Line> lines(n);
+    const QList<Trelvoa::Edge *> opposites = d->edge->opposite();
+    const Trelvoa::Edge *opp = opposites.value(0);
     for (int i = 0; i < n; ++i) {
         const Trelvoa::Lane *lane = d->edge->lane(i);
         const Trelvoa::Lane *next = d->edge->lane(i + 1);
@@ -274,18 +290,12 @@ void Edgeg::buildMarkings()
                 break;
             style = opp->lanesCount() + n >= 4 ? Marking::Double : Marking::Single;
         }
-        Marking::Line &line = marking->m_lines[i];
+        Marking::Line &line = lines[i];
         line.border = lane->skeleton().parallel(lane->width() * 0.5, true);
         line.style = style;
         line.solidEnd = solidEnd;
-        extent |= line.border.boundingRect();
     }
-    // The paths stay within a line width and a half of the borders; a metre more covers that and the
-    // projection's bending across the rectangle.
-    marking->m_rect = extent.isNull() ? QRectF()
-                                      : ItemGeometry::toScene(geoUtil(), QPolygonF(extent.adjusted(-1, -1, 1, 1)))
-                                            .boundingRect();
-    marking->update();
+    return lines;
 }
 
 void Edgeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)

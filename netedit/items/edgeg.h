@@ -1,5 +1,6 @@
 #pragma once
 
+#include "items/marking.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/geometryeditor.h"
 #include "trelvoga_global.h"
@@ -7,9 +8,9 @@
 #include <QColor>
 #include <QLineF>
 #include <QPolygonF>
+#include <QVector>
 #include <memory>
 
-class Marking;
 
 namespace Trelvoa {
 class Edge;
@@ -64,6 +65,8 @@ private:
 
     void updateSelectable();
     void buildMarkings();
+    // The lines of the markings, from the edge and its lanes as they are now.
+    QVector<Marking::Line> markingLines() const;
     void clearMarkings();
     void markingDestroyed(Marking *marking);
 

@@ -53,13 +53,14 @@ void Marking::ensurePaths() const
 {
     if (!m_stale)
         return;
-    const Trelvoa::GeoUtil *geo = m_owner ? m_owner->geoUtil() : nullptr;
+    m_stale = false;
     m_paths.clear();
-    for (const Line &line : qAsConst(m_lines))
+    if (!m_owner)
+        return;
+    const Trelvoa::GeoUtil *geo = m_owner->geoUtil();
+    for (const Line &line : m_owner->markingLines())
         m_paths.append(line.border.isEmpty() ? QPainterPath()
                                              : markingPath(line.border, line.style, line.solidEnd, geo));
-    m_lines.clear();
-    m_stale = false;
 }
 
 void Marking::setWireframe(bool on)

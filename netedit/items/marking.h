@@ -20,9 +20,9 @@ class Edgeg;
 
 // The white road markings of one edge, one path per lane (the line on the lane's left border), in
 // scene coordinates. Built and owned by its Edgeg; it lives in the "Marking" layer so that markings
-// are drawn above all lanes. The edge leaves the lines and their styles; the dashes are laid out when
-// they are first needed (the first paint at a scale that shows them, or paths()), as most of a large
-// network is never seen that close.
+// are drawn above all lanes. The edge gives only the extent when it changes; the lines, their styles and
+// dashes are laid out when first needed (the first paint at a scale that shows them, or paths()), as
+// most of a large network is never seen that close.
 class TRELVOGA_EXPORT Marking : public QGraphicsItem
 {
 public:
@@ -36,6 +36,14 @@ public:
     static constexpr double solidEndLength = 10.0;
     // Not drawn when a metre is fewer pixels than this.
     static constexpr double minPixelsPerMetre = 0.8;
+
+    // One lane's marking before its dashes are laid out; an empty border for none.
+    struct Line
+    {
+        Trelvoa::GeoPolyline border;
+        Style style = Dashed;
+        bool solidEnd = false;
+    };
 
     explicit Marking(QGraphicsItem *parent = nullptr);
     ~Marking() override;
@@ -64,21 +72,12 @@ public:
 private:
     friend class Trelvoga::Edgeg;
 
-    // A lane's marking before its dashes are laid out; an empty border for none.
-    struct Line
-    {
-        Trelvoa::GeoPolyline border;
-        Style style = Dashed;
-        bool solidEnd = false;
-    };
-
     void beginChange() { prepareGeometryChange(); }
     void ensurePaths() const;
 
     QRectF m_rect; // holds every path, whether laid out yet or not
     mutable QList<QPainterPath> m_paths;
-    mutable QVector<Line> m_lines;
-    mutable bool m_stale = false;
+    mutable bool m_stale = false; // the paths are to be laid out
     bool m_wireframe = false;
     Trelvoga::Edgeg *m_owner = nullptr;
 };
