@@ -103,6 +103,7 @@ private slots:
     void faultsAreReportedAsOnePassReportsThem_data();
     void faultsAreReportedAsOnePassReportsThem();
     void mergeAndJoinOfALargeFile();
+    void otherEncodingsAreReadInOnePass();
 
 private:
     QTemporaryDir m_dir;
@@ -239,6 +240,22 @@ void TestIoLarge::mergeAndJoinOfALargeFile()
     const int count = net.objectCount();
     QVERIFY2(net.join(path), qPrintable(net.errorString()));
     QCOMPARE(net.objectCount(), 2 * count);
+}
+
+void TestIoLarge::otherEncodingsAreReadInOnePass()
+{
+    // Declared Latin-1: the UTF-8 bytes of the names stand for other letters then, which a second half
+    // parsed on its own would read as UTF-8.
+    QByteArray latin1 = m_bytes;
+    const int end = latin1.indexOf("?>");
+    QVERIFY(latin1.startsWith("<?xml") && end > 0);
+    latin1.replace(0, end + 2, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>");
+    QVERIFY(latin1.indexOf("stra\xC3\x9F", latin1.size() / 2) > 0);
+    const Outcome file = loadFile(m_dir.filePath(QStringLiteral("latin1.trva")), latin1, QByteArray(), false);
+    const Outcome stream = loadStream(latin1, QByteArray(), false);
+    QVERIFY2(file.ok && stream.ok, qPrintable(file.error + stream.error));
+    QVERIFY(file.saved == stream.saved);
+    QVERIFY(file.saved != m_bytes);
 }
 
 QTEST_GUILESS_MAIN(TestIoLarge)
