@@ -371,6 +371,10 @@ void Networkg::afterObjectAdded(Trelvoa::NetObject *object)
 
 void Networkg::afterLoad()
 {
+    // A cancel of an earlier load that failed before it got here is not this load's: the model clears
+    // its own flag when a load begins.
+    if (!isLoadBroken())
+        d->loadBroken = false;
     ++d->loading;
     d->bounds = QRectF();
     d->boundsDirty = true;

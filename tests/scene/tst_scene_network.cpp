@@ -72,6 +72,7 @@ private slots:
     void builtinKindsGoThroughTheItemTable();
     void afterLoadCreatesItemsAndHonoursBreak();
     void cancelledRefreshOutsideLoadKeepsNextLoad();
+    void cancelledFileLoadKeepsNextLoad();
     void readOnlyAndWireframe();
     void bounds();
     void networkWithoutScene();
@@ -387,6 +388,24 @@ void TestSceneNetwork::afterLoadCreatesItemsAndHonoursBreak()
     net.setSilent(false);
     net.afterLoad();
     QVERIFY(net.object2item(again));
+}
+
+void TestSceneNetwork::cancelledFileLoadKeepsNextLoad()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    const QString sample = QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva");
+
+    // Cancelled while the file is read: the load fails before the scene is built.
+    auto connection = connect(&net, &Trelvoa::Network::loadProgress, &net, [&net] { net.breakLoad(); });
+    QVERIFY(!net.load(sample));
+    disconnect(connection);
+    QCOMPARE(net.objectCount(), 0);
+
+    // The next load is whole.
+    QVERIFY2(net.load(sample), qPrintable(net.errorString()));
+    QVERIFY(net.objectCount() > 0);
+    QVERIFY(!net.items().isEmpty());
 }
 
 void TestSceneNetwork::cancelledRefreshOutsideLoadKeepsNextLoad()
