@@ -467,7 +467,7 @@ bool Network::load(QXmlStreamReader &reader, bool merge)
     return true;
 }
 
-bool Network::readFile(const QString &fileName, const std::function<bool(const QByteArray &)> &read)
+bool Network::readFile(const QString &fileName, int readerMode)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -485,34 +485,21 @@ bool Network::readFile(const QString &fileName, const std::function<bool(const Q
         m_errorString = tr("%1 is damaged: %2").arg(fileName, input.errorString());
         return false;
     }
-    if (read(data))
+    NetworkReader r(this);
+    if (r.load(data, NetworkReader::Mode(readerMode)))
         return true;
-    m_errorString = tr("%1: %2").arg(fileName, m_errorString);
+    m_errorString = tr("%1: %2").arg(fileName, r.errorString());
     return false;
 }
 
 bool Network::load(const QString &fileName, bool merge)
 {
-    return readFile(fileName, [&](const QByteArray &data) {
-        NetworkReader r(this);
-        if (!r.load(data, merge ? NetworkReader::Merge : NetworkReader::Replace)) {
-            m_errorString = r.errorString();
-            return false;
-        }
-        return true;
-    });
+    return readFile(fileName, merge ? NetworkReader::Merge : NetworkReader::Replace);
 }
 
 bool Network::join(const QString &fileName)
 {
-    return readFile(fileName, [&](const QByteArray &data) {
-        NetworkReader r(this);
-        if (!r.load(data, NetworkReader::Join)) {
-            m_errorString = r.errorString();
-            return false;
-        }
-        return true;
-    });
+    return readFile(fileName, NetworkReader::Join);
 }
 
 bool Network::updateIds(const QMap<QString, QVariant> &ids)

@@ -187,7 +187,8 @@ private:
     void adoptLoaded(Network *staging);
     bool writeFile(const QString &fileName, bool compressed,
                    const std::function<bool(QXmlStreamWriter &)> &write);
-    bool readFile(const QString &fileName, const std::function<bool(const QByteArray &)> &read);
+    // Reads the file whole and loads it with a NetworkReader in readerMode (a NetworkReader::Mode).
+    bool readFile(const QString &fileName, int readerMode);
 
     bool canRegister(NetObject *object, int id);
     void registerTree(NetObject *object, int id, QVector<NetObject *> *added);

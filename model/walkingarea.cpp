@@ -87,12 +87,7 @@ bool WalkingArea::accepts(const Item &item, const QList<Item *> &items) const
         if (item.lane() != item.crossWalk()->lane1() && item.lane() != item.crossWalk()->lane2())
             return false;
     }
-    // The area's junction is that of its first item that has one.
-    Node *current = nullptr;
-    for (const Item *existing : items) {
-        if ((current = existing->junction()))
-            break;
-    }
+    Node *current = junctionOf(items);
     if (current && item.junction() != current)
         return false;
     for (const Item *existing : items) {
@@ -165,7 +160,12 @@ bool WalkingArea::removeItemAt(int index)
 
 Node *WalkingArea::junction() const
 {
-    for (const Item *item : m_items) {
+    return junctionOf(m_items);
+}
+
+Node *WalkingArea::junctionOf(const QList<Item *> &items)
+{
+    for (const Item *item : items) {
         if (Node *node = item->junction())
             return node;
     }

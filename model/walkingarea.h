@@ -119,6 +119,8 @@ private:
     QVariantList itemsVariant() const;
 
     bool accepts(const Item &item, const QList<Item *> &items) const;
+    // The junction of the first of the items that has one.
+    static Node *junctionOf(const QList<Item *> &items);
 
     QList<Item *> m_items;
     QSet<NetObject *> m_referenced;

@@ -27,44 +27,38 @@ QString ContentWriter::textOf(const Entry &entry)
     return entry.deferred ? XmlValues::valueText(entry.value) : entry.text;
 }
 
-void ContentWriter::text(const QString &name, const QString &value)
+template<class T, class Text>
+void ContentWriter::put(const QString &name, const T &value, Text text)
 {
     if (m_keepValues)
-        addValue(name, value);
+        addValue(name, QVariant::fromValue(value));
     else
-        add(name, XmlValues::xmlSafe(value));
+        add(name, text(value));
+}
+
+void ContentWriter::text(const QString &name, const QString &value)
+{
+    put(name, value, XmlValues::xmlSafe);
 }
 
 void ContentWriter::number(const QString &name, double value)
 {
-    if (m_keepValues)
-        addValue(name, value);
-    else
-        add(name, XmlValues::number(value));
+    put(name, value, XmlValues::number);
 }
 
 void ContentWriter::integer(const QString &name, qlonglong value)
 {
-    if (m_keepValues)
-        addValue(name, value);
-    else
-        add(name, XmlValues::integer(value));
+    put(name, value, XmlValues::integer);
 }
 
 void ContentWriter::boolean(const QString &name, bool value)
 {
-    if (m_keepValues)
-        addValue(name, value);
-    else
-        add(name, XmlValues::boolean(value));
+    put(name, value, XmlValues::boolean);
 }
 
 void ContentWriter::points(const QString &name, const QVector<QPointF> &points)
 {
-    if (m_keepValues)
-        addValue(name, QVariant::fromValue(points));
-    else
-        add(name, XmlValues::points(points));
+    put(name, points, XmlValues::points);
 }
 
 void ContentWriter::reference(const QString &name, const NetObject *object)

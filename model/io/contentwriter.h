@@ -70,6 +70,9 @@ public:
 
 private:
     void addValue(const QString &name, const QVariant &value);
+    // The value kept (keepValues) or its text.
+    template<class T, class Text>
+    void put(const QString &name, const T &value, Text text);
     void add(const QString &name, const QString &text);
 
     QVector<Entry> m_attributes;

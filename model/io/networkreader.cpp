@@ -210,8 +210,6 @@ bool NetworkReader::parse(QXmlStreamReader &reader, SavedDocument *document, boo
 
 namespace {
 
-// Where a large document of ours can be cut in two: the start of a line that opens a top-level
-// element (written one to a line, indented by one space) near the middle; -1 for none.
 // Whether the document is UTF-8 (as ours are): the second half is parsed without the first one's
 // declaration, so any other encoding must be read in one go.
 bool isUtf8(const QByteArray &data)
@@ -232,6 +230,8 @@ bool isUtf8(const QByteArray &data)
     return value.startsWith("=\"utf-8\"") || value.startsWith("=\"utf8\"");
 }
 
+// Where a large document of ours can be cut in two: the start of a line that opens a top-level
+// element (written one to a line, indented by one space) near the middle; -1 for none.
 int findSplit(const QByteArray &data)
 {
     if (data.size() < NetworkReader::kParallelParseMinimumBytes || !isUtf8(data))

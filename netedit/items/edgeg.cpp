@@ -199,7 +199,7 @@ void Edgeg::objectChanged(int flags)
     // The pick band lies within a metre of the skeleton, or four at a sharp bend (its mitre limit);
     // a metre more covers the projection's bending.
     if (skeleton.count() >= 2)
-        d->rect |= ItemGeometry::toScene(geo, QPolygonF(skeleton.boundingRect().adjusted(-5, -5, 5, 5))).boundingRect();
+        d->rect |= ItemGeometry::sceneExtent(geo, skeleton.boundingRect(), 5.0);
     d->rect |= d->skeleton.boundingRect();
 
     d->startLink = QLineF();
@@ -261,7 +261,7 @@ void Edgeg::buildMarkings()
         extent |= skeleton.boundingRect().adjusted(-margin, -margin, margin, margin);
     }
     marking->m_stale = !extent.isNull();
-    marking->m_rect = extent.isNull() ? QRectF() : ItemGeometry::toScene(geoUtil(), QPolygonF(extent)).boundingRect();
+    marking->m_rect = extent.isNull() ? QRectF() : ItemGeometry::sceneExtent(geoUtil(), extent, 0.0);
     marking->update();
 }
 

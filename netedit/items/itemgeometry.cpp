@@ -38,7 +38,6 @@ namespace {
 class CornerGrid
 {
 public:
-    // Converts in place; false for a point the grid cannot take (the caller projects it exactly).
     // Before converting with geo: forgets the corners of another conversion.
     void use(const Trelvoa::GeoUtil *geo)
     {
@@ -137,6 +136,11 @@ QPainterPath toScene(const Trelvoa::GeoUtil *geo, const QPainterPath &xy)
     for (int i = 0; i < count; ++i)
         result.setElementPositionAt(i, points[i].x(), points[i].y());
     return result;
+}
+
+QRectF sceneExtent(const Trelvoa::GeoUtil *geo, const QRectF &xy, double margin)
+{
+    return toScene(geo, QPolygonF(xy.adjusted(-margin, -margin, margin, margin))).boundingRect();
 }
 
 void addOutline(QPainterPath *path, const Trelvoa::GeoShape &outline)

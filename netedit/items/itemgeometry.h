@@ -29,6 +29,10 @@ TRELVOGA_EXPORT QLineF toScene(const Trelvoa::GeoUtil *geo, const QLineF &xy);
 TRELVOGA_EXPORT QPolygonF toScene(const Trelvoa::GeoUtil *geo, const QPolygonF &xy);
 // Element by element, so that curves and subpaths keep their structure.
 TRELVOGA_EXPORT QPainterPath toScene(const Trelvoa::GeoUtil *geo, const QPainterPath &xy);
+// The scene rectangle around a model rectangle grown by margin metres on every side: the bounds of
+// geometry that is laid out only when first needed. The projection's bending across the rectangle is
+// for the margin to cover.
+QRectF sceneExtent(const Trelvoa::GeoUtil *geo, const QRectF &xy, double margin);
 
 // The outline as one closed subpath appended to path (nothing for an empty outline).
 void addOutline(QPainterPath *path, const Trelvoa::GeoShape &outline);

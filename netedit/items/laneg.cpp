@@ -213,14 +213,13 @@ void Laneg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
             ensureSurface();
             ItemGeometry::drawPolygons(painter, d->surface);
         }
-        painter->setPen(pen);
     } else {
         painter->setPen(Qt::NoPen);
         painter->setBrush(QBrush(fill));
         ensureSurface();
         ItemGeometry::drawPolygons(painter, d->surface);
-        painter->setPen(pen);
     }
+    painter->setPen(pen);
     if (!d->noClasses && selected && !d->arrowsPath.isEmpty()) {
         painter->setBrush(QBrush(d->color.isValid() ? d->color : QColor(Qt::darkGreen)));
         painter->drawPath(d->arrowsPath);
@@ -238,11 +237,9 @@ void Laneg::objectChanged(int flags)
     d->centre = ItemGeometry::toScene(geoUtil(), skeleton.toPolygon());
     // Everything drawn or picked lies within the lane's width of its skeleton, or twice that at a
     // sharp bend (the outline's mitre limit); a metre more covers the projection's bending.
-    const double margin = 2.0 * d->lane->width() + 1.0;
-    const QRectF extent = skeleton.boundingRect();
     d->rect = skeleton.count() < 2
         ? QRectF()
-        : ItemGeometry::toScene(geoUtil(), QPolygonF(extent.adjusted(-margin, -margin, margin, margin))).boundingRect();
+        : ItemGeometry::sceneExtent(geoUtil(), skeleton.boundingRect(), 2.0 * d->lane->width() + 1.0);
     d->noClasses = d->lane->allowed() == 0;
     d->arrowsStale = true;
     // A lane that is selected now would otherwise show the arrows of its old course.
