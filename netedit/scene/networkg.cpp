@@ -19,6 +19,7 @@
 #include <QSet>
 #include <QTimerEvent>
 #include <QTranslator>
+#include <climits>
 
 
 namespace Trelvoga {
@@ -302,28 +303,39 @@ void Networkg::deleteItems()
     const QList<GenericGraphicsItem *> items = d->objectToItem.values();
     d->itemToObject.clear();
     d->objectToItem.clear();
+    // Only the items of objects are ours. Whatever else hangs in a layer (the editor's markers and
+    // feedback) belongs to someone who still holds it. Items owned by another item go with their owner.
+    QSet<QGraphicsItem *> roots;
+    roots.reserve(items.size());
     QList<GenericGraphicsItem *> loose;
     for (GenericGraphicsItem *item : items) {
         item->setFastCleanup(true);
-        if (!item->parentItem())
+        QGraphicsItem *parent = item->parentItem();
+        if (!parent)
             loose.append(item);
+        else if (parent->type() == ItemType::Layer)
+            roots.insert(item);
     }
     qDeleteAll(loose);
     // Layer by layer from the top (an item may own an item of a higher layer, as an edge its marking,
     // which tells its owner when it goes), each layer's last child first: Qt renumbers the siblings
     // after a removed child, so any other order takes time quadratic in the number of items. No copy
-    // of a child list may live across a deletion, or removing the child would copy the list.
+    // of a child list may live across a deletion, or removing the child would copy the list. A
+    // deletion only ever removes children of this layer at or below the current index, so walking
+    // down never skips one.
     for (int i = d->layers.size() - 1; i >= 0; --i) {
         Layer *layer = d->layers.at(i);
-        for (;;) {
-            QGraphicsItem *last = nullptr;
+        for (int index = INT_MAX;;) {
+            QGraphicsItem *child = nullptr;
             {
                 const QList<QGraphicsItem *> children = layer->childItems();
-                if (children.isEmpty())
+                index = qMin(index - 1, children.size() - 1);
+                if (index < 0)
                     break;
-                last = children.last();
+                child = children.at(index);
             }
-            delete last;
+            if (roots.remove(child))
+                delete child;
         }
     }
 }

@@ -11,6 +11,9 @@
 #include "scene/layer.h"
 
 #include <QAction>
+#include <QGraphicsEllipseItem>
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QSignalSpy>
@@ -79,6 +82,7 @@ private slots:
     void sceneDestroyedFirst();
     void networkDestroyedFirst();
     void clearKeepsLayersAndForgetsQueue();
+    void clearLeavesItemsItDoesNotOwn();
     void itemBase();
     void cursorsLoad();
     void modelKindsGetTheirLayers();
@@ -616,6 +620,41 @@ void TestSceneNetwork::clearKeepsLayersAndForgetsQueue()
     QVERIFY(!net.isUpdatePending());
     QCOMPARE(net.layers().size(), 18);
     QVERIFY(net.boundingRect().isNull());
+}
+
+void TestSceneNetwork::clearLeavesItemsItDoesNotOwn()
+{
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    const int alive = ThingItem::alive;
+    for (int i = 0; i < 4; ++i)
+        net.addItem(new Thing);
+    // Someone else's items in the network's layers, between and after the network's own: an editor's
+    // marker and a feedback line, and one of the network's items holding an item of its own.
+    Layer *layer = net.layer(Networkg::layerNodes);
+    auto *marker = new QGraphicsEllipseItem(0, 0, 1, 1, layer);
+    auto *feedback = new QGraphicsLineItem(0, 0, 1, 1, net.layer(Networkg::layerSelection));
+    net.addItem(new Thing);
+    auto *owned = new QGraphicsRectItem(0, 0, 1, 1, net.items().constFirst());
+    Q_UNUSED(owned);
+    auto *late = new QGraphicsEllipseItem(0, 0, 1, 1, layer);
+
+    net.clear();
+    QCOMPARE(ThingItem::alive, alive);
+    QCOMPARE(marker->parentItem(), layer);
+    QCOMPARE(late->parentItem(), layer);
+    QCOMPARE(feedback->parentItem(), net.layer(Networkg::layerSelection));
+    QCOMPARE(layer->childItems().size(), 2);
+    // A second load and clear leaves them too; then their owner lets go of them.
+    net.addItem(new Thing);
+    net.clear();
+    QCOMPARE(layer->childItems().size(), 2);
+    delete marker;
+    delete late;
+    delete feedback;
+    QVERIFY(layer->childItems().isEmpty());
 }
 
 void TestSceneNetwork::itemBase()
