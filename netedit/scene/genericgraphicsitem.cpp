@@ -92,4 +92,8 @@ void GenericGraphicsItem::updateTooltip()
     setToolTip(value + QLatin1Char(' ') + object->printableName());
 }
 
+void GenericGraphicsItem::setSimpleView(bool)
+{
+}
+
 } // namespace Trelvoga

@@ -72,6 +72,8 @@ public:
     virtual void addEditPoint(const QPointF &scenePoint);
     // Appends a vertex (scene coordinates).
     virtual void addNewPoint(const QPointF &scenePoint);
+    // Connection items draw a simple form (a straight arrow) or the full course; others ignore it.
+    virtual void setSimpleView(bool simple);
 
     Trelvoa::GeoUtil *geoUtil() const { return m_geoUtil; }
     bool isReadOnly() const { return m_readOnly; }

@@ -350,6 +350,7 @@ void Networkg::clear()
     // The objects are gone without removal hooks: nothing queued may outlive them.
     d->pending.clear();
     d->pendingSet.clear();
+    emit cleared();
 }
 
 void Networkg::breakLoad()

@@ -112,6 +112,10 @@ public:
     QList<Trelvoa::NetObject *> pendingObjects() const;
     bool isUpdatePending() const;
 
+signals:
+    // The network was emptied (clear(), or a load replacing it): every object and item is gone.
+    void cleared();
+
 protected:
     void timerEvent(QTimerEvent *event) override;
 

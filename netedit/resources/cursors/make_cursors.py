@@ -1,83 +1,24 @@
 #!/usr/bin/env python3
-"""Draws the item cursors: 32 x 32 RGBA PNGs, an arrow whose tip is the hot spot (0, 0) and a
-pictogram of the object kind at the lower right. Run from any directory; writes next to itself."""
+"""Draws the cursors: 32 x 32 RGBA PNGs with a pictogram of the object kind or edit mode at the lower
+right. Item cursors and most mode cursors carry an arrow whose tip is the hot spot (0, 0); the cursors
+of modes that place a point exactly carry a crosshair centred on pixel (2, 2) instead. Run from any
+directory; writes next to itself."""
 
 import math
 import os
-import struct
-import zlib
+import sys
+
+sys.dont_write_bytecode = True  # no cache folder in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+
+from pngdraw import (BLACK, WHITE, circle, pie, polygon, rect, rect_outline,  # noqa: E402
+                     rgba, ring, stroke)
+import pngdraw  # noqa: E402
 
 SIZE = 32
-SUB = 4  # samples per pixel and axis
 
-BLACK = (0, 0, 0, 255)
-WHITE = (255, 255, 255, 255)
 GREY = (128, 128, 132, 255)
 DARK = (40, 40, 40, 255)
-
-
-def rgba(r, g, b, a=255):
-    return (r, g, b, a)
-
-
-# Primitives: each returns a coverage test for a sample point (x, y) in pixel units.
-
-def polygon(points):
-    def inside(x, y):
-        c = False
-        n = len(points)
-        for i in range(n):
-            x1, y1 = points[i]
-            x2, y2 = points[(i + 1) % n]
-            if (y1 > y) != (y2 > y):
-                t = (y - y1) / (y2 - y1)
-                if x < x1 + t * (x2 - x1):
-                    c = not c
-        return c
-    return inside
-
-
-def seg_dist(x, y, a, b):
-    ax, ay = a
-    bx, by = b
-    dx, dy = bx - ax, by - ay
-    ll = dx * dx + dy * dy
-    t = 0.0 if ll == 0 else max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / ll))
-    px, py = ax + t * dx, ay + t * dy
-    return math.hypot(x - px, y - py)
-
-
-def stroke(points, width, closed=False):
-    segs = list(zip(points, points[1:]))
-    if closed:
-        segs.append((points[-1], points[0]))
-    half = width / 2.0
-
-    def inside(x, y):
-        return any(seg_dist(x, y, a, b) <= half for a, b in segs)
-    return inside
-
-
-def circle(cx, cy, r):
-    return lambda x, y: (x - cx) ** 2 + (y - cy) ** 2 <= r * r
-
-
-def ring(cx, cy, r, width):
-    return lambda x, y: abs(math.hypot(x - cx, y - cy) - r) <= width / 2.0
-
-
-def pie(cx, cy, r, start, span):
-    def inside(x, y):
-        dx, dy = x - cx, cy - y
-        if dx * dx + dy * dy > r * r:
-            return False
-        a = math.degrees(math.atan2(dy, dx)) % 360
-        return (a - start) % 360 <= span
-    return inside
-
-
-def rect(x, y, w, h):
-    return polygon([(x, y), (x + w, y), (x + w, y + h), (x, y + h)])
 
 
 ARROW = [(0.0, 0.0), (0.0, 13.0), (3.2, 10.0), (5.6, 15.0), (7.6, 14.1), (5.3, 9.3), (9.6, 9.3)]
@@ -85,53 +26,6 @@ ARROW = [(0.0, 0.0), (0.0, 13.0), (3.2, 10.0), (5.6, 15.0), (7.6, 14.1), (5.3, 9
 
 def arrow():
     return [(stroke(ARROW, 2.0, closed=True), WHITE), (polygon(ARROW), BLACK)]
-
-
-def render(prims):
-    img = []
-    for py in range(SIZE):
-        row = []
-        for px in range(SIZE):
-            n = SUB * SUB
-            acc = [0.0, 0.0, 0.0, 0.0]  # premultiplied
-            for sy in range(SUB):
-                for sx in range(SUB):
-                    x = px + (sx + 0.5) / SUB
-                    y = py + (sy + 0.5) / SUB
-                    cr = cg = cb = ca = 0.0
-                    for test, col in prims:
-                        if test(x, y):
-                            al = col[3] / 255.0
-                            cr = col[0] * al + cr * (1 - al)
-                            cg = col[1] * al + cg * (1 - al)
-                            cb = col[2] * al + cb * (1 - al)
-                            ca = al + ca * (1 - al)
-                    acc[0] += cr
-                    acc[1] += cg
-                    acc[2] += cb
-                    acc[3] += ca
-            r, g, b, a = (v / n for v in acc)
-            if a > 0:
-                row.append((round(r / a), round(g / a), round(b / a), round(a * 255)))
-            else:
-                row.append((0, 0, 0, 0))
-        img.append(row)
-    return img
-
-
-def write_png(path, img):
-    raw = b"".join(b"\x00" + bytes(c for px in row for c in px) for row in img)
-
-    def chunk(tag, data):
-        body = tag + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9))
-    png += chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(png)
 
 
 # Pictograms, drawn in the square (14, 14) .. (31, 31).
@@ -253,10 +147,83 @@ CURSORS = {
 }
 
 
+# Mode cursors: the pictogram of what the mode makes, with a plus when it adds objects.
+
+GREEN = rgba(30, 160, 60)
+
+
+def plus():
+    arms = [(27.5, 9), (27.5, 17)], [(23.5, 13), (31.5, 13)]
+    return [(stroke(a, 4.4), WHITE) for a in arms] + [(stroke(a, 2.2), GREEN) for a in arms]
+
+
+def crosshair():
+    """A cross whose lines meet in the middle of pixel (2, 2); the arms run off the top and left."""
+    c = 2.5
+    arms = [[(c, 0), (c, c + 9)], [(0, c), (c + 9, c)]]
+    return [(stroke(a, 3.4), WHITE) for a in arms] + [(stroke(a, 1.2), BLACK) for a in arms]
+
+
+def join_nodes():
+    blue = rgba(30, 120, 220)
+    prims = []
+    for y in (17, 29):
+        prims.append((stroke([(17, y), (24, 23)], 1.6), DARK))
+    prims += [(circle(16, 17, 3.0), blue), (ring(16, 17, 3.0, 1.1), DARK),
+              (circle(16, 29, 3.0), blue), (ring(16, 29, 3.0, 1.1), DARK),
+              (circle(26, 23, 4.5), blue), (ring(26, 23, 4.5, 1.2), DARK)]
+    return prims
+
+
+def polygon_shape():
+    pts = [(15, 27), (18, 16), (28, 18), (30, 29)]
+    prims = [(polygon(pts), rgba(255, 205, 110)), (stroke(pts, 1.4, True), DARK)]
+    for x, y in pts:
+        prims += [(rect(x - 1.8, y - 1.8, 3.6, 3.6), WHITE), (rect_outline(x - 1.8, y - 1.8, 3.6, 3.6, 1.0), DARK)]
+    return prims
+
+
+def mid_point():
+    a, b = (15, 29.5), (29.5, 21.5)
+    m = ((a[0] + b[0]) / 2, (a[1] + b[1]) / 2)
+    prims = [(stroke([a, b], 1.6), DARK)]
+    for x, y in (a, b):
+        prims += [(rect(x - 1.8, y - 1.8, 3.6, 3.6), WHITE), (rect_outline(x - 1.8, y - 1.8, 3.6, 3.6, 1.0), DARK)]
+    prims += [(circle(m[0], m[1], 2.8), rgba(255, 190, 40)), (ring(m[0], m[1], 2.8, 1.1), DARK)]
+    return prims
+
+
+def with_plus(picto):
+    return lambda: picto() + plus()
+
+
+# Name: (pictogram, hot spot).
+MODE_CURSORS = {
+    "add_node_cursor.png": (with_plus(node), (2, 2)),
+    "add_junction_cursor.png": (with_plus(junction), (2, 2)),
+    "add_edge_cursor.png": (with_plus(edge), (0, 0)),
+    "add_conn_cursor.png": (with_plus(connection), (0, 0)),
+    "add_dt_cursor.png": (with_plus(detector), (0, 0)),
+    "add_edt_cursor.png": (with_plus(edetector), (0, 0)),
+    "join_dt_groups_cursor.png": (composite_dt, (0, 0)),
+    "add_crosswalk_cursor.png": (with_plus(crosswalk), (0, 0)),
+    "add_wa_cursor.png": (with_plus(wa), (0, 0)),
+    "join_nodes_cursor.png": (join_nodes, (2, 2)),
+    "add_route.png": (with_plus(route), (0, 0)),
+    "add_polygon_cursor.png": (with_plus(polygon_shape), (2, 2)),
+    "add_pt_stop_cursor.png": (with_plus(pt_stop), (2, 2)),
+    "add_taz_cursor.png": (with_plus(taz), (0, 0)),
+    "add_mid_point_cursor.png": (with_plus(mid_point), (2, 2)),
+}
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for name, picto in CURSORS.items():
-        write_png(os.path.join(here, name), render(picto() + arrow()))
+        pngdraw.write_png(os.path.join(here, name), pngdraw.render(picto() + arrow(), SIZE))
+    for name, (picto, hot) in MODE_CURSORS.items():
+        pointer = arrow() if hot == (0, 0) else crosshair()
+        pngdraw.write_png(os.path.join(here, name), pngdraw.render(picto() + pointer, SIZE))
 
 
 if __name__ == "__main__":

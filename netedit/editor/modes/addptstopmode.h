@@ -1,0 +1,19 @@
+#pragma once
+
+#include "editor/modes/abstracteditmode.h"
+
+namespace Trelvoga {
+
+// Places public-transport stops on lanes.
+class TRELVOGA_EXPORT AddPtStopMode : public AbstractEditMode
+{
+public:
+    explicit AddPtStopMode(EditContext *context)
+        : AbstractEditMode(context, ModeAddPtStop, QStringLiteral("addPtStop"),
+                 QStringLiteral(":/trelvoga/cursors/add_pt_stop_cursor.png"), 2, 2)
+    {
+    }
+    bool consumesPress() const override { return true; }
+};
+
+} // namespace Trelvoga

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "editor/modes/nodechainmode.h"
+
+namespace Trelvoga {
+
+// Add edge and add edge group modes: entered with nodes selected, the first selected node starts the
+// chain, and a further selected junction is connected to it at once.
+class TRELVOGA_EXPORT RoadMode : public NodeChainMode
+{
+public:
+    using NodeChainMode::NodeChainMode;
+
+    void enter() override;
+
+protected:
+    // Builds the road from the start node to node, commits it and makes node the next start.
+    virtual void connectTo(Trelvoa::Node *node) = 0;
+};
+
+} // namespace Trelvoga

@@ -1,0 +1,361 @@
+// Entering and leaving edit modes, and the scene input that reaches the current mode.
+#include "editor/netedit.h"
+
+#include "commands/genericcommands.h"
+#include "editor/cqtreewidget.h"
+#include "editor/modes/abstracteditmode.h"
+#include "editor/modes/addpolygonmode.h"
+#include "editor/neteditprivate.h"
+#include "scene/genericgraphicsitem.h"
+#include "scene/networkg.h"
+
+#include "edge.h"
+#include "edgegroup.h"
+#include "lane.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+namespace Trelvoga {
+
+void NetEdit::enterMode(EditMode mode, bool checked)
+{
+    leaveMode();
+    if (!checked)
+        return;
+    AbstractEditMode *object = d->modeObject(mode);
+    d->mode = mode;
+    if (d->view) {
+        d->savedDragMode = d->view->dragMode();
+        d->view->setDragMode(QGraphicsView::NoDrag);
+    }
+    if (QAction *action = d->modeAction(mode)) {
+        const QSignalBlocker blocker(action);
+        action->setChecked(true);
+    }
+    if (object) {
+        EditContext::setOverrideCursor(object->cursor(), object->hotX(), object->hotY());
+        object->enter();
+    }
+}
+
+void NetEdit::leaveMode()
+{
+    d->finishGeometryEditing();
+    const EditMode mode = d->mode;
+    if (QAction *action = d->modeAction(mode)) {
+        const QSignalBlocker blocker(action);
+        action->setChecked(false);
+    }
+    AbstractEditMode *object = d->modeObject(mode);
+    if (object)
+        object->leave();
+    if (mode != ModeNone && d->view)
+        d->view->setDragMode(d->savedDragMode);
+    d->mode = ModeNone;
+    d->context->clearHighlight();
+    d->context->dropRubberLine();
+    delete d->areaRect;
+    d->areaRect = nullptr;
+    EditContext::popOverrideCursors();
+}
+
+void NetEdit::on_addNode_triggered(bool checked)
+{
+    enterMode(ModeAddNode, checked);
+}
+
+void NetEdit::on_addJunction_triggered(bool checked)
+{
+    enterMode(ModeAddJunction, checked);
+}
+
+void NetEdit::on_addEdge_triggered(bool checked)
+{
+    enterMode(ModeAddEdge, checked);
+}
+
+void NetEdit::on_addEdgeGroup_triggered(bool checked)
+{
+    enterMode(ModeAddEdgeGroup, checked);
+}
+
+void NetEdit::on_addLanesConnection_triggered(bool checked)
+{
+    enterMode(ModeLanesConnection, checked);
+}
+
+void NetEdit::on_addDetector_triggered(bool checked)
+{
+    enterMode(ModeAddDetector, checked);
+}
+
+void NetEdit::on_addEmergencyDetector_triggered(bool checked)
+{
+    enterMode(ModeAddEmergencyDetector, checked);
+}
+
+void NetEdit::on_addCompositeDetector_triggered(bool checked)
+{
+    enterMode(ModeAddCompositeDetector, checked);
+}
+
+void NetEdit::on_addCrosswalk_triggered(bool checked)
+{
+    enterMode(ModeAddCrosswalk, checked);
+}
+
+void NetEdit::on_addWalkingArea_triggered(bool checked)
+{
+    enterMode(ModeAddWalkingArea, checked);
+}
+
+void NetEdit::on_actionJoin_nodes_mode_triggered(bool checked)
+{
+    enterMode(ModeJoinNodes, checked);
+}
+
+void NetEdit::on_addRoute_triggered(bool checked)
+{
+    enterMode(ModeAddRoute, checked);
+}
+
+void NetEdit::on_addPolygon_triggered(bool checked)
+{
+    enterMode(ModeAddPolygon, checked);
+}
+
+void NetEdit::on_addPointObject_triggered(bool checked)
+{
+    enterMode(ModeAddPointObject, checked);
+}
+
+void NetEdit::on_addPtStop_triggered(bool checked)
+{
+    enterMode(ModeAddPtStop, checked);
+}
+
+void NetEdit::on_addTaz_triggered(bool checked)
+{
+    enterMode(ModeAddTaz, checked);
+}
+
+void NetEditPrivate::finishGeometryEditing()
+{
+    const QList<QPointer<Trelvoa::NetObject>> items = editItems;
+    editItems.clear();
+    for (const QPointer<Trelvoa::NetObject> &object : items) {
+        GenericGraphicsItem *item = itemOf(object);
+        if (!item)
+            continue;
+        if (!item->isChanged() && geometryCommand)
+            geometryCommand->removeObject(object);
+        item->setEdit(false);
+    }
+    if (!geometryCommand)
+        return;
+    ChangePropertyCommand *command = geometryCommand;
+    geometryCommand = nullptr;
+    if (undoStack && !command->objectIds().isEmpty()) {
+        command->saveAfter();
+        undoStack->push(command);
+    } else {
+        delete command;
+    }
+}
+
+void NetEditPrivate::endEditStates()
+{
+    // The lane-edit and connection-edit states belong to the items of those kinds.
+    for (auto *list : {&lanesEditConnections, &lanesEditCrosswalks, &connectionsEditWalkingAreas,
+                       &connectionsEditTazs}) {
+        for (const QPointer<Trelvoa::NetObject> &object : qAsConst(*list)) {
+            if (GenericGraphicsItem *item = itemOf(object))
+                item->setEdit(false);
+        }
+        list->clear();
+    }
+}
+
+namespace {
+
+// Puts the selected items of the given type, not yet listed, into the list and calls start on them.
+void addSelectedOfType(NetEditPrivate *d, int type, QList<QPointer<Trelvoa::NetObject>> &list,
+                       void (*start)(GenericGraphicsItem *))
+{
+    if (!d->scene)
+        return;
+    for (QGraphicsItem *item : d->scene->selectedItems()) {
+        if (item->type() != type)
+            continue;
+        Trelvoa::NetObject *object = d->net->item2object(item);
+        if (!object || list.contains(object))
+            continue;
+        list.append(object);
+        start(static_cast<GenericGraphicsItem *>(item));
+    }
+}
+
+} // namespace
+
+void NetEdit::editConnections()
+{
+    addSelectedOfType(d.get(), ItemType::Connectiong, d->lanesEditConnections,
+                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+}
+
+void NetEdit::editCrosswalks()
+{
+    addSelectedOfType(d.get(), ItemType::CrossWalkg, d->lanesEditCrosswalks,
+                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+}
+
+void NetEdit::editWalkingArea()
+{
+    addSelectedOfType(d.get(), ItemType::WalkingAreag, d->connectionsEditWalkingAreas,
+                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+}
+
+void NetEdit::editTaz()
+{
+    addSelectedOfType(d.get(), ItemType::Tazg, d->connectionsEditTazs,
+                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+}
+
+void NetEdit::selectLanesEdge()
+{
+    if (!d->scene)
+        return;
+    QList<GenericGraphicsItem *> select;
+    for (QGraphicsItem *item : d->scene->selectedItems()) {
+        if (auto *lane = qobject_cast<Trelvoa::Lane *>(d->net->item2object(item)))
+            if (GenericGraphicsItem *edgeItem = d->itemOf(lane->edge()))
+                select.append(edgeItem);
+    }
+    if (select.isEmpty())
+        return;
+    d->scene->clearSelection();
+    for (GenericGraphicsItem *item : qAsConst(select))
+        item->setSelected(true);
+}
+
+void NetEdit::selectLanesEdgeGroup()
+{
+    if (!d->scene)
+        return;
+    QList<GenericGraphicsItem *> select;
+    for (QGraphicsItem *item : d->scene->selectedItems()) {
+        if (auto *lane = qobject_cast<Trelvoa::Lane *>(d->net->item2object(item)))
+            if (lane->edge())
+                if (GenericGraphicsItem *groupItem = d->itemOf(lane->edge()->group()))
+                    select.append(groupItem);
+    }
+    if (select.isEmpty())
+        return;
+    d->scene->clearSelection();
+    for (GenericGraphicsItem *item : qAsConst(select))
+        item->setSelected(true);
+}
+
+bool NetEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->scene) {
+        switch (event->type()) {
+        case QEvent::GraphicsSceneMouseMove: {
+            auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
+            AbstractEditMode *mode = d->currentMode();
+            bool consumed = false;
+            if (mode) {
+                consumed = mode->mouseMoved(e->scenePos(), e->buttons(), e->modifiers());
+                if (d->context->rubberLine()) {
+                    QPointF end = e->scenePos();
+                    mode->snapPoint(&end);
+                    d->context->moveRubberLine(end);
+                }
+            }
+            auto *polygon = static_cast<AddPolygonMode *>(d->modeObject(ModeAddPolygon));
+            const bool building = d->mode == ModeAddPolygon && polygon->polygon();
+            return consumed || (d->mode != ModeNone && (e->buttons() & Qt::LeftButton) && !building);
+        }
+        case QEvent::GraphicsSceneMousePress: {
+            auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
+            if (e->modifiers() & Qt::ControlModifier) {
+                auto *polygon = static_cast<AddPolygonMode *>(d->modeObject(ModeAddPolygon));
+                if (d->editItems.isEmpty() && d->mode == ModeAddPolygon && polygon->polygon()) {
+                    polygon->addPoint(e->scenePos());
+                    return true;
+                }
+                if (!d->editItems.isEmpty()) {
+                    d->scene->clearSelection();
+                    if (GenericGraphicsItem *item = d->itemOf(d->editItems.first()))
+                        item->addEditPoint(e->scenePos());
+                    return true;
+                }
+            }
+            QMetaObject::invokeMethod(this, "sceneMousePressed", Qt::QueuedConnection,
+                                      Q_ARG(int, int(e->button())), Q_ARG(QPointF, e->scenePos()));
+            AbstractEditMode *mode = d->currentMode();
+            return mode && mode->consumesPress();
+        }
+        case QEvent::GraphicsSceneMouseRelease: {
+            auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
+            return (e->modifiers() & Qt::ControlModifier) && !d->editItems.isEmpty();
+        }
+        default:
+            break;
+        }
+    }
+    if (event->type() == QEvent::KeyPress && watched == d->objectsTree
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
+        // Removal of the selected objects comes with the editing operations.
+        return false;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void NetEdit::sceneMousePressed(int button, const QPointF &scenePos)
+{
+    if (button != Qt::LeftButton)
+        return;
+    if (AbstractEditMode *mode = d->currentMode())
+        mode->clicked(scenePos, QApplication::keyboardModifiers());
+}
+
+void NetEdit::sceneMouseReleased(int button, const QPointF &)
+{
+    if (!d->moveCommand || button != Qt::LeftButton)
+        return;
+    ChangePropertyCommand *command = d->moveCommand;
+    d->moveCommand = nullptr;
+    if (d->undoStack) {
+        command->saveAfter();
+        d->undoStack->push(command);
+    } else {
+        delete command;
+    }
+}
+
+void NetEdit::sceneKeyPressed(int key, int modifiers)
+{
+    if (key == Qt::Key_Escape) {
+        leaveMode();
+        d->context->clearHighlight();
+        return;
+    }
+    if (AbstractEditMode *mode = d->currentMode())
+        mode->keyPressed(key, Qt::KeyboardModifiers(modifiers));
+}
+
+void NetEdit::sceneKeyReleased(int, int)
+{
+}
+
+} // namespace Trelvoga

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "editor/editcontext.h"
+#include "editor/netedit.h"
+
+#include <QBasicTimer>
+#include <QGraphicsView>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QMultiHash>
+#include <QMultiMap>
+#include <QPointer>
+#include <QString>
+#include <map>
+#include <memory>
+
+class QAction;
+class QGraphicsItem;
+class QGraphicsRectItem;
+class QGraphicsScene;
+class QTreeWidgetItem;
+class QUndoStack;
+class ObjectEditorTree;
+
+namespace Trelvoa {
+class CrossWalk;
+class Edge;
+class EdgeGroup;
+class NetObject;
+} // namespace Trelvoa
+
+namespace Trelvoga {
+
+class AbstractEditMode;
+class ChangePropertyCommand;
+class CQTreeWidget;
+class GenericGraphicsItem;
+class Layer;
+class Networkg;
+
+// The editor's whole state. Gesture state of the modes lives in the mode objects; what several modes
+// and operations share is here or in the EditContext.
+class NetEditPrivate
+{
+public:
+    NetEditPrivate(NetEdit *q, Networkg *net, QGraphicsView *view);
+    ~NetEditPrivate();
+
+    // Property editor, decorators, actions, toolbars' lists, the tree, connectSlotsByName.
+    void setup();
+    void setupObjectEditor();
+    void createActions();
+    void createEditActions();
+    void createViewActions();
+    void createContextShortcuts();
+    void createTree();
+    void createModes();
+    QAction *makeAction(const QString &name, const QString &text, const QString &icon,
+                        const QString &shortcut, bool checkable);
+
+    AbstractEditMode *modeObject(EditMode mode) const;
+    AbstractEditMode *currentMode() const { return modeObject(mode); }
+    QAction *modeAction(EditMode mode) const;
+
+    // Deletes the open move, property and geometry commands.
+    void dropPendingCommands();
+    // Forgets the tree, the property editor's objects, the history and the open commands: the objects
+    // they name are gone.
+    void forgetNetwork();
+    // Ends geometry editing: unchanged objects leave the command; the rest is pushed.
+    void finishGeometryEditing();
+    // Ends the lane-edit and connection-edit states of the listed items.
+    void endEditStates();
+    // Puts items shown on the "Selection" layer back under their own layers.
+    void restoreReparented();
+    // Resolves an item held through its object; null when the object or its item is gone.
+    GenericGraphicsItem *itemOf(Trelvoa::NetObject *object) const;
+
+    NetEdit *q;
+    Networkg *net;
+    QPointer<QGraphicsView> view;
+    QPointer<QGraphicsScene> scene;
+    QWidget *mainWindow = nullptr;
+    QString apiKey;
+    QGraphicsView::DragMode savedDragMode = QGraphicsView::NoDrag;
+    EditMode mode = ModeNone;
+
+    std::unique_ptr<EditContext> context;
+    std::map<int, std::unique_ptr<AbstractEditMode>> modes;
+
+    // Actions.
+    QAction *createOdMatrixAction = nullptr;
+    QAction *wireframeAction = nullptr;
+    QAction *createTrafficStateAction = nullptr;
+    QAction *fullConnectionsAction = nullptr;
+    QHash<int, QAction *> modeActions;
+    QAction *selectEdgeAction = nullptr;
+    QAction *selectEdgeGroupAction = nullptr;
+    QAction *editConnectionAction = nullptr;
+    QAction *editCrosswalkAction = nullptr;
+    QAction *editWalkingAreaAction = nullptr;
+    QAction *editTazAction = nullptr;
+    QAction *copyAction = nullptr;
+    QAction *pasteAction = nullptr;
+    QAction *pasteInPlaceAction = nullptr;
+    QAction *dbAreaAction = nullptr;
+    QAction *dbAreaAddAction = nullptr;
+    QList<QAction *> viewActions;
+    QList<QAction *> inputActions;
+    QList<QAction *> dbActions;
+
+    CQTreeWidget *objectsTree = nullptr;
+    ObjectEditorTree *objectEditor = nullptr;
+    // Object to its tree rows (one per parent it is shown under); a row knows its object itself.
+    QMultiHash<Trelvoa::NetObject *, QTreeWidgetItem *> objectItems;
+    // The tree's texts per class: the "Type" column and the group rows (the property editor's display
+    // names). Keys are static meta-object class names.
+    QHash<const char *, QString> typeNames;
+    QHash<const char *, QString> groupNames;
+    bool bulkBuilding = false;
+    QList<QTreeWidgetItem *> detachedGroups;
+    // Set when the network was emptied under the editor (a load replacing it); afterLoad() builds the
+    // tree anew.
+    bool networkCleared = false;
+    // Items shown on the "Selection" layer while their own layer is hidden, by object id.
+    QHash<int, QPointer<Layer>> reparented;
+
+    QPointer<Trelvoa::NetObject> templateEdge;
+    QPointer<Trelvoa::NetObject> templateEdgeGroup;
+    QPointer<Trelvoa::NetObject> templateCrosswalk;
+
+    QMultiMap<const char *, QAction *> contextActions;
+
+    QPointer<QUndoStack> undoStack;
+    ChangePropertyCommand *moveCommand = nullptr;
+    ChangePropertyCommand *propertyCommand = nullptr;
+    ChangePropertyCommand *geometryCommand = nullptr;
+
+    QBasicTimer propertyTimer;
+    QBasicTimer selectionTimer;
+    bool treeUpdating = false;
+    bool selectionUpdating = false;
+
+    // Items in geometry editing and in the edit states, held through their objects.
+    QList<QPointer<Trelvoa::NetObject>> editItems;
+    QList<QPointer<Trelvoa::NetObject>> lanesEditConnections;
+    QList<QPointer<Trelvoa::NetObject>> lanesEditCrosswalks;
+    QList<QPointer<Trelvoa::NetObject>> connectionsEditWalkingAreas;
+    QList<QPointer<Trelvoa::NetObject>> connectionsEditTazs;
+    QGraphicsRectItem *areaRect = nullptr;
+};
+
+} // namespace Trelvoga
