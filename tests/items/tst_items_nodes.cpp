@@ -1,6 +1,7 @@
 // Node items: dragging into the model, attached nodes, outlines, wireframe and outline editing.
 
-#include "itemlayouts.h"
+#include "layouts.h"
+#include "scenenet.h"
 
 #include "items/nodeg.h"
 #include "scene/geometryeditormarker.h"
@@ -12,6 +13,7 @@
 #include <QtTest>
 
 using namespace ItemLayouts;
+using namespace Layouts;
 using Trelvoga::Networkg;
 using Trelvoga::Nodeg;
 
@@ -90,7 +92,7 @@ void TestNodeItems::attachedNodeJumpsBackOntoGroup()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = attachedNode(&net);
+    Layout l = twoWayGroup(&net);
     refresh(&net);
     Node *m = l.node(QStringLiteral("M"));
     EdgeGroup *g = l.groups.value(QStringLiteral("AB"));
@@ -117,7 +119,7 @@ void TestNodeItems::readOnlyNodeCannotBeDraggedOrReshaped()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     Node *c = l.node(QStringLiteral("C"));
     auto *item = itemOf<Nodeg>(&net, c);
@@ -145,7 +147,7 @@ void TestNodeItems::junctionOutlineAndMarkerOnly()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     // A junction without edges has no outline.
     Node *lone = addNode(l, QStringLiteral("J"), QPointF(300, 300), Node::Junction);
     refresh(&net);
@@ -181,7 +183,7 @@ void TestNodeItems::leavingWireframeRebuildsOutline()
     SceneNet fixture;
     Networkg &net = fixture.net;
     net.setWireframe(true);
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     Node *c = l.node(QStringLiteral("C"));
     auto *item = itemOf<Nodeg>(&net, c);
@@ -208,7 +210,7 @@ void TestNodeItems::outlineEditDoesNotMoveNode()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     Node *c = l.node(QStringLiteral("C"));
     auto *item = itemOf<Nodeg>(&net, c);

@@ -2,7 +2,8 @@
 // each way, a tram lane each way on the west arm) rendered offscreen and probed pixel by pixel; and
 // every item drawn alone stays inside its bounding rectangle.
 
-#include "itemlayouts.h"
+#include "layouts.h"
+#include "scenenet.h"
 
 #include "items/edgeg.h"
 #include "items/laneg.h"
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 using namespace ItemLayouts;
+using namespace Layouts;
 using Trelvoga::Edgeg;
 using Trelvoga::Laneg;
 using Trelvoga::Networkg;
@@ -173,7 +175,7 @@ void TestRenderItems::init()
 {
     scene = new QGraphicsScene;
     net = new Networkg(scene);
-    layout = fourArm(net);
+    layout = fourArm(net, RoadsOnly | Sidewalks);
     refresh(net);
 }
 

@@ -1,7 +1,8 @@
 // Edge, edge-group, marking, lane and stopline items: road markings, tracks, arrows, stopline dragging
 // and the wireframe switch.
 
-#include "itemlayouts.h"
+#include "layouts.h"
+#include "scenenet.h"
 
 #include "items/edgeg.h"
 #include "items/edgegroupg.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 
 using namespace ItemLayouts;
+using namespace Layouts;
 using Trelvoga::Edgeg;
 using Trelvoga::EdgeGroupg;
 using Trelvoga::Laneg;
@@ -200,7 +202,7 @@ void TestRoadItems::solidEndBeforeStopline()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     // Entering from the east: along -x, dashes between the car lanes, solid over the last 10 before
     // the stopline; leaving: no solid stretch at its plain far end.
@@ -315,7 +317,7 @@ void TestRoadItems::edgeGroupShownOnlyWhenNeeded()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = attachedNode(&net);
+    Layout l = twoWayGroup(&net);
     auto *empty = new EdgeGroup(&net, l.node(QStringLiteral("A")), l.node(QStringLiteral("B")));
     net.addItem(empty);
     refresh(&net);
@@ -463,7 +465,7 @@ void TestRoadItems::stoplineSlidesAlongLane()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     // Entering from the east along -x: the full skeleton runs from x = 100 to x = 0.
     Lane *lane = l.edge(QStringLiteral("E"), QStringLiteral("C"))->lane(1);
@@ -513,7 +515,7 @@ void TestRoadItems::startlineCountsFromStart()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     // Leaving to the north along +y: the start line counts from the junction.
     Lane *lane = l.edge(QStringLiteral("C"), QStringLiteral("N"))->lane(2);
@@ -533,7 +535,7 @@ void TestRoadItems::lineWithoutJunctionNeverShown()
 {
     SceneNet fixture;
     Networkg &net = fixture.net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly | Sidewalks);
     refresh(&net);
     // The outgoing lane ends at the plain node N: no stopline there; it starts at C: a start line.
     Lane *lane = l.edge(QStringLiteral("C"), QStringLiteral("N"))->lane(1);
@@ -558,7 +560,7 @@ void TestRoadItems::lineWithoutJunctionNeverShown()
     SceneNet fixture2;
     Networkg &net2 = fixture2.net;
     net2.setWireframe(true);
-    Layout l2 = fourArm(&net2);
+    Layout l2 = fourArm(&net2, RoadsOnly | Sidewalks);
     refresh(&net2);
     auto *built = itemOf<Stoplineg>(&net2, l2.edge(QStringLiteral("N"), QStringLiteral("C"))->lane(1)->stopline());
     QVERIFY(!built->isVisible());

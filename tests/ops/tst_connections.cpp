@@ -1,7 +1,8 @@
 // Node::makeConnections on real junction layouts, checked against the lane use a traffic engineer
 // marks on such junctions, and the flows (Edge::Connection::makeFlow) of the result.
 
-#include "opslayouts.h"
+#include "layouts.h"
+#include "saves.h"
 
 #include <QSet>
 #include <QtTest>
@@ -10,7 +11,8 @@
 #include <memory>
 
 using namespace Trelvoa;
-using namespace OpsLayouts;
+using namespace Layouts;
+using namespace TestSupport;
 
 namespace {
 
@@ -61,7 +63,7 @@ private slots:
 void TestConnections::fourArmJunction()
 {
     Network net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly);
     Node *c = l.node("C");
     c->makeConnections();
     // Per approach: right turn from the right lane, straight on lane to lane, left turn from the left
@@ -87,7 +89,7 @@ void TestConnections::fourArmJunction()
 void TestConnections::tJunction()
 {
     Network net;
-    Layout l = OpsLayouts::tJunction(&net);
+    Layout l = Layouts::tJunction(&net, NoConnections);
     Node *c = l.node("C");
     c->makeConnections();
     const QStringList expected{
@@ -194,7 +196,7 @@ void TestConnections::turnaroundOnlyAtADeadEnd()
 void TestConnections::standardConnectionsKeepTheirIdentity()
 {
     Network net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly);
     Node *c = l.node("C");
     c->makeConnections();
     QMap<QString, int> ids;
@@ -237,7 +239,7 @@ void TestConnections::plainNodeIsLeftAlone()
 void TestConnections::flowsOfTheJunctions()
 {
     Network net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly);
     l.node("C")->makeConnections();
     // One flow per pair of edges, manoeuvre by the turn, the default share of that manoeuvre.
     const QList<Edge::Connection> flows = Edge::Connection::makeFlow(l.edge("S", "C")->connections());
@@ -252,7 +254,7 @@ void TestConnections::flowsOfTheJunctions()
     QCOMPARE(byTarget.value("C>W"), qMakePair(int(TurnPercentage::Left), 9));
 
     Network tnet;
-    Layout t = OpsLayouts::tJunction(&tnet);
+    Layout t = Layouts::tJunction(&tnet, NoConnections);
     t.node("C")->makeConnections();
     const QList<Edge::Connection> stem = Edge::Connection::makeFlow(t.edge("S", "C")->connections());
     QCOMPARE(stem.size(), 2);

@@ -1,7 +1,8 @@
 // Network::findRoute and the course of Route: on small layouts for the rules, and across the imported
 // Berlin network for real routes, checked against an independent shortest-path computation.
 
-#include "opslayouts.h"
+#include "layouts.h"
+#include "saves.h"
 
 #include "route.h"
 
@@ -15,7 +16,8 @@
 #include <memory>
 
 using namespace Trelvoa;
-using namespace OpsLayouts;
+using namespace Layouts;
+using namespace TestSupport;
 
 namespace {
 
@@ -126,7 +128,7 @@ private slots:
 void TestRouting::followsConnections()
 {
     Network net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly);
     l.node("C")->makeConnections();
     Edge *sc = l.edge("S", "C");
     Edge *ce = l.edge("C", "E");
@@ -151,7 +153,7 @@ void TestRouting::followsConnections()
 void TestRouting::withoutConnectionsAnyEdgeGoesOn()
 {
     Network net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly);
     QCOMPARE(net.findRoute({l.edge("S", "C"), l.edge("C", "E")}), QList<Edge *>({l.edge("S", "C"), l.edge("C", "E")}));
     QCOMPARE(net.findRoute({l.edge("S", "C"), l.edge("C", "W")}), QList<Edge *>({l.edge("S", "C"), l.edge("C", "W")}));
 }
@@ -198,7 +200,7 @@ void TestRouting::onlyLanesOfTheClasses()
 void TestRouting::passesControlEdgesInOrder()
 {
     Network net;
-    Layout l = fourArm(&net);
+    Layout l = fourArm(&net, RoadsOnly);
     l.node("C")->makeConnections();
     Edge *sc = l.edge("S", "C");
     Edge *cn = l.edge("C", "N");
@@ -209,7 +211,7 @@ void TestRouting::passesControlEdgesInOrder()
     QVERIFY(net.findRoute({}).isEmpty());
     QVERIFY(net.findRoute({sc, nullptr}).isEmpty());
     Network other;
-    Layout o = fourArm(&other);
+    Layout o = fourArm(&other, RoadsOnly);
     QVERIFY(net.findRoute({sc, o.edge("C", "E")}).isEmpty());
 }
 

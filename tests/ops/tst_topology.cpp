@@ -1,7 +1,8 @@
 // Network::insertNode and Network::joinNodes on real layouts: what moves to the new parts, which ids
 // stay, what is refused, and that the snapshots the editor's commands take undo every change.
 
-#include "opslayouts.h"
+#include "layouts.h"
+#include "saves.h"
 
 #include "crosswalk.h"
 #include "detector.h"
@@ -22,7 +23,8 @@
 #include <memory>
 
 using namespace Trelvoa;
-using namespace OpsLayouts;
+using namespace Layouts;
+using namespace TestSupport;
 
 namespace {
 
@@ -74,7 +76,7 @@ struct Furnished
 
     Furnished()
     {
-        l = fourArm(&net, true);
+        l = fourArm(&net, RoadsOnly | Grouped);
         Node *c = l.node("C");
         Edge *wc = l.edge("W", "C");
         Edge *cw = l.edge("C", "W");
@@ -319,7 +321,7 @@ void TestTopology::insertIntoEdge()
 void TestTopology::insertIntoEdgeOfGroupAttachesTheJunction()
 {
     Network net;
-    Layout l = fourArm(&net, true);
+    Layout l = fourArm(&net, RoadsOnly | Grouped);
     Edge *wc = l.edge("W", "C");
     Edge *cw = l.edge("C", "W");
     EdgeGroup *group = l.groups.value("WC");
@@ -427,7 +429,7 @@ void TestTopology::refusedSplitsChangeNothing()
     Edge *wc = f.l.edge("W", "C");
     EdgeGroup *group = f.l.groups.value("WC");
     Network other;
-    Layout o = fourArm(&other);
+    Layout o = fourArm(&other, RoadsOnly);
     const QByteArray before = saveAll(&net);
     const int count = net.objectCount();
     const int nextId = net.nextId();

@@ -1,5 +1,7 @@
 #include "layouts.h"
 
+#include <QLineF>
+#include <QPointer>
 #include <QtMath>
 
 #include <algorithm>
@@ -26,7 +28,40 @@ Connection *connect(Layout &l, Lane *from, Lane *to)
     return c;
 }
 
+Edge *newEdge(Layout &l, const QString &from, const QString &to)
+{
+    auto *e = new Edge(l.net, l.node(from), l.node(to));
+    e->setName(from + QLatin1Char('>') + to);
+    return e;
+}
+
+Edge *registerEdge(Layout &l, Edge *e)
+{
+    l.net->addItem(e);
+    l.edges.insert(e->name(), e);
+    return e;
+}
+
 } // namespace
+
+Edge *Layout::edge(const QString &from, const QString &to) const
+{
+    Edge *named = edges.value(from + QLatin1Char('>') + to);
+    Node *a = node(from);
+    Node *b = node(to);
+    // Pointers are only compared until they are known to be alive: tests delete nodes.
+    const QList<NetObject *> alive = net ? net->allObjects() : QList<NetObject *>();
+    if (!a || !b || !alive.contains(a) || !alive.contains(b))
+        return named;
+    const QList<Edge *> out = a->outgoingEdges();
+    if (named && out.contains(named) && named->end() == b)
+        return named;
+    for (Edge *e : out) {
+        if (e->end() == b)
+            return e;
+    }
+    return nullptr;
+}
 
 Node *addNode(Layout &l, const QString &name, const QPointF &pos, int type)
 {
@@ -39,13 +74,21 @@ Node *addNode(Layout &l, const QString &name, const QPointF &pos, int type)
 
 Edge *addEdge(Layout &l, const QString &from, const QString &to, int lanes)
 {
-    auto *e = new Edge(l.net, l.node(from), l.node(to));
-    e->setName(from + QLatin1Char('>') + to);
+    Edge *e = newEdge(l, from, to);
     for (int i = 0; i < lanes; ++i)
         new Lane(e);
-    l.net->addItem(e);
-    l.edges.insert(e->name(), e);
-    return e;
+    return registerEdge(l, e);
+}
+
+Edge *addEdge(Layout &l, const QString &from, const QString &to, const QList<int> &classes)
+{
+    Edge *e = newEdge(l, from, to);
+    for (int c : classes) {
+        auto *lane = new Lane(e);
+        lane->setAllowed(Lane::VehicleClasses(c));
+        lane->setWidth(c == pedestrian ? sidewalkWidth : 3.5);
+    }
+    return registerEdge(l, e);
 }
 
 void addRoad(Layout &l, const QString &a, const QString &b, int lanes, bool group)
@@ -91,32 +134,53 @@ QList<Connection *> connectJunction(Layout &l, Node *junction)
     return made;
 }
 
-Layout fourArm(Network *net)
+Layout fourArm(Network *net, Options options)
 {
     Layout l;
     l.net = net;
-    addNode(l, QStringLiteral("C"), QPointF(0, 0), Node::SignalisedJunction);
+    const QString centre = QStringLiteral("C");
+    addNode(l, centre, QPointF(0, 0), Node::SignalisedJunction);
     const QStringList arms{QStringLiteral("N"), QStringLiteral("E"), QStringLiteral("S"), QStringLiteral("W")};
     const QList<QPointF> at{QPointF(0, 100), QPointF(100, 0), QPointF(0, -100), QPointF(-100, 0)};
     for (int i = 0; i < arms.size(); ++i) {
-        addNode(l, arms.at(i), at.at(i), Node::PlainNode);
-        addRoad(l, arms.at(i), QStringLiteral("C"), 2);
+        const QString &arm = arms.at(i);
+        addNode(l, arm, at.at(i), Node::PlainNode);
+        if (!options.testFlag(Sidewalks)) {
+            addRoad(l, arm, centre, 2, options.testFlag(Grouped));
+            continue;
+        }
+        QList<int> classes{pedestrian, car, car};
+        if (arm == QLatin1String("W"))
+            classes.append(tram);
+        Edge *in = addEdge(l, arm, centre, classes);
+        Edge *out = addEdge(l, centre, arm, classes);
+        if (options.testFlag(Grouped)) {
+            auto *g = new EdgeGroup(net, l.node(arm), l.node(centre));
+            g->setName(arm + centre);
+            net->addItem(g);
+            g->addEdge(in);
+            g->addEdge(out);
+            l.groups.insert(g->name(), g);
+        }
     }
-    Node *c = l.node(QStringLiteral("C"));
-    connectJunction(l, c);
-    for (const QString &arm : arms) {
-        Lane *in = l.edge(arm, QStringLiteral("C"))->lane(0);
-        Lane *out = l.edge(QStringLiteral("C"), arm)->lane(0);
-        const double offset = in->stopline()->distance() + 2.0;
-        auto *w = new CrossWalk(c, in, offset, out, offset);
-        w->setName(QStringLiteral("X") + arm);
-        net->addItem(w);
-        l.crossWalks.append(w);
+    Node *c = l.node(centre);
+    if (!options.testFlag(NoConnections))
+        connectJunction(l, c);
+    if (!options.testFlag(NoCrossWalks)) {
+        for (const QString &arm : arms) {
+            Lane *in = l.edge(arm, centre)->lane(0);
+            Lane *out = l.edge(centre, arm)->lane(0);
+            const double offset = in->stopline()->distance() + 2.0;
+            auto *w = new CrossWalk(c, in, offset, out, offset);
+            w->setName(QStringLiteral("X") + arm);
+            net->addItem(w);
+            l.crossWalks.append(w);
+        }
     }
     return l;
 }
 
-Layout tJunction(Network *net)
+Layout tJunction(Network *net, Options options)
 {
     Layout l;
     l.net = net;
@@ -127,7 +191,8 @@ Layout tJunction(Network *net)
     addRoad(l, QStringLiteral("W"), QStringLiteral("C"), 2);
     addRoad(l, QStringLiteral("E"), QStringLiteral("C"), 2);
     addRoad(l, QStringLiteral("S"), QStringLiteral("C"), 2);
-    connectJunction(l, l.node(QStringLiteral("C")));
+    if (!options.testFlag(NoConnections))
+        connectJunction(l, l.node(QStringLiteral("C")));
     return l;
 }
 
@@ -144,11 +209,12 @@ Layout twoWayGroup(Network *net)
     l.groups.insert(g->name(), g);
     Node *m = addNode(l, QStringLiteral("M"), QPointF(100, 40), Node::PlainNode);
     m->setAttachedEdgeGroup(g);
-    for (const auto &pair : {qMakePair(QStringLiteral("A"), QStringLiteral("M")), qMakePair(QStringLiteral("M"), QStringLiteral("B")),
-                             qMakePair(QStringLiteral("B"), QStringLiteral("M")), qMakePair(QStringLiteral("M"), QStringLiteral("A"))}) {
-        Edge *e = addEdge(l, pair.first, pair.second, 1);
-        g->addEdge(e);
-    }
+    const QList<QPair<QString, QString>> pairs{{QStringLiteral("A"), QStringLiteral("M")},
+                                               {QStringLiteral("M"), QStringLiteral("B")},
+                                               {QStringLiteral("B"), QStringLiteral("M")},
+                                               {QStringLiteral("M"), QStringLiteral("A")}};
+    for (const auto &pair : pairs)
+        g->addEdge(addEdge(l, pair.first, pair.second, 1));
     return l;
 }
 
@@ -191,11 +257,43 @@ Layout roundabout(Network *net)
     return l;
 }
 
+QString edgeName(const Edge *edge)
+{
+    auto nodeName = [](const Node *n) { return n->name().isEmpty() ? QString::number(n->id()) : n->name(); };
+    return nodeName(edge->start()) + QLatin1Char('>') + nodeName(edge->end());
+}
+
+QStringList connectionTable(const Node *junction)
+{
+    QStringList table;
+    for (const Connection *c : junction->connections()) {
+        const Lane *from = c->startLane();
+        const Lane *to = c->endLane();
+        table.append(QStringLiteral("%1:%2>%3:%4")
+                         .arg(edgeName(from->edge()))
+                         .arg(from->index())
+                         .arg(edgeName(to->edge()))
+                         .arg(to->index()));
+    }
+    table.sort();
+    return table;
+}
+
 QList<NetObject *> objectsById(const Network *net)
 {
     QList<NetObject *> all = net->allObjects();
     std::sort(all.begin(), all.end(), [](const NetObject *a, const NetObject *b) { return a->id() < b->id(); });
     return all;
+}
+
+void dismantle(Network *net)
+{
+    const QObjectList objects = net->children();
+    for (int i = objects.size() - 1; i >= 0; --i) {
+        QPointer<QObject> object = objects.at(i);
+        if (object && qobject_cast<NetObject *>(object))
+            delete object;
+    }
 }
 
 } // namespace Layouts
