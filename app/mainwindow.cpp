@@ -2,6 +2,7 @@
 
 #include "mapview.h"
 #include "networkfiles.h"
+#include "editor/netedit.h"
 #include "objecteditortree.h"
 #include "scene/layer.h"
 #include "scene/networkg.h"
@@ -29,6 +30,7 @@
 #include <QProgressDialog>
 #include <QSettings>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QUndoView>
@@ -36,8 +38,6 @@
 namespace {
 
 constexpr int MaxRecentFiles = 8;
-constexpr int ObjectIdRole = Qt::UserRole + 2;
-
 
 } // namespace
 
@@ -51,9 +51,14 @@ MainWindow::MainWindow(QWidget *parent)
     m_view->setObjectName(QStringLiteral("mapView"));
     m_view->setBackgroundBrush(QColor(242, 239, 233));
     setCentralWidget(m_view);
-    m_undoStack = new QUndoStack(this);
+    m_edit = new Trelvoga::NetEdit(m_network, m_view, this);
+    m_edit->setCustomMainWindow(this);
+    m_undoStack = m_edit->createUndoStack();
+    connect(m_edit, &Trelvoga::NetEdit::logMessage, this, &MainWindow::logMessage);
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
 
     createDocks();
+    createToolBars();
     createActions();
     createStatusBar();
 
@@ -68,7 +73,10 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // The scene network owns items on the scene: it goes first.
+    // The editor holds items on the scene and reaches into the network; the scene network owns items on
+    // the scene: both go before the scene.
+    delete m_edit;
+    m_edit = nullptr;
     delete m_network;
     m_network = nullptr;
 }
@@ -101,15 +109,18 @@ void MainWindow::createActions()
     redo->setObjectName(QStringLiteral("actionRedo"));
     edit->addAction(undo);
     edit->addAction(redo);
+    edit->addSeparator();
+    edit->addActions(m_edit->editActions());
+    QMenu *modes = menuBar()->addMenu(tr("&Network"));
+    modes->setObjectName(QStringLiteral("networkMenu"));
+    modes->addActions(m_edit->inputActions());
 
     m_viewMenu = menuBar()->addMenu(tr("&View"));
     a = m_viewMenu->addAction(tr("&Fit network"), this, &MainWindow::fitNetwork);
     a->setObjectName(QStringLiteral("actionFitNetwork"));
-    a = m_viewMenu->addAction(tr("&Wireframe"));
-    a->setObjectName(QStringLiteral("actionWireframe"));
-    a->setCheckable(true);
-    connect(a, &QAction::toggled, this, [this](bool on) { m_network->setWireframe(on); });
-    createLayerActions();
+    QMenu *layers = m_viewMenu->addMenu(tr("&Layers"));
+    layers->setObjectName(QStringLiteral("layersMenu"));
+    layers->addActions(m_edit->viewActions());
     m_viewMenu->addSeparator();
     const QList<QDockWidget *> docks = findChildren<QDockWidget *>();
     for (QDockWidget *dock : docks)
@@ -117,20 +128,16 @@ void MainWindow::createActions()
     updateRecentMenu();
 }
 
-void MainWindow::createLayerActions()
+void MainWindow::createToolBars()
 {
-    QMenu *layers = m_viewMenu->addMenu(tr("&Layers"));
-    layers->setObjectName(QStringLiteral("layersMenu"));
-    const QList<Trelvoga::Layer *> list = m_network->layers();
-    for (Trelvoga::Layer *layer : list) {
-        if (layer->objectName() == Trelvoga::Networkg::layerSelection)
+    for (QToolBar *bar : {m_edit->createViewToolbar(), m_edit->createInputToolbar(), m_edit->createDBToolbar()}) {
+        if (bar->actions().isEmpty()) {
+            delete bar;
             continue;
-        // The action is the layer's child: the layer keeps its check state in step with its visibility.
-        auto *a = new QAction(layer->objectName(), layer);
-        a->setCheckable(true);
-        a->setChecked(layer->isVisible());
-        connect(a, &QAction::toggled, this, [layer](bool on) { layer->setVisible(on); });
-        layers->addAction(a);
+        }
+        bar->setParent(this);
+        bar->setIconSize(QSize(24, 24));
+        addToolBar(bar);
     }
 }
 
@@ -144,16 +151,10 @@ void MainWindow::createDocks()
         return dock;
     };
 
-    m_objectTree = new QTreeWidget;
-    m_objectTree->setObjectName(QStringLiteral("objectsTree"));
-    m_objectTree->setHeaderLabels({tr("Object"), tr("Type")});
-    m_objectTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_objectTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(m_objectTree, &QTreeWidget::itemSelectionChanged, this, &MainWindow::objectTreeSelectionChanged);
+    m_objectTree = m_edit->objectsTree();
     makeDock(tr("Objects"), QStringLiteral("objectsDock"), m_objectTree, Qt::LeftDockWidgetArea);
 
-    m_propertyEditor = new ObjectEditorTree;
-    m_propertyEditor->setObjectName(QStringLiteral("objectEditor"));
+    m_propertyEditor = m_edit->objectEditor();
     makeDock(tr("Properties"), QStringLiteral("propertiesDock"), m_propertyEditor, Qt::LeftDockWidgetArea);
 
     auto *undoView = new QUndoView(m_undoStack);
@@ -164,7 +165,10 @@ void MainWindow::createDocks()
     m_log->setObjectName(QStringLiteral("messageLog"));
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(5000);
-    makeDock(tr("Messages"), QStringLiteral("messagesDock"), m_log, Qt::BottomDockWidgetArea);
+    QDockWidget *messages = makeDock(tr("Messages"), QStringLiteral("messagesDock"), m_log, Qt::BottomDockWidgetArea);
+    // Room for object names and property values; the saved window state overrides it.
+    resizeDocks({findChild<QDockWidget *>(QStringLiteral("objectsDock"))}, {340}, Qt::Horizontal);
+    resizeDocks({messages}, {120}, Qt::Vertical);
 }
 
 void MainWindow::createStatusBar()
@@ -281,12 +285,9 @@ void MainWindow::newNetwork()
 {
     if (!maybeSave())
         return;
-    m_propertyEditor->clear();
-    m_undoStack->clear();
-    m_network->clear();
+    m_edit->clear();
     m_network->setProjection(QByteArray());
     m_fileName.clear();
-    rebuildObjectTree();
     updateTitle();
 }
 
@@ -342,8 +343,12 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
         m_progressShown.invalidate();
     }
     QStringList warnings;
-    m_propertyEditor->clear();
+    // A load that replaces the network has the editor drop its history and build the tree anew; a
+    // failed one leaves network, tree and history as they were.
+    m_edit->leaveMode();
+    m_edit->beforeLoad();
     const bool ok = NetworkFiles::load(m_network, fileName, sumo, error, &warnings);
+    m_edit->afterLoad();
     delete m_progress;
     for (const QString &w : qAsConst(warnings))
         logMessage(w, QtWarningMsg);
@@ -351,12 +356,10 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
         logMessage(error ? *error : tr("Cannot open %1").arg(fileName), QtCriticalMsg);
         return false;
     }
-    m_undoStack->clear();
     m_fileName = sumo ? QString() : QFileInfo(fileName).absoluteFilePath();
     if (!sumo)
         addRecentFile(m_fileName);
     rebuildScene();
-    rebuildObjectTree();
     fitNetwork();
     logMessage(tr("Opened %1: %2 objects").arg(QFileInfo(fileName).fileName()).arg(m_network->objectCount()),
                QtInfoMsg);
@@ -486,37 +489,6 @@ bool MainWindow::focusView(const QString &focus, int zoom, double span, QString 
         m_view->fitInViewZ(QRectF(centre, QSizeF(0, 0)), m_view->zoom());
     }
     return true;
-}
-
-void MainWindow::rebuildObjectTree()
-{
-    m_objectTree->clear();
-    QHash<QString, QTreeWidgetItem *> groups;
-    const QObjectList kids = m_network->children();
-    for (QObject *c : kids) {
-        auto *o = qobject_cast<Trelvoa::NetObject *>(c);
-        if (!o)
-            continue;
-        const QString kind = o->kindName();
-        QTreeWidgetItem *&group = groups[kind];
-        if (!group) {
-            group = new QTreeWidgetItem(m_objectTree, {kind + QLatin1Char('s')});
-            group->setFirstColumnSpanned(true);
-        }
-        auto *item = new QTreeWidgetItem(group, {o->printableName(), kind});
-        item->setData(0, ObjectIdRole, o->id());
-    }
-    m_objectTree->sortItems(0, Qt::AscendingOrder);
-}
-
-void MainWindow::objectTreeSelectionChanged()
-{
-    m_propertyEditor->clear();
-    const QList<QTreeWidgetItem *> selected = m_objectTree->selectedItems();
-    for (QTreeWidgetItem *item : selected) {
-        if (Trelvoa::NetObject *o = m_network->findObject(item->data(0, ObjectIdRole).toInt()))
-            m_propertyEditor->addObject(o);
-    }
 }
 
 void MainWindow::cursorMoved(const QPointF &scenePos)

@@ -24,8 +24,9 @@ class Network;
 } // namespace Trelvoa
 
 namespace Trelvoga {
+class NetEdit;
 class Networkg;
-}
+} // namespace Trelvoga
 
 // The editor's main window: the map view in the centre, the object tree, the property editor, the undo
 // history and the message log as docks, the cursor position and zoom in the status bar.
@@ -44,6 +45,8 @@ public:
     QString fileName() const { return m_fileName; }
 
     Trelvoga::Networkg *network() const { return m_network; }
+    Trelvoga::NetEdit *editor() const { return m_edit; }
+    QUndoStack *undoStack() const { return m_undoStack; }
     MapView *view() const { return m_view; }
     QGraphicsScene *scene() const { return m_scene; }
     ObjectEditorTree *propertyEditor() const { return m_propertyEditor; }
@@ -78,21 +81,19 @@ private slots:
     void openRecent();
     void cursorMoved(const QPointF &scenePos);
     void zoomChanged(int zoom);
-    void objectTreeSelectionChanged();
     void loadProgress(qint64 bytes, int current, int total);
 
 private:
     void createActions();
     void createDocks();
     void createStatusBar();
-    void createLayerActions();
+    void createToolBars();
     void readSettings();
     void writeSettings();
     void addRecentFile(const QString &fileName);
     void updateRecentMenu();
     void updateTitle();
     void rebuildScene();
-    void rebuildObjectTree();
     // Asks whether to save a changed network; false when the user cancels.
     bool maybeSave();
     bool openWith(const QString &fileName, bool sumo, QString *error);
@@ -100,7 +101,8 @@ private:
     Trelvoga::Networkg *m_network = nullptr;
     QGraphicsScene *m_scene = nullptr;
     MapView *m_view = nullptr;
-    QUndoStack *m_undoStack = nullptr;
+    Trelvoga::NetEdit *m_edit = nullptr;
+    QUndoStack *m_undoStack = nullptr; // the editor's
     QTreeWidget *m_objectTree = nullptr;
     ObjectEditorTree *m_propertyEditor = nullptr;
     QPlainTextEdit *m_log = nullptr;

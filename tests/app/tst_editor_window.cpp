@@ -1,0 +1,172 @@
+// The editor in the application's window, driven as a person drives it: open a real network, pick a
+// lane on the map, change its width in the property editor, undo. With TRELVO_SHOT_DIR set, each step
+// is also written there as a screenshot.
+
+#include "mainwindow.h"
+#include "mapview.h"
+
+#include "editor/netedit.h"
+#include "scene/genericgraphicsitem.h"
+#include "scene/networkg.h"
+
+#include "edge.h"
+#include "geo/geoutil.h"
+#include "lane.h"
+#include "objecteditortree.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QDockWidget>
+#include <QPlainTextEdit>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <QUndoView>
+#include <QXmlStreamWriter>
+#include <QtTest>
+
+namespace {
+
+const QString berlin = QStringLiteral(TRELVO_DATA_DIR "/berlin-doerpfeldstr/net.net.xml.gz");
+
+QByteArray canonicalSave(Trelvoa::Network *net)
+{
+    QByteArray data;
+    QXmlStreamWriter writer(&data);
+    net->save(writer);
+    return data;
+}
+
+// The longest lane of a road open to cars: easy to hit in the middle.
+Trelvoa::Lane *longLane(Trelvoa::Network *net)
+{
+    Trelvoa::Lane *best = nullptr;
+    double bestLength = 0;
+    for (Trelvoa::Lane *lane : net->findChildren<Trelvoa::Lane *>()) {
+        if (!lane->allows(Trelvoa::Lane::vcPassenger))
+            continue;
+        const double length = lane->skeleton().length();
+        if (length > bestLength) {
+            bestLength = length;
+            best = lane;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+class TestEditorWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void editorIsPlacedInTheWindow();
+    void pickLaneChangeWidthUndo();
+
+private:
+    void shot(MainWindow &window, const QString &name);
+};
+
+void TestEditorWindow::shot(MainWindow &window, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TRELVO_SHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QTest::qWait(500); // the tree's expand animation
+    window.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+void TestEditorWindow::editorIsPlacedInTheWindow()
+{
+    MainWindow window;
+    window.setInteractive(false);
+    Trelvoga::NetEdit *edit = window.editor();
+    QVERIFY(edit);
+    QCOMPARE(window.undoStack(), edit->undoStack());
+    QCOMPARE(window.objectTree(), edit->objectsTree());
+    QCOMPARE(window.propertyEditor(), edit->objectEditor());
+    QStringList bars;
+    for (QToolBar *bar : window.findChildren<QToolBar *>())
+        bars.append(bar->objectName());
+    QVERIFY(bars.contains(QStringLiteral("viewToolbar")));
+    QVERIFY(bars.contains(QStringLiteral("actionsToolbar")));
+    auto *undoView = window.findChild<QUndoView *>(QStringLiteral("undoView"));
+    QVERIFY(undoView);
+    QCOMPARE(undoView->stack(), edit->undoStack());
+
+    // The editor's messages reach the log.
+    emit edit->logMessage(QStringLiteral("from the editor"), QtWarningMsg);
+    QVERIFY(window.messageLog()->toPlainText().contains(QStringLiteral("from the editor")));
+
+    // A mode is entered from the window's own menu action, and the toolbar shows the same action.
+    QAction *addEdge = window.findChild<QAction *>(QStringLiteral("addEdge"));
+    QVERIFY(addEdge);
+    addEdge->trigger();
+    QCOMPARE(edit->mode(), Trelvoga::ModeAddEdge);
+    addEdge->trigger();
+    QCOMPARE(edit->mode(), Trelvoga::ModeNone);
+}
+
+void TestEditorWindow::pickLaneChangeWidthUndo()
+{
+    if (!QFile::exists(berlin))
+        QSKIP("the shared networks are not there");
+    MainWindow window;
+    window.setInteractive(false);
+    window.resize(1400, 900);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString error;
+    QVERIFY2(window.openFile(berlin, &error), qPrintable(error));
+    Trelvoga::NetEdit *edit = window.editor();
+    Trelvoga::Networkg *net = window.network();
+    QUndoStack *stack = window.undoStack();
+    QVERIFY(edit->objectsTree()->topLevelItemCount() > 0);
+    QCOMPARE(stack->count(), 0);
+    shot(window, QStringLiteral("1-opened"));
+
+    Trelvoa::Lane *lane = longLane(net);
+    QVERIFY(lane);
+    const Trelvoa::GeoPolyline skeleton = lane->skeleton();
+    QPointF middle;
+    skeleton.lineAtDistance(skeleton.length() / 2, true, &middle);
+    const QPointF scenePoint = net->geoUtil()->xyToGeo(middle);
+    QVERIFY(window.focusView(QStringLiteral("%1,%2").arg(scenePoint.x(), 0, 'f', 8).arg(scenePoint.y(), 0, 'f', 8),
+                             19, 0, &error));
+    QCoreApplication::processEvents();
+    MapView *view = window.view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(scenePoint));
+    QTest::qWait(250);
+
+    // The lane reaches tree and property editor.
+    QVERIFY(net->object2item(lane)->isSelected());
+    QVERIFY(edit->objectEditor()->objects().contains(lane));
+    bool inTree = false;
+    for (QTreeWidgetItem *item : edit->objectsTree()->selectedItems())
+        inTree = inTree || edit->treeItemObject(item) == lane;
+    QVERIFY(inTree);
+    shot(window, QStringLiteral("2-lane-selected"));
+
+    const QByteArray before = canonicalSave(net);
+    const double width = lane->width();
+    QVERIFY(edit->objectEditor()->setObjectProperty(lane, "width", width + 1.5));
+    QTest::qWait(250);
+    QCOMPARE(lane->width(), width + 1.5);
+    QCOMPARE(stack->count(), 1);
+    QVERIFY(stack->text(0).startsWith(QStringLiteral("Change property")));
+    QVERIFY(net->isChanged());
+    shot(window, QStringLiteral("3-width-changed"));
+
+    QAction *undo = window.findChild<QAction *>(QStringLiteral("actionUndo"));
+    QVERIFY(undo && undo->isEnabled());
+    undo->trigger();
+    QTest::qWait(250);
+    QCOMPARE(lane->width(), width);
+    QCOMPARE(canonicalSave(net), before);
+    QVERIFY(!net->isChanged());
+    shot(window, QStringLiteral("4-undone"));
+}
+
+QTEST_MAIN(TestEditorWindow)
+#include "tst_editor_window.moc"
