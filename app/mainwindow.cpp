@@ -165,10 +165,7 @@ void MainWindow::createDocks()
     m_log->setObjectName(QStringLiteral("messageLog"));
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(5000);
-    QDockWidget *messages = makeDock(tr("Messages"), QStringLiteral("messagesDock"), m_log, Qt::BottomDockWidgetArea);
-    // Room for object names and property values; the saved window state overrides it.
-    resizeDocks({findChild<QDockWidget *>(QStringLiteral("objectsDock"))}, {340}, Qt::Horizontal);
-    resizeDocks({messages}, {120}, Qt::Vertical);
+    makeDock(tr("Messages"), QStringLiteral("messagesDock"), m_log, Qt::BottomDockWidgetArea);
 }
 
 void MainWindow::createStatusBar()

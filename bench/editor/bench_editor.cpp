@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThreadPool>
 #include <QTreeWidget>
 #include <QUndoStack>
 
@@ -105,6 +106,7 @@ int main(int argc, char **argv)
         return 1;
     }
     net->boundingRect(); // the batch refresh, not part of the editor
+    QThreadPool::globalInstance()->waitForDone(); // the load frees its parsed form in the background
     print(QStringLiteral("objects"), net->objectCount(), "");
 
     // The editor and its tree, as a host makes them after opening a network.

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -144,6 +145,8 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
+    // Settings of this run only: a window layout saved by an earlier run would change the figures.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     const QString tag = QStringLiteral("badhersfeld");
     const QString sumo = QStringLiteral(TRELVO_DATA_DIR) + QStringLiteral("/badhersfeld/osm_edited.net.xml.gz");
     const QString own = dir.path() + QStringLiteral("/net.trva");
