@@ -296,17 +296,11 @@ void NetEditPrivate::forgetNetwork()
 
 void NetEdit::setLayerVisible(const QString &name, bool visible)
 {
+    // Layers are the scene's QObject children, named after themselves.
     if (!d->scene)
         return;
-    for (QGraphicsItem *item : d->scene->items()) {
-        if (item->parentItem() || item->type() != ItemType::Layer)
-            continue;
-        auto *object = static_cast<QGraphicsObject *>(item);
-        if (object->objectName() == name) {
-            object->setVisible(visible);
-            return;
-        }
-    }
+    if (auto *layer = d->scene->findChild<QGraphicsObject *>(name, Qt::FindDirectChildrenOnly))
+        layer->setVisible(visible);
 }
 
 void NetEdit::trigger_layer(bool checked)

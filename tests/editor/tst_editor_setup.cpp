@@ -192,6 +192,15 @@ void TestEditorSetup::layerActionHidesItsLayer()
     QVERIFY(!f.net()->object2item(f.node("C"))->isVisible());
     QVERIFY(f.trigger(QStringLiteral("action") + Networkg::layerNodes));
     QVERIFY(nodes->isVisible());
+
+    // By name: the layer goes, and its view action follows; an unknown name changes nothing.
+    f.edit()->setLayerVisible(Networkg::layerNodes, false);
+    QVERIFY(!nodes->isVisible());
+    QVERIFY(!f.action(QStringLiteral("action") + Networkg::layerNodes)->isChecked());
+    f.edit()->setLayerVisible(QStringLiteral("NoSuchLayer"), false);
+    f.edit()->setLayerVisible(Networkg::layerNodes, true);
+    QVERIFY(nodes->isVisible());
+    QVERIFY(f.action(QStringLiteral("action") + Networkg::layerNodes)->isChecked());
 }
 
 void TestEditorSetup::toolbars()
