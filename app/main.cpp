@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "mapview.h"
 
+#include "scene/networkg.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QImage>
@@ -43,6 +45,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Trelvo"));
     QApplication::setApplicationName(QStringLiteral("trelvo-edit"));
+    // The editor's texts in the system's language, where a translation is shipped next to the program.
+    Trelvoga::Networkg::loadTranslations();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Editor for road-traffic network models"));

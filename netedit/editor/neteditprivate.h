@@ -63,6 +63,10 @@ public:
     AbstractEditMode *currentMode() const { return modeObject(mode); }
     QAction *modeAction(EditMode mode) const;
 
+    // The row of an object under a group row, and the rows of everything shown below it (a fresh tree).
+    QTreeWidgetItem *addRows(Trelvoa::NetObject *object, QTreeWidgetItem *group);
+    QString typeName(const char *className);
+    QString groupName(const char *className);
     // Deletes the open move, property and geometry commands.
     void dropPendingCommands();
     // Forgets the tree, the property editor's objects, the history and the open commands: the objects
@@ -118,8 +122,6 @@ public:
     // names). Keys are static meta-object class names.
     QHash<const char *, QString> typeNames;
     QHash<const char *, QString> groupNames;
-    bool bulkBuilding = false;
-    QList<QTreeWidgetItem *> detachedGroups;
     // Set when the network was emptied under the editor (a load replacing it); afterLoad() builds the
     // tree anew.
     bool networkCleared = false;

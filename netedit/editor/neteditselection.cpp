@@ -59,28 +59,18 @@ QString NetEdit::getObjectNameForTree(Trelvoa::NetObject *object) const
 
 QTreeWidgetItem *NetEdit::getSubtreeItem(QTreeWidgetItem *parent, const char *className)
 {
-    // While the whole tree is built, the top-level groups stay out of the widget: appending to an item
-    // in the widget costs a model notification per item.
-    const bool detached = !parent && d->bulkBuilding;
-    const int count = parent ? parent->childCount()
-                             : detached ? d->detachedGroups.size() : d->objectsTree->topLevelItemCount();
+    const int count = parent ? parent->childCount() : d->objectsTree->topLevelItemCount();
     for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem *child = parent ? parent->child(i)
-                                        : detached ? d->detachedGroups.at(i) : d->objectsTree->topLevelItem(i);
+        QTreeWidgetItem *child = parent ? parent->child(i) : d->objectsTree->topLevelItem(i);
         if (child->type() != GroupTreeItem::Type)
             continue;
         const char *name = static_cast<GroupTreeItem *>(child)->className();
         if (name == className || qstrcmp(name, className) == 0)
             return child;
     }
-    QString &text = d->groupNames[className];
-    if (text.isNull())
-        text = dn(QString::fromLatin1(className) + QLatin1Char('s'));
-    auto *group = new GroupTreeItem(className, text);
+    auto *group = new GroupTreeItem(className, d->groupName(className));
     if (parent)
         parent->addChild(group);
-    else if (detached)
-        d->detachedGroups.append(group);
     else
         d->objectsTree->addTopLevelItem(group);
     return group;
@@ -149,9 +139,7 @@ void NetEdit::objectAdded(Trelvoa::NetObject *object, QObject *parent)
         parentItems.append(nullptr);
 
     const char *className = object->metaObject()->className();
-    QString &typeText = d->typeNames[className];
-    if (typeText.isNull())
-        typeText = dn(QString::fromLatin1(className));
+    const QString typeText = d->typeName(className);
     QHash<Trelvoa::NetObject *, QTreeWidgetItem *> remembered;
     const QList<QTreeWidgetItem *> ownItems = d->objectItems.values(object);
     for (QTreeWidgetItem *parentItem : qAsConst(parentItems)) {
@@ -208,15 +196,77 @@ void NetEdit::rebuildObjectTree()
     d->objectsTree->clear();
     d->objectItems.clear();
     d->objectItems.reserve(d->net->objectCount());
-    d->bulkBuilding = true;
+    // The rows objectAdded() would make for every object below the network, made in one pass on a tree
+    // that is empty: nothing to look up or refresh, and the top-level groups kept out of the widget
+    // until they are full (appending to rows in the widget costs a model notification each).
+    QList<QTreeWidgetItem *> groups;
+    QHash<const char *, QTreeWidgetItem *> topGroups;
     for (QObject *child : d->net->children()) {
-        if (auto *object = qobject_cast<Trelvoa::NetObject *>(child))
-            objectAdded(object, d->net);
+        auto *object = qobject_cast<Trelvoa::NetObject *>(child);
+        if (!object)
+            continue;
+        const char *className = object->metaObject()->className();
+        QTreeWidgetItem *&group = topGroups[className];
+        if (!group) {
+            group = new GroupTreeItem(className, d->groupName(className));
+            groups.append(group);
+        }
+        d->addRows(object, group);
     }
-    d->bulkBuilding = false;
-    d->objectsTree->addTopLevelItems(d->detachedGroups);
-    d->detachedGroups.clear();
+    d->objectsTree->addTopLevelItems(groups);
     d->treeUpdating = false;
+}
+
+QTreeWidgetItem *NetEditPrivate::addRows(Trelvoa::NetObject *object, QTreeWidgetItem *group)
+{
+    auto *item = new ObjectTreeItem(object, typeName(object->metaObject()->className()));
+    group->addChild(item);
+    objectItems.insert(object, item);
+    auto below = [this, item](Trelvoa::NetObject *child) {
+        const char *className = child->metaObject()->className();
+        QTreeWidgetItem *childGroup = nullptr;
+        // An object row holds only group rows, one per class: a handful.
+        for (int i = item->childCount() - 1; i >= 0 && !childGroup; --i) {
+            const char *name = static_cast<GroupTreeItem *>(item->child(i))->className();
+            if (name == className || qstrcmp(name, className) == 0)
+                childGroup = item->child(i);
+        }
+        if (!childGroup) {
+            childGroup = new GroupTreeItem(className, groupName(className));
+            item->addChild(childGroup);
+        }
+        addRows(child, childGroup);
+    };
+    if (auto *granule = qobject_cast<Trelvoa::Granule *>(object)) {
+        for (Trelvoa::Node *node : granule->nodes())
+            below(node);
+        for (Trelvoa::Edge *edge : granule->edges())
+            below(edge);
+    } else if (auto *detectorGroup = qobject_cast<Trelvoa::DetectorGroup *>(object)) {
+        for (Trelvoa::Detector *detector : detectorGroup->detectors())
+            below(detector);
+    }
+    for (QObject *child : object->children()) {
+        if (auto *childObject = qobject_cast<Trelvoa::NetObject *>(child))
+            below(childObject);
+    }
+    return item;
+}
+
+QString NetEditPrivate::typeName(const char *className)
+{
+    QString &text = typeNames[className];
+    if (text.isNull())
+        text = q->dn(QString::fromLatin1(className));
+    return text;
+}
+
+QString NetEditPrivate::groupName(const char *className)
+{
+    QString &text = groupNames[className];
+    if (text.isNull())
+        text = q->dn(QString::fromLatin1(className) + QLatin1Char('s'));
+    return text;
 }
 
 void NetEdit::removeObjectFromParent(Trelvoa::NetObject *object, QObject *parent)
