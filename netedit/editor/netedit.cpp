@@ -332,22 +332,24 @@ void NetEdit::on_actionFull_connections_view_triggered(bool checked)
 
 void NetEdit::on_createOdMatrix_triggered()
 {
-    Trelvoa::NetObject *object = createOdMatix();
-    if (!object)
-        return;
-    object->setParent(d->net);
-    d->net->addItem(object);
-    d->context->record([this, object] { return new AddItemCommand(this, object); });
-    d->net->setChanged(true);
+    addCreated(createOdMatix());
 }
 
 void NetEdit::on_createTrafficState_triggered()
 {
-    Trelvoa::NetObject *object = createTrafficState();
+    addCreated(createTrafficState());
+}
+
+void NetEdit::addCreated(Trelvoa::NetObject *object)
+{
     if (!object)
         return;
     object->setParent(d->net);
-    d->net->addItem(object);
+    if (!d->net->addItem(object)) {
+        emit logMessage(d->net->errorString(), QtCriticalMsg);
+        delete object;
+        return;
+    }
     d->context->record([this, object] { return new AddItemCommand(this, object); });
     d->net->setChanged(true);
 }

@@ -225,6 +225,8 @@ private:
 
     void enterMode(EditMode mode, bool checked);
     void networkCleared();
+    // A dialog's new object joins the network as one undo step.
+    void addCreated(Trelvoa::NetObject *object);
     void processAllowCommand(QAction *action, int op);
     void fitRect(const QRectF &sceneRect);
     QRectF itemFitRect(Trelvoa::NetObject *object) const;
