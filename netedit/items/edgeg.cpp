@@ -69,17 +69,14 @@ public:
     QPolygonF arrow;
     QLineF startLink;
     QLineF endLink;
-    QColor color;
     bool wireframe = false;
     bool selectable = false;
-    bool changed = false;
     bool markingStale = false;
     Marking *marking = nullptr;
 };
 
 Edgeg::Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
-    : GenericGraphicsItem(parent, geo)
-    , GeometryEditor(this)
+    : EditableItem(parent, geo)
     , d(new EdgegPrivate)
 {
     d->edge = edge;
@@ -99,11 +96,7 @@ Edgeg::~Edgeg()
         // While the item is still complete: the scene's index asks for its bounding rectangle.
         if (scene())
             scene()->removeItem(this);
-        if (!isReadOnly() && edited()) {
-            prepareGeometryChange();
-            endEdit();
-            d->changed = false;
-        }
+        dropVertexEdit();
     }
     if (d->marking) {
         d->marking->m_owner = nullptr;
@@ -138,7 +131,7 @@ QLineF Edgeg::endLink() const
 
 QColor Edgeg::color() const
 {
-    return d->color;
+    return overrideColor();
 }
 
 void Edgeg::markingDestroyed(Marking *marking)
@@ -306,9 +299,9 @@ void Edgeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
         return;
     QPen pen = painter->pen();
     pen.setCosmetic(true);
-    if (d->color.isValid()) {
-        pen.setColor(d->color);
-        painter->setBrush(QBrush(d->color));
+    if (const QColor color = overrideColor(); color.isValid()) {
+        pen.setColor(color);
+        painter->setBrush(QBrush(color));
     } else if (isSelected()) {
         pen.setColor(Qt::darkGreen);
         painter->setBrush(QBrush(Qt::darkGreen));
@@ -351,55 +344,15 @@ Trelvoa::NetObject *Edgeg::networkObject() const
 
 void Edgeg::setEdit(bool on)
 {
-    if (isReadOnly() || edited() == on)
-        return;
-    prepareGeometryChange();
-    if (on) {
-        startEdit(d->edge->skeleton());
-    } else {
-        endEdit();
-        d->changed = false;
-    }
-}
-
-bool Edgeg::isChanged() const
-{
-    return d->changed;
-}
-
-void Edgeg::setColor(const QColor &color)
-{
-    if (d->color == color)
-        return;
-    d->color = color;
-    update();
-}
-
-void Edgeg::resetColor()
-{
-    if (!d->color.isValid())
-        return;
-    d->color = QColor();
-    update();
-}
-
-void Edgeg::addEditPoint(const QPointF &scenePoint)
-{
-    GeometryEditor::addEditPoint(scenePoint);
-}
-
-void Edgeg::addNewPoint(const QPointF &scenePoint)
-{
-    GeometryEditor::addNewPoint(scenePoint);
+    if (on)
+        beginVertexEdit(d->edge->skeleton());
+    else
+        endVertexEdit();
 }
 
 void Edgeg::polylineChanged(const Trelvoa::GeoPolyline &polyline)
 {
-    Trelvoa::GeoPolyline xy = polyline;
-    if (geoUtil())
-        geoUtil()->geoToXY(&xy);
-    if (d->edge->setSkeleton(xy) && edited())
-        d->changed = true;
+    editWritten(d->edge->setSkeleton(modelGeometry(polyline)));
 }
 
 } // namespace Trelvoga

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "items/marking.h"
-#include "scene/genericgraphicsitem.h"
-#include "scene/geometryeditor.h"
+#include "scene/editableitem.h"
 #include "trelvoga_global.h"
 
 #include <QColor>
@@ -24,7 +23,7 @@ class EdgegPrivate;
 // white lines between them) and cannot be selected; without lanes, in wireframe mode or while its
 // skeleton is edited it draws the skeleton with an arrow head at the end. The item stays at the scene
 // origin: all its geometry is in scene coordinates.
-class TRELVOGA_EXPORT Edgeg : public GenericGraphicsItem, public GeometryEditor
+class TRELVOGA_EXPORT Edgeg : public EditableItem
 {
 public:
     enum { Type = ItemType::Edgeg };
@@ -52,11 +51,6 @@ public:
     void setWireframe(bool on) override;
     Trelvoa::NetObject *networkObject() const override;
     void setEdit(bool on) override;
-    bool isChanged() const override;
-    void setColor(const QColor &color) override;
-    void resetColor() override;
-    void addEditPoint(const QPointF &scenePoint) override;
-    void addNewPoint(const QPointF &scenePoint) override;
 
     void polylineChanged(const Trelvoa::GeoPolyline &polyline) override;
 

@@ -25,14 +25,11 @@ public:
     QPainterPath pickPath;
     QLineF startLink;
     QLineF endLink;
-    QColor color;
     bool wireframe = false;
-    bool changed = false;
 };
 
 EdgeGroupg::EdgeGroupg(Trelvoa::EdgeGroup *group, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
-    : GenericGraphicsItem(parent, geo)
-    , GeometryEditor(this)
+    : EditableItem(parent, geo)
     , d(new EdgeGroupgPrivate)
 {
     d->group = group;
@@ -48,11 +45,7 @@ EdgeGroupg::~EdgeGroupg()
     // While the item is still complete: the scene's index asks for its bounding rectangle.
     if (scene())
         scene()->removeItem(this);
-    if (!isReadOnly() && edited()) {
-        prepareGeometryChange();
-        endEdit();
-        d->changed = false;
-    }
+    dropVertexEdit();
 }
 
 QPainterPath EdgeGroupg::linePath() const
@@ -72,7 +65,7 @@ QLineF EdgeGroupg::endLink() const
 
 QColor EdgeGroupg::color() const
 {
-    return d->color;
+    return overrideColor();
 }
 
 QRectF EdgeGroupg::boundingRect() const
@@ -141,9 +134,9 @@ void EdgeGroupg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     Q_UNUSED(widget)
     QPen pen = painter->pen();
     pen.setCosmetic(true);
-    if (d->color.isValid()) {
-        pen.setColor(d->color);
-        painter->setBrush(QBrush(d->color));
+    if (const QColor color = overrideColor(); color.isValid()) {
+        pen.setColor(color);
+        painter->setBrush(QBrush(color));
     } else if (isSelected()) {
         pen.setColor(Qt::darkGreen);
         painter->setBrush(QBrush(Qt::darkGreen));
@@ -175,56 +168,13 @@ Trelvoa::NetObject *EdgeGroupg::networkObject() const
 
 void EdgeGroupg::setEdit(bool on)
 {
-    if (isReadOnly() || edited() == on)
-        return;
-    prepareGeometryChange();
-    if (on) {
-        startEdit(d->group->skeleton());
-    } else {
-        endEdit();
-        d->changed = false;
-    }
-    applyVisibility();
-}
-
-bool EdgeGroupg::isChanged() const
-{
-    return d->changed;
-}
-
-void EdgeGroupg::setColor(const QColor &color)
-{
-    if (d->color == color)
-        return;
-    d->color = color;
-    update();
-}
-
-void EdgeGroupg::resetColor()
-{
-    if (!d->color.isValid())
-        return;
-    d->color = QColor();
-    update();
-}
-
-void EdgeGroupg::addEditPoint(const QPointF &scenePoint)
-{
-    GeometryEditor::addEditPoint(scenePoint);
-}
-
-void EdgeGroupg::addNewPoint(const QPointF &scenePoint)
-{
-    GeometryEditor::addNewPoint(scenePoint);
+    if (on ? beginVertexEdit(d->group->skeleton()) : endVertexEdit())
+        applyVisibility();
 }
 
 void EdgeGroupg::polylineChanged(const Trelvoa::GeoPolyline &polyline)
 {
-    Trelvoa::GeoPolyline xy = polyline;
-    if (geoUtil())
-        geoUtil()->geoToXY(&xy);
-    if (d->group->setSkeleton(xy) && edited())
-        d->changed = true;
+    editWritten(d->group->setSkeleton(modelGeometry(polyline)));
 }
 
 } // namespace Trelvoga

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "scene/genericgraphicsitem.h"
-#include "scene/geometryeditor.h"
+#include "scene/editableitem.h"
 #include "trelvoga_global.h"
 
 #include <QColor>
@@ -19,7 +18,7 @@ class EdgeGroupgPrivate;
 // An edge group: its common skeleton as a line. Shown only in wireframe mode, while its skeleton is
 // edited, or when the group has no edges (otherwise its edges stand for it). The item stays at the scene
 // origin: all its geometry is in scene coordinates.
-class TRELVOGA_EXPORT EdgeGroupg : public GenericGraphicsItem, public GeometryEditor
+class TRELVOGA_EXPORT EdgeGroupg : public EditableItem
 {
 public:
     enum { Type = ItemType::EdgeGroupg };
@@ -44,11 +43,6 @@ public:
     void setWireframe(bool on) override;
     Trelvoa::NetObject *networkObject() const override;
     void setEdit(bool on) override;
-    bool isChanged() const override;
-    void setColor(const QColor &color) override;
-    void resetColor() override;
-    void addEditPoint(const QPointF &scenePoint) override;
-    void addNewPoint(const QPointF &scenePoint) override;
 
     void polylineChanged(const Trelvoa::GeoPolyline &polyline) override;
 

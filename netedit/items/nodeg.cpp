@@ -49,14 +49,12 @@ public:
     bool wireframe = false;
     bool updating = false;
     bool simple = true;
-    bool changed = false;
     bool builtInWireframe = false;
     bool markerVisible = true;
 };
 
 Nodeg::Nodeg(Trelvoa::Node *node, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
-    : GenericGraphicsItem(parent, geo)
-    , GeometryEditor(this)
+    : EditableItem(parent, geo)
     , d(new NodegPrivate)
 {
     d->node = node;
@@ -79,10 +77,7 @@ Nodeg::~Nodeg()
     // While the item is still complete: the scene's index asks for its bounding rectangle.
     if (scene())
         scene()->removeItem(this);
-    if (edited()) {
-        endEdit();
-        d->changed = false;
-    }
+    dropVertexEdit();
 }
 
 void Nodeg::applyKind()
@@ -231,41 +226,14 @@ Trelvoa::NetObject *Nodeg::networkObject() const
 
 void Nodeg::setEdit(bool on)
 {
-    if (isReadOnly() || edited() == on)
-        return;
-    prepareGeometryChange();
-    if (on) {
-        startEdit(d->node->shape());
-        d->updating = true;
-    } else {
-        endEdit();
-        d->changed = false;
-        d->updating = false;
-    }
-}
-
-bool Nodeg::isChanged() const
-{
-    return d->changed;
-}
-
-void Nodeg::addEditPoint(const QPointF &scenePoint)
-{
-    GeometryEditor::addEditPoint(scenePoint);
-}
-
-void Nodeg::addNewPoint(const QPointF &scenePoint)
-{
-    GeometryEditor::addNewPoint(scenePoint);
+    // While the outline is edited, moves of the item are the edit's, not the node's.
+    if (on ? beginVertexEdit(d->node->shape()) : endVertexEdit())
+        d->updating = on;
 }
 
 void Nodeg::shapeChanged(const Trelvoa::GeoShape &shape)
 {
-    Trelvoa::GeoShape xy = shape;
-    if (geoUtil())
-        geoUtil()->geoToXY(&xy);
-    if (d->node->setCustomShape(xy) && edited())
-        d->changed = true;
+    editWritten(d->node->setCustomShape(modelGeometry(shape)));
 }
 
 QVariant Nodeg::itemChange(GraphicsItemChange change, const QVariant &value)

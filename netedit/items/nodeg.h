@@ -1,7 +1,6 @@
 #pragma once
 
-#include "scene/genericgraphicsitem.h"
-#include "scene/geometryeditor.h"
+#include "scene/editableitem.h"
 #include "trelvoga_global.h"
 
 #include <QColor>
@@ -19,7 +18,7 @@ class NodegPrivate;
 // outline as the filled outline plus the marker. Dragging moves the node in the model; a node attached
 // to an edge group stays where the model puts it (on the group's skeleton). In edit mode the outline is
 // reshaped vertex by vertex.
-class TRELVOGA_EXPORT Nodeg : public GenericGraphicsItem, public GeometryEditor
+class TRELVOGA_EXPORT Nodeg : public EditableItem
 {
 public:
     enum { Type = ItemType::Nodeg };
@@ -50,9 +49,6 @@ public:
     void setWireframe(bool on) override;
     Trelvoa::NetObject *networkObject() const override;
     void setEdit(bool on) override;
-    bool isChanged() const override;
-    void addEditPoint(const QPointF &scenePoint) override;
-    void addNewPoint(const QPointF &scenePoint) override;
 
     void shapeChanged(const Trelvoa::GeoShape &shape) override;
 

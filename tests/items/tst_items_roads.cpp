@@ -75,6 +75,7 @@ private slots:
     void leavingWireframeRebuildsMarkings();
     void markingsGoWithTheLanes();
     void edgeGroupShownOnlyWhenNeeded();
+    void editedItemsShareTheirRules();
     void laneColours();
     void trackSleepers();
     void directionArrows();
@@ -347,6 +348,46 @@ void TestRoadItems::edgeGroupShownOnlyWhenNeeded()
     QVERIFY(!group->isVisible());
     QVERIFY(lone->isVisible());
     QVERIFY(lone->flags() & QGraphicsItem::ItemIsSelectable);
+}
+
+// What every vertex-edited item does alike: a read-only item is never edited, only an edit the model
+// takes marks the item changed, ending the edit clears the mark, and the highlight colour is held until
+// reset.
+void TestRoadItems::editedItemsShareTheirRules()
+{
+    SceneNet fixture;
+    Networkg &net = fixture.net;
+    Layout l = straightRoad(&net, {car}, {});
+    Edge *edge = l.edges.first();
+    refresh(&net);
+    auto *item = itemOf<Edgeg>(&net, edge);
+    const Trelvoa::GeoPolyline skeleton = edge->skeleton();
+
+    item->setReadOnly(true);
+    item->setEdit(true);
+    QVERIFY(!item->edited());
+    item->setReadOnly(false);
+
+    item->setEdit(true);
+    QVERIFY(item->edited());
+    QVERIFY(!item->isChanged());
+    // Two vertices on one point make a skeleton the model refuses: nothing changed.
+    item->markers().at(1)->setPos(item->markers().at(0)->pos());
+    QVERIFY(!item->isChanged());
+    QCOMPARE(edge->skeleton(), skeleton);
+    item->addEditPoint(item->mapToScene(item->skeletonPolygon().boundingRect().center()));
+    QCOMPARE(item->markers().size(), 3);
+    item->markers().at(1)->setPos(item->markers().at(1)->pos() + QPointF(0, 5));
+    QVERIFY(item->isChanged());
+    QCOMPARE(edge->skeleton().count(), 3);
+    item->setEdit(false);
+    QVERIFY(!item->edited());
+    QVERIFY(!item->isChanged());
+
+    item->setColor(Qt::darkGreen);
+    QCOMPARE(item->color(), QColor(Qt::darkGreen));
+    item->resetColor();
+    QVERIFY(!item->color().isValid());
 }
 
 void TestRoadItems::laneColours()
