@@ -157,6 +157,8 @@ const NameDecorator nameDecorators[] = {
     {nullptr, "slope", QT_TRANSLATE_NOOP("NetEditPrivate", "slope")},
     {nullptr, "valid", QT_TRANSLATE_NOOP("NetEditPrivate", "valid")},
     {nullptr, "splitLaneWidth", QT_TRANSLATE_NOOP("NetEditPrivate", "Split lane width")},
+    // The edge-group layer's name in the view action's tool tip.
+    {nullptr, "edgegroups", QT_TRANSLATE_NOOP("NetEditPrivate", "edge groups")},
 };
 
 const int nameDecoratorCount = int(sizeof(nameDecorators) / sizeof(nameDecorators[0]));
