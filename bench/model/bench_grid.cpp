@@ -1,6 +1,8 @@
 // Builds a grid of signalised junctions and measures how fast the road model is made, how much memory
 // it takes and how long moving one node takes until every affected geometry is up to date.
 
+#include "benchsupport.h"
+
 #include "connection.h"
 #include "edge.h"
 #include "lane.h"
@@ -10,12 +12,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QVector>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <ctime>
 
 using namespace Trelvoa;
 
@@ -34,25 +35,6 @@ public:
         Network::objectChanged(object, flags);
     }
 };
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
-}
-
-double vmHwmKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble();
-    }
-    return 0;
-}
 
 struct Grid
 {
@@ -171,23 +153,23 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int n = argc > 1 ? QByteArray(argv[1]).toInt() : 100;
-    const double baseKb = vmHwmKb();
+    const double baseKb = BenchSupport::peakKilobytes();
 
     BenchNetwork net;
     QElapsedTimer timer;
     timer.start();
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = BenchSupport::cpuSeconds();
     Grid grid = buildGrid(net, n);
     const double buildS = timer.nsecsElapsed() / 1e9;
-    const double buildCpuS = cpuSeconds() - cpu0;
+    const double buildCpuS = BenchSupport::cpuSeconds() - cpu0;
     const int objects = net.objectCount();
-    const double hwmKb = vmHwmKb();
+    const double hwmKb = BenchSupport::peakKilobytes();
 
     timer.start();
     for (const NetObject *o : net.allObjects())
         touch(o);
     const double geometryS = timer.nsecsElapsed() / 1e9;
-    const double hwmAfterGeometryKb = vmHwmKb();
+    const double hwmAfterGeometryKb = BenchSupport::peakKilobytes();
 
     int notified = 0;
     const double moveMs = medianMoveMs(net, grid.at(n / 2, n / 2), 1000, &notified);

@@ -1,6 +1,8 @@
 // Network::findRoute between random edge pairs of the Bad Hersfeld network: median and 90th
 // percentile search time and the share of pairs with a course.
 
+#include "benchsupport.h"
+
 #include "edge.h"
 #include "lane.h"
 #include "network.h"
@@ -31,7 +33,7 @@ double threadCpuMs()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString file = QStringLiteral(TRELVO_DATA_DIR "/badhersfeld/osm_edited.net.xml.gz");
+    const QString file = BenchSupport::dataPath(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"));
     Network net;
     QElapsedTimer timer;
     timer.start();

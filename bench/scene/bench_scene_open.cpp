@@ -2,6 +2,8 @@
 // first complete picture, the items it takes and their memory, and the paint time of the whole network
 // and of a view zoomed to one busy junction.
 
+#include "benchsupport.h"
+
 #include "mainwindow.h"
 #include "mapview.h"
 #include "scene/networkg.h"
@@ -12,74 +14,25 @@
 #include "lane.h"
 #include "network.h"
 #include "node.h"
-#include "sumo/sumonetimporter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <malloc.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <functional>
+#include <cmath>
 #include <memory>
 
 using namespace Trelvoa;
+using namespace BenchSupport;
 
 namespace {
 
 const QSize imageSize(1600, 1000);
-
-double statusMegabytes(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray tag(key);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(tag))
-            return line.mid(tag.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-// Bytes allocated on the heap right now; RSS would hide freed-but-kept pages and arena slack.
-double heapBytes()
-{
-    malloc_trim(0);
-    const struct mallinfo2 info = mallinfo2();
-    return double(info.uordblks) + double(info.hblkhd);
-}
-
-void print(const QString &name, double value, const char *unit)
-{
-    QTextStream(stdout) << name << ": " << QString::number(value, 'f', value < 10 ? 3 : 1) << ' ' << unit << '\n';
-}
-
-void print(const QString &name, int value, const char *unit)
-{
-    QTextStream(stdout) << name << ": " << value << ' ' << unit << '\n';
-}
-
-double medianMs(int runs, const std::function<void()> &step)
-{
-    QVector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        times.append(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times.at(runs / 2);
-}
 
 // What the window does on screen: the view paints the scene into its viewport.
 QImage paint(MapView *view)
@@ -138,8 +91,7 @@ protected:
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
     QTextStream err(stderr);
     QTemporaryDir dir;
@@ -148,22 +100,10 @@ int main(int argc, char **argv)
     // Settings of this run only: a window layout saved by an earlier run would change the figures.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     const QString tag = QStringLiteral("badhersfeld");
-    const QString sumo = QStringLiteral(TRELVO_DATA_DIR) + QStringLiteral("/badhersfeld/osm_edited.net.xml.gz");
     const QString own = dir.path() + QStringLiteral("/net.trva");
-
     // Untimed: our own file from the SUMO network.
-    {
-        Network net;
-        SumoNetImporter importer(&net);
-        if (!importer.importFile(sumo)) {
-            err << importer.errorString() << '\n';
-            return 1;
-        }
-        if (!net.save(own)) {
-            err << net.errorString() << '\n';
-            return 1;
-        }
-    }
+    if (!prepareOwnFile(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), own))
+        return 1;
 
     // The model alone, for the memory the items add on top of it.
     double modelBytes = 0;
@@ -256,7 +196,7 @@ int main(int argc, char **argv)
                   scene.items(shownRect, Qt::IntersectsItemBoundingRect, Qt::AscendingOrder, view.viewportTransform());
               }), "ms");
     }
-    print(tag + QStringLiteral(" peak memory (VmHWM)"), statusMegabytes("VmHWM:"), "MB");
+    print(tag + QStringLiteral(" peak memory (VmHWM)"), peakMegabytes(), "MB");
     timer.restart();
     net.reset();
     print(tag + QStringLiteral(" close"), timer.nsecsElapsed() / 1e6, "ms");

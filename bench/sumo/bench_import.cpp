@@ -1,18 +1,17 @@
 // Importing real SUMO networks, and saving and loading them in our own format.
 
+#include "benchsupport.h"
+
 #include "network.h"
 #include "sumo/sumonetimporter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
-#include <ctime>
-#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -20,12 +19,9 @@ using namespace Trelvoa;
 
 namespace {
 
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec / 1e9;
-}
+using BenchSupport::cpuSeconds;
+using BenchSupport::peakMegabytes;
+using BenchSupport::print;
 
 struct Timing
 {
@@ -53,28 +49,6 @@ Timing median(int runs, const std::function<void()> &prepare, const std::functio
     std::sort(walls.begin(), walls.end());
     std::sort(cpus.begin(), cpus.end());
     return Timing{walls.at(runs / 2), cpus.at(runs / 2)};
-}
-
-double peakMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-void print(const QString &name, double value, const char *unit)
-{
-    QTextStream(stdout) << name << ": " << QString::number(value, 'f', value < 10 ? 3 : 1) << ' ' << unit << '\n';
-}
-
-void print(const QString &name, int value, const char *unit)
-{
-    QTextStream(stdout) << name << ": " << value << ' ' << unit << '\n';
 }
 
 void print(const QString &name, const Timing &t)
@@ -145,10 +119,10 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    const QString data = QStringLiteral(TRELVO_DATA_DIR);
-    bool ok = bench(QStringLiteral("port-cologne"), data + QStringLiteral("/port-cologne/osm.sumo115compat.net.xml.gz"),
-                    dir.path());
-    ok = bench(QStringLiteral("badhersfeld"), data + QStringLiteral("/badhersfeld/osm_edited.net.xml.gz"), dir.path())
+    bool ok = bench(QStringLiteral("port-cologne"),
+                    BenchSupport::dataPath(QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz")), dir.path());
+    ok = bench(QStringLiteral("badhersfeld"), BenchSupport::dataPath(QStringLiteral("badhersfeld/osm_edited.net.xml.gz")),
+               dir.path())
          && ok;
     return ok ? 0 : 1;
 }

@@ -3,6 +3,9 @@
 // pushed on NetEdit's stack and judged by the canonical save of the whole network and by the ids.
 
 #include "commandtestkit.h"
+#include "editorfixture.h"
+#include "layouts.h"
+#include "saves.h"
 
 #include "commands/genericcommands.h"
 #include "commands/snapshot.h"
@@ -24,71 +27,38 @@
 
 using namespace Trelvoa;
 using namespace Trelvoga;
-using CommandTest::Editor;
 
 namespace {
 
 // Signalised junction "C" at (0, 0); plain nodes "W" (-100, 0), "E" (100, 0), "S" (0, -100); a two-way
-// road of 2 + 2 lanes on each arm ("W>C", "C>W", ...), the W road in edge group "WC"; the standard
-// connections at C and a crosswalk "XS" on the S arm.
-struct Tee
+// road of 2 + 2 lanes on each arm ("W>C", "C>W", ...), the W road in edge group "WC"; the connections C
+// makes itself and a crosswalk "XS" on the S arm.
+Layouts::Layout tee(Network *net)
 {
-    Network *net = nullptr;
-    QMap<QString, Node *> nodes;
-    QMap<QString, Edge *> edges;
-    EdgeGroup *group = nullptr;
-    CrossWalk *crossWalk = nullptr;
-
-    Node *node(const QString &name) const { return nodes.value(name); }
-    Edge *edge(const QString &from, const QString &to) const { return edges.value(from + QLatin1Char('>') + to); }
-};
-
-Node *addNode(Tee &t, const QString &name, const QPointF &pos, int type)
-{
-    auto *n = new Node(t.net, pos, type);
-    n->setName(name);
-    t.net->addItem(n);
-    t.nodes.insert(name, n);
-    return n;
-}
-
-Edge *addEdge(Tee &t, const QString &from, const QString &to, int lanes)
-{
-    auto *e = new Edge(t.net, t.node(from), t.node(to));
-    e->setName(from + QLatin1Char('>') + to);
-    for (int i = 0; i < lanes; ++i)
-        new Lane(e);
-    t.net->addItem(e);
-    t.edges.insert(e->name(), e);
-    return e;
-}
-
-Tee buildTee(Network *net)
-{
-    Tee t;
+    Layouts::Layout t;
     t.net = net;
-    addNode(t, QStringLiteral("C"), QPointF(0, 0), Node::SignalisedJunction);
-    addNode(t, QStringLiteral("W"), QPointF(-100, 0), Node::PlainNode);
-    addNode(t, QStringLiteral("E"), QPointF(100, 0), Node::PlainNode);
-    addNode(t, QStringLiteral("S"), QPointF(0, -100), Node::PlainNode);
-    for (const QString &arm : {QStringLiteral("W"), QStringLiteral("E"), QStringLiteral("S")}) {
-        addEdge(t, arm, QStringLiteral("C"), 2);
-        addEdge(t, QStringLiteral("C"), arm, 2);
-    }
-    t.group = new EdgeGroup(net, t.node(QStringLiteral("W")), t.node(QStringLiteral("C")));
-    t.group->setName(QStringLiteral("WC"));
-    net->addItem(t.group);
-    t.group->addEdge(t.edge(QStringLiteral("W"), QStringLiteral("C")));
-    t.group->addEdge(t.edge(QStringLiteral("C"), QStringLiteral("W")));
-    t.node(QStringLiteral("C"))->makeConnections();
+    const QString centre = QStringLiteral("C");
+    Layouts::addNode(t, centre, QPointF(0, 0), Node::SignalisedJunction);
+    Layouts::addNode(t, QStringLiteral("W"), QPointF(-100, 0), Node::PlainNode);
+    Layouts::addNode(t, QStringLiteral("E"), QPointF(100, 0), Node::PlainNode);
+    Layouts::addNode(t, QStringLiteral("S"), QPointF(0, -100), Node::PlainNode);
+    for (const QString &arm : {QStringLiteral("W"), QStringLiteral("E"), QStringLiteral("S")})
+        Layouts::addRoad(t, arm, centre, 2, arm == QLatin1String("W"));
+    t.node(centre)->makeConnections();
 
-    Lane *in = t.edge(QStringLiteral("S"), QStringLiteral("C"))->lanes().first();
-    Lane *out = t.edge(QStringLiteral("C"), QStringLiteral("S"))->lanes().first();
+    Lane *in = t.edge(QStringLiteral("S"), centre)->lanes().first();
+    Lane *out = t.edge(centre, QStringLiteral("S"))->lanes().first();
     const double offset = in->stopline()->distance() + 2.0;
-    t.crossWalk = new CrossWalk(t.node(QStringLiteral("C")), in, offset, out, offset);
-    t.crossWalk->setName(QStringLiteral("XS"));
-    net->addItem(t.crossWalk);
+    auto *crossWalk = new CrossWalk(t.node(centre), in, offset, out, offset);
+    crossWalk->setName(QStringLiteral("XS"));
+    net->addItem(crossWalk);
+    t.crossWalks.append(crossWalk);
     return t;
+}
+
+EdgeGroup *westGroup(const Layouts::Layout &t)
+{
+    return t.groups.value(QStringLiteral("WC"));
 }
 
 QList<int> ids(const QList<NetObject *> &objects)
@@ -116,7 +86,7 @@ QString dnName(NetEdit *edit, const char *name)
     do {                                                                                                   \
         const QByteArray a_ = (actual);                                                                    \
         const QByteArray e_ = (expected);                                                                  \
-        QVERIFY2(a_ == e_, qPrintable(CommandTest::firstDifference(e_, a_)));                              \
+        QVERIFY2(a_ == e_, qPrintable(TestSupport::firstDifference(e_, a_)));                              \
     } while (false)
 
 class TestCommands : public QObject
@@ -148,8 +118,8 @@ private slots:
 
 void TestCommands::collectObjectsOrder()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Edge *edge = t.edge(QStringLiteral("S"), QStringLiteral("C"));
 
     QList<NetObject *> list;
@@ -168,7 +138,7 @@ void TestCommands::collectObjectsOrder()
     // The edge's linked objects (connections, the crosswalk, the group) come before its children.
     const QList<NetObject *> linked = edge->linkedObjects();
     QVERIFY(!linked.isEmpty());
-    QVERIFY(list.contains(t.crossWalk));
+    QVERIFY(list.contains(t.crossWalks.first()));
     QCOMPARE(list.at(1), linked.first());
     const int firstLane = list.indexOf(edge->lanes().first());
     for (NetObject *o : linked)
@@ -198,8 +168,8 @@ void TestCommands::collectObjectsOrder()
 
 void TestCommands::snapshotSaveRestore()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     const QByteArray before = ed.canonicalSave();
     Node *w = t.node(QStringLiteral("W"));
 
@@ -252,8 +222,8 @@ void TestCommands::snapshotSaveRestore()
 
 void TestCommands::addLaneUndoRedoById()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Edge *edge = t.edge(QStringLiteral("W"), QStringLiteral("C"));
     const int edgeId = edge->id();
     const QList<int> laneIds = ids({edge->lanes().at(0), edge->lanes().at(1)});
@@ -269,8 +239,8 @@ void TestCommands::addLaneUndoRedoById()
     const QMap<int, QString> identitiesAdded = CommandTest::identities(ed.net());
     QVERIFY(added != before);
 
-    QCOMPARE(ed.stack()->count(), 1);
-    auto *command = static_cast<const AddItemCommand *>(ed.stack()->command(0));
+    QCOMPARE(ed.undoStack()->count(), 1);
+    auto *command = static_cast<const AddItemCommand *>(ed.undoStack()->command(0));
     QCOMPARE(command->text(), QStringLiteral("Add item '%1'").arg(dnClass(ed.edit(), Lane::staticMetaObject)));
     // The editor's display name of the class, as the user reads it.
     QCOMPARE(command->text(), QStringLiteral("Add item 'Lane'"));
@@ -280,7 +250,7 @@ void TestCommands::addLaneUndoRedoById()
     COMPARE_SAVES(ed.canonicalSave(), added);
 
     for (int round = 0; round < 3; ++round) {
-        ed.stack()->undo();
+        ed.undoStack()->undo();
         QVERIFY(!ed.net()->findObject(laneId));
         // Only the lane went: the edge with its other lanes is there under the same ids.
         QCOMPARE(ed.net()->findObject(edgeId), edge);
@@ -288,7 +258,7 @@ void TestCommands::addLaneUndoRedoById()
         COMPARE_SAVES(ed.canonicalSave(), before);
         QCOMPARE(CommandTest::identities(ed.net()), identitiesBefore);
 
-        ed.stack()->redo();
+        ed.undoStack()->redo();
         auto *back = ed.net()->findObject<Lane>(laneId);
         QVERIFY(back);
         QCOMPARE(back->edge(), edge);
@@ -300,8 +270,8 @@ void TestCommands::addLaneUndoRedoById()
 
 void TestCommands::addItemsList()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     const QByteArray before = ed.canonicalSave();
 
     // A new node and an edge from it to S; deleting the node takes the edge, so the undo finds the
@@ -318,15 +288,15 @@ void TestCommands::addItemsList()
     auto *command = new AddItemCommand(ed.edit(), QList<NetObject *>{x, nullptr, edge, lane});
     QCOMPARE(command->text(), QStringLiteral("Add items (3)"));
     QCOMPARE(command->objectIds(), added);
-    ed.stack()->push(command);
+    ed.undoStack()->push(command);
     COMPARE_SAVES(ed.canonicalSave(), after);
 
     for (int round = 0; round < 2; ++round) {
-        ed.stack()->undo();
+        ed.undoStack()->undo();
         for (int id : added)
             QVERIFY(!ed.net()->findObject(id));
         COMPARE_SAVES(ed.canonicalSave(), before);
-        ed.stack()->redo();
+        ed.undoStack()->redo();
         for (int id : added)
             QVERIFY(ed.net()->findObject(id));
         COMPARE_SAVES(ed.canonicalSave(), after);
@@ -335,29 +305,28 @@ void TestCommands::addItemsList()
 
 void TestCommands::addItemNull()
 {
-    Editor ed;
-    buildTee(ed.net());
+    EditorFixture ed(tee);
     const QByteArray before = ed.canonicalSave();
     auto *command = new AddItemCommand(ed.edit(), static_cast<NetObject *>(nullptr));
     QVERIFY(command->text().isEmpty());
     QVERIFY(command->objectIds().isEmpty());
-    ed.stack()->push(command);
-    ed.stack()->undo();
-    ed.stack()->redo();
+    ed.undoStack()->push(command);
+    ed.undoStack()->undo();
+    ed.undoStack()->redo();
     COMPARE_SAVES(ed.canonicalSave(), before);
 }
 
 void TestCommands::removeLinkedPair()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Node *w = t.node(QStringLiteral("W"));
     Edge *wc = t.edge(QStringLiteral("W"), QStringLiteral("C"));
     QVERIFY(w->linkedObjects().contains(wc));
     const int wId = w->id();
     const int wcId = wc->id();
     const int cwId = t.edge(QStringLiteral("C"), QStringLiteral("W"))->id();
-    const int groupId = t.group->id();
+    const int groupId = westGroup(t)->id();
     const QByteArray before = ed.canonicalSave();
     const QMap<int, QString> identitiesBefore = CommandTest::identities(ed.net());
 
@@ -375,7 +344,7 @@ void TestCommands::removeLinkedPair()
     QCOMPARE(command->text(), QStringLiteral("Remove 2 items"));
     QCOMPARE(command->objectIds(), (QList<int>{wId, wcId}));
     QCOMPARE(command->id(), int(CommandId::Remove));
-    ed.stack()->push(command);
+    ed.undoStack()->push(command);
     COMPARE_SAVES(ed.canonicalSave(), before); // the push deletes nothing
     QPointer<Edge> guard(wc);
     delete w;
@@ -384,7 +353,7 @@ void TestCommands::removeLinkedPair()
     const QByteArray removed = ed.canonicalSave();
 
     for (int round = 0; round < 2; ++round) {
-        ed.stack()->undo();
+        ed.undoStack()->undo();
         COMPARE_SAVES(ed.canonicalSave(), before);
         QCOMPARE(CommandTest::identities(ed.net()), identitiesBefore);
         QVERIFY(ed.net()->findObject<Node>(wId));
@@ -393,7 +362,7 @@ void TestCommands::removeLinkedPair()
         QCOMPARE(ed.net()->findObject<Edge>(wcId)->group(), ed.net()->findObject<EdgeGroup>(groupId));
         QVERIFY(ed.net()->findObject<EdgeGroup>(groupId));
 
-        ed.stack()->redo();
+        ed.undoStack()->redo();
         QVERIFY(!ed.net()->findObject(wId));
         QVERIFY(!ed.net()->findObject(wcId));
         COMPARE_SAVES(ed.canonicalSave(), removed);
@@ -402,8 +371,8 @@ void TestCommands::removeLinkedPair()
 
 void TestCommands::removeSameObjectTwice()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Lane *lane = t.edge(QStringLiteral("S"), QStringLiteral("C"))->lanes().first();
     const int laneId = lane->id();
     const QByteArray before = ed.canonicalSave();
@@ -411,25 +380,25 @@ void TestCommands::removeSameObjectTwice()
     auto *command = new RemoveCommand(ed.net(), {lane, lane});
     QCOMPARE(command->objectIds(), QList<int>{laneId});
     QCOMPARE(command->text(), QStringLiteral("Remove 2 items"));
-    ed.stack()->push(command);
-    QPointer<CrossWalk> crossWalk(t.crossWalk);
+    ed.undoStack()->push(command);
+    QPointer<CrossWalk> crossWalk(t.crossWalks.first());
     delete lane; // takes its connections and the crosswalk on it
     QVERIFY(!ed.net()->findObject(laneId));
     QVERIFY(!crossWalk);
     const QByteArray removed = ed.canonicalSave();
 
-    ed.stack()->undo();
+    ed.undoStack()->undo();
     COMPARE_SAVES(ed.canonicalSave(), before);
-    ed.stack()->redo();
+    ed.undoStack()->redo();
     COMPARE_SAVES(ed.canonicalSave(), removed);
-    ed.stack()->undo();
+    ed.undoStack()->undo();
     COMPARE_SAVES(ed.canonicalSave(), before);
 }
 
 void TestCommands::removeSingleText()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     RemoveCommand named(ed.net(), {t.node(QStringLiteral("W"))});
     QCOMPARE(named.text(), QStringLiteral("Remove W"));
     Lane *lane = t.edge(QStringLiteral("S"), QStringLiteral("C"))->lanes().first();
@@ -444,8 +413,8 @@ void TestCommands::removeSingleText()
 
 void TestCommands::changeItemRedoRestoresWhatTheUserSaw()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Node *w = t.node(QStringLiteral("W"));
     const int wId = w->id();
     const QByteArray before = ed.canonicalSave();
@@ -455,7 +424,7 @@ void TestCommands::changeItemRedoRestoresWhatTheUserSaw()
     QCOMPARE(command->text(), QStringLiteral("Change item 'Node'"));
     QCOMPARE(command->objectId(), wId);
     QCOMPARE(command->id(), int(CommandId::ChangeItem));
-    ed.stack()->push(command);
+    ed.undoStack()->push(command);
     COMPARE_SAVES(ed.canonicalSave(), before);
 
     // The change goes on after the push (a drag): the state after is what the first undo sees.
@@ -466,11 +435,11 @@ void TestCommands::changeItemRedoRestoresWhatTheUserSaw()
     QVERIFY(after != before);
 
     for (int round = 0; round < 3; ++round) {
-        ed.stack()->undo();
+        ed.undoStack()->undo();
         COMPARE_SAVES(ed.canonicalSave(), before);
         QCOMPARE(ed.net()->findObject(wId), w);
         QCOMPARE(w->pos(), QPointF(-100, 0));
-        ed.stack()->redo();
+        ed.undoStack()->redo();
         COMPARE_SAVES(ed.canonicalSave(), after);
         QCOMPARE(w->pos(), QPointF(-120, 10));
         QCOMPARE(w->name(), QStringLiteral("West"));
@@ -478,36 +447,35 @@ void TestCommands::changeItemRedoRestoresWhatTheUserSaw()
 
     // A later command on the same object undoes to the first one's after state.
     auto *second = new ChangeItemCommand(ed.edit(), w);
-    ed.stack()->push(second);
+    ed.undoStack()->push(second);
     QVERIFY(w->setPos(QPointF(-130, 0)));
     const QByteArray after2 = ed.canonicalSave();
-    ed.stack()->undo();
+    ed.undoStack()->undo();
     COMPARE_SAVES(ed.canonicalSave(), after);
-    ed.stack()->undo();
+    ed.undoStack()->undo();
     COMPARE_SAVES(ed.canonicalSave(), before);
-    ed.stack()->redo();
-    ed.stack()->redo();
+    ed.undoStack()->redo();
+    ed.undoStack()->redo();
     COMPARE_SAVES(ed.canonicalSave(), after2);
 }
 
 void TestCommands::changeItemNull()
 {
-    Editor ed;
-    buildTee(ed.net());
+    EditorFixture ed(tee);
     const QByteArray before = ed.canonicalSave();
     auto *command = new ChangeItemCommand(ed.edit(), nullptr);
     QVERIFY(command->text().isEmpty());
     QCOMPARE(command->objectId(), 0);
-    ed.stack()->push(command);
-    ed.stack()->undo();
-    ed.stack()->redo();
+    ed.undoStack()->push(command);
+    ed.undoStack()->undo();
+    ed.undoStack()->redo();
     COMPARE_SAVES(ed.canonicalSave(), before);
 }
 
 void TestCommands::changePropertyTexts()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     NetEdit *edit = ed.edit();
     Lane *lane = t.edge(QStringLiteral("S"), QStringLiteral("C"))->lanes().first();
     Lane *lane2 = t.edge(QStringLiteral("S"), QStringLiteral("C"))->lanes().last();
@@ -582,8 +550,8 @@ void TestCommands::changePropertyTexts()
 
 void TestCommands::changePropertyRecording()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Lane *lane = t.edge(QStringLiteral("S"), QStringLiteral("C"))->lanes().first();
     Node *w = t.node(QStringLiteral("W"));
 
@@ -608,8 +576,8 @@ void TestCommands::changePropertyRecording()
 
 void TestCommands::changePropertyUndoRedo()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     Edge *sc = t.edge(QStringLiteral("S"), QStringLiteral("C"));
     Lane *a = sc->lanes().at(0);
     Lane *b = sc->lanes().at(1);
@@ -620,7 +588,7 @@ void TestCommands::changePropertyUndoRedo()
     QVERIFY(edits.setProperty({a, b}, "width", 3.0));
     QVERIFY(edits.setProperty({a}, "allowed", int(Lane::vcBus | Lane::vcBicycle)));
     QVERIFY(edits.setProperty({t.node(QStringLiteral("C"))}, "autoShape", false));
-    QVERIFY(edits.setProperty({t.crossWalk}, "width", 5.5));
+    QVERIFY(edits.setProperty({t.crossWalks.first()}, "width", 5.5));
     // Refused values push nothing and change nothing.
     bool touched = false;
     QVERIFY(!edits.setProperty({a, b}, "width", -1.0, &touched));
@@ -629,17 +597,19 @@ void TestCommands::changePropertyUndoRedo()
     QVERIFY(!touched);
     QVERIFY(!edits.setProperty({a, b}, "width", 3.0, &touched)); // the value they have
     QVERIFY(!touched);
-    QCOMPARE(ed.stack()->count(), 4);
-    QCOMPARE(ed.stack()->text(0), QStringLiteral("Change property '%1' of 2 items").arg(dnName(ed.edit(), "width")));
+    QCOMPARE(ed.undoStack()->count(), 4);
+    QCOMPARE(ed.undoStack()->text(0), QStringLiteral("Change property '%1' of 2 items").arg(dnName(ed.edit(), "width")));
     const QByteArray after = ed.canonicalSave();
     const QMap<int, QString> identitiesAfter = CommandTest::identities(ed.net());
 
     for (int round = 0; round < 2; ++round) {
-        QCOMPARE(ed.undoAll(), 4);
+        QCOMPARE(ed.undoStack()->index(), 4);
+        ed.undoAll();
         COMPARE_SAVES(ed.canonicalSave(), before);
         QCOMPARE(CommandTest::identities(ed.net()), identitiesBefore);
         QCOMPARE(a->width(), 3.5);
-        QCOMPARE(ed.redoAll(), 4);
+        ed.redoAll();
+        QCOMPARE(ed.undoStack()->index(), 4);
         COMPARE_SAVES(ed.canonicalSave(), after);
         QCOMPARE(CommandTest::identities(ed.net()), identitiesAfter);
         QCOMPARE(b->width(), 3.0);
@@ -649,24 +619,23 @@ void TestCommands::changePropertyUndoRedo()
 
 void TestCommands::changePropertyWithoutObjects()
 {
-    Editor ed;
-    buildTee(ed.net());
+    EditorFixture ed(tee);
     const QByteArray before = ed.canonicalSave();
     auto *command = new ChangePropertyCommand(ed.edit());
     command->saveBefore();
     command->saveAfter();
     QVERIFY(command->text().isEmpty());
-    ed.stack()->push(command);
-    ed.stack()->undo();
+    ed.undoStack()->push(command);
+    ed.undoStack()->undo();
     COMPARE_SAVES(ed.canonicalSave(), before);
-    ed.stack()->redo();
+    ed.undoStack()->redo();
     COMPARE_SAVES(ed.canonicalSave(), before);
 }
 
 void TestCommands::mixedSequenceKeepsIds()
 {
-    Editor ed;
-    Tee t = buildTee(ed.net());
+    EditorFixture ed(tee);
+    const Layouts::Layout &t = ed.layout();
     const QByteArray before = ed.canonicalSave();
     const QMap<int, QString> identitiesBefore = CommandTest::identities(ed.net());
 
@@ -678,7 +647,7 @@ void TestCommands::mixedSequenceKeepsIds()
     QVERIFY(edits.addLane(t.edge(QStringLiteral("C"), QStringLiteral("S")), 0));
     QVERIFY(edits.moveNode(t.node(QStringLiteral("C")), QPointF(3, 4)));
     QVERIFY(edits.setProperty({x}, "name", QStringLiteral("X")));
-    QVERIFY(edits.remove({t.node(QStringLiteral("W")), t.group}));
+    QVERIFY(edits.remove({t.node(QStringLiteral("W")), westGroup(t)}));
     QVERIFY(edits.remove({t.edge(QStringLiteral("E"), QStringLiteral("C"))->lanes().first()}));
     QVERIFY(edits.moveNode(x, QPointF(70, -90)));
     QVERIFY(edits.remove({x}));
@@ -686,10 +655,12 @@ void TestCommands::mixedSequenceKeepsIds()
     const QMap<int, QString> identitiesAfter = CommandTest::identities(ed.net());
 
     for (int round = 0; round < 2; ++round) {
-        QCOMPARE(ed.undoAll(), edits.pushed());
+        QCOMPARE(ed.undoStack()->index(), edits.pushed());
+        ed.undoAll();
         COMPARE_SAVES(ed.canonicalSave(), before);
         QCOMPARE(CommandTest::identities(ed.net()), identitiesBefore);
-        QCOMPARE(ed.redoAll(), edits.pushed());
+        ed.redoAll();
+        QCOMPARE(ed.undoStack()->index(), edits.pushed());
         COMPARE_SAVES(ed.canonicalSave(), after);
         QCOMPARE(CommandTest::identities(ed.net()), identitiesAfter);
     }

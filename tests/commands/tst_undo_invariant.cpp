@@ -8,9 +8,13 @@
 // or redo goes wrong (slow; for finding a fault). TRELVO_UNDO_SEED=n runs another sequence.
 
 #include "commandtestkit.h"
+#include "editorfixture.h"
+#include "layouts.h"
+#include "saves.h"
 
 #include "editor/netedit.h"
 #include "scene/networkg.h"
+#include "sumo/sumonetimporter.h"
 
 #include "connection.h"
 #include "crosswalk.h"
@@ -26,16 +30,27 @@
 #include <limits>
 
 using namespace Trelvoa;
-using CommandTest::Editor;
 
 namespace {
+
+// Imports a shared SUMO network into the editor's own network as the host does: the editor told around
+// the load. False with *error.
+bool importSumo(EditorFixture &editor, const QString &relative, QString *error)
+{
+    editor.edit()->beforeLoad();
+    const bool ok = importSumoNetwork(editor.net(), TestSupport::dataPath(relative));
+    editor.edit()->afterLoad();
+    if (!ok && error)
+        *error = editor.net()->errorString();
+    return ok;
+}
 
 // Random edits on the editor's network, each pushed through CommandTest::Edits. pick*() choose among
 // the objects in id order, so that a seed always gives the same sequence.
 class RandomEdits
 {
 public:
-    RandomEdits(Editor &editor, quint32 seed)
+    RandomEdits(EditorFixture &editor, quint32 seed)
         : m_editor(editor)
         , m_edits(editor)
         , m_random(seed)
@@ -59,7 +74,7 @@ private:
     QList<T *> all() const
     {
         QList<T *> list;
-        for (NetObject *o : CommandTest::objectsById(m_editor.net())) {
+        for (NetObject *o : Layouts::objectsById(m_editor.net())) {
             if (auto *t = qobject_cast<T *>(o))
                 list.append(t);
         }
@@ -96,7 +111,7 @@ private:
     bool property(QString *what);
     bool setProperty(const QList<NetObject *> &objects, const char *name, const QVariant &value, QString *what);
 
-    Editor &m_editor;
+    EditorFixture &m_editor;
     CommandTest::Edits m_edits;
     QRandomGenerator m_random;
     int m_refused = 0;
@@ -168,7 +183,7 @@ bool RandomEdits::property(QString *what)
         return setProperty(pickSome<Lane>(2), "maxSpeed", v, what);
     }
     case 3: { // names of any kind of object, the empty name too
-        const QList<NetObject *> objects = CommandTest::objectsById(m_editor.net());
+        const QList<NetObject *> objects = Layouts::objectsById(m_editor.net());
         NetObject *o = objects.at(int(m_random.bounded(objects.size())));
         const QString name = m_random.bounded(4) == 0 ? QString() : QStringLiteral("n%1").arg(m_random.bounded(1000));
         return setProperty({o}, "name", name, what);
@@ -236,7 +251,7 @@ bool RandomEdits::step(QString *what)
     }
     if (kind < 36) {
         // Anything but a stopline, which only goes with its lane.
-        const QList<NetObject *> objects = CommandTest::objectsById(m_editor.net());
+        const QList<NetObject *> objects = Layouts::objectsById(m_editor.net());
         QList<NetObject *> picked;
         const int count = 1 + int(m_random.bounded(3));
         while (picked.size() < count) {
@@ -304,7 +319,7 @@ void TestUndoInvariant::randomEdits()
     QFETCH(QString, file);
     QFETCH(quint32, seed);
     QFETCH(int, edits);
-    if (!QFile::exists(QStringLiteral(TRELVO_DATA_DIR "/") + file))
+    if (!QFile::exists(TestSupport::dataPath(file)))
         QSKIP("the shared real networks are not available");
     const bool trace = qEnvironmentVariableIntValue("TRELVO_UNDO_TRACE") != 0;
     if (qEnvironmentVariableIsSet("TRELVO_UNDO_SEED"))
@@ -312,9 +327,9 @@ void TestUndoInvariant::randomEdits()
 
     QElapsedTimer timer;
     timer.start();
-    Editor ed;
+    EditorFixture ed;
     QString error;
-    QVERIFY2(ed.importSumo(file, &error), qPrintable(error));
+    QVERIFY2(importSumo(ed, file, &error), qPrintable(error));
     const QByteArray before = ed.canonicalSave();
     QVERIFY(!before.startsWith("save failed"));
     const QMap<int, QString> identitiesBefore = CommandTest::identities(ed.net());
@@ -328,16 +343,16 @@ void TestUndoInvariant::randomEdits()
     QStringList steps;        // what each command on the stack did
     QList<QByteArray> saves;  // with trace: the save after each command on the stack
     int attempts = 0;
-    while (ed.stack()->count() < edits) {
+    while (ed.undoStack()->count() < edits) {
         QVERIFY2(++attempts < edits * 10, "too many edits refused");
-        if (ed.stack()->index() > 0 && branching.bounded(40) == 0) {
-            for (int k = 1 + int(branching.bounded(5)); k > 0 && ed.stack()->index() > 0; --k)
-                ed.stack()->undo();
-            const int index = ed.stack()->index();
+        if (ed.undoStack()->index() > 0 && branching.bounded(40) == 0) {
+            for (int k = 1 + int(branching.bounded(5)); k > 0 && ed.undoStack()->index() > 0; --k)
+                ed.undoStack()->undo();
+            const int index = ed.undoStack()->index();
             steps = steps.mid(0, index);
             saves = saves.mid(0, trace ? index : 0);
             if (trace) {
-                const QString diff = CommandTest::firstDifference(index > 0 ? saves.last() : before, ed.canonicalSave());
+                const QString diff = TestSupport::firstDifference(index > 0 ? saves.last() : before, ed.canonicalSave());
                 QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("undo to step %1: %2").arg(index).arg(diff)));
             }
             ++branches;
@@ -348,11 +363,11 @@ void TestUndoInvariant::randomEdits()
             steps.append(what);
             if (trace)
                 saves.append(ed.canonicalSave());
-            QCOMPARE(ed.stack()->count(), steps.size());
-            QCOMPARE(ed.stack()->index(), steps.size());
+            QCOMPARE(ed.undoStack()->count(), steps.size());
+            QCOMPARE(ed.undoStack()->index(), steps.size());
         }
     }
-    QCOMPARE(ed.stack()->index(), ed.stack()->count());
+    QCOMPARE(ed.undoStack()->index(), ed.undoStack()->count());
     QVERIFY2(random.faults().isEmpty(), qPrintable(random.faults().join(QLatin1Char('\n'))));
     QVERIFY(random.refused() > 0);
     // The items follow the edits (the scene network's batch refresh).
@@ -364,18 +379,18 @@ void TestUndoInvariant::randomEdits()
     const qint64 editMs = timer.restart();
 
     // Undo everything.
-    while (ed.stack()->index() > 0) {
-        ed.stack()->undo();
+    while (ed.undoStack()->index() > 0) {
+        ed.undoStack()->undo();
         if (trace) {
-            const int index = ed.stack()->index();
+            const int index = ed.undoStack()->index();
             const QByteArray expected = index > 0 ? saves.at(index - 1) : before;
-            const QString diff = CommandTest::firstDifference(expected, ed.canonicalSave());
+            const QString diff = TestSupport::firstDifference(expected, ed.canonicalSave());
             QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("undo of step %1 (%2): %3").arg(index + 1).arg(steps.at(index), diff)));
         }
     }
     QTest::qWait(Trelvoga::Networkg::updateDelay + 20);
     {
-        const QString diff = CommandTest::firstDifference(before, ed.canonicalSave());
+        const QString diff = TestSupport::firstDifference(before, ed.canonicalSave());
         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("after undoing %1 edits: %2").arg(edits).arg(diff)));
     }
     {
@@ -384,17 +399,17 @@ void TestUndoInvariant::randomEdits()
     }
 
     // Redo everything.
-    while (ed.stack()->index() < ed.stack()->count()) {
-        ed.stack()->redo();
+    while (ed.undoStack()->index() < ed.undoStack()->count()) {
+        ed.undoStack()->redo();
         if (trace) {
-            const int index = ed.stack()->index();
-            const QString diff = CommandTest::firstDifference(saves.at(index - 1), ed.canonicalSave());
+            const int index = ed.undoStack()->index();
+            const QString diff = TestSupport::firstDifference(saves.at(index - 1), ed.canonicalSave());
             QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("redo of step %1 (%2): %3").arg(index).arg(steps.at(index - 1), diff)));
         }
     }
     QTest::qWait(Trelvoga::Networkg::updateDelay + 20);
     {
-        const QString diff = CommandTest::firstDifference(after, ed.canonicalSave());
+        const QString diff = TestSupport::firstDifference(after, ed.canonicalSave());
         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("after redoing %1 edits: %2").arg(edits).arg(diff)));
     }
     {
