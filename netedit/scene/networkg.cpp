@@ -596,12 +596,14 @@ void Networkg::recomputeBounds()
     if (!d->boundsDirty)
         return;
     QRectF bounds;
+    // A degree is the limit in a geographic scene; a scene in metres has no such limit.
+    const bool geographic = geoUtil() != nullptr;
     for (auto it = d->objectToItem.cbegin(); it != d->objectToItem.cend(); ++it) {
         const GenericGraphicsItem *item = it.value();
         if (!item->isVisible())
             continue;
         const QRectF r = item->sceneBoundingRect();
-        if (r.width() > 1.0 || r.height() > 1.0)
+        if (geographic && (r.width() > 1.0 || r.height() > 1.0))
             qDebug("error: Bounding box of item %d too big", it.key()->id());
         bounds |= r;
     }
