@@ -33,6 +33,9 @@ QVector<Kind> &kinds()
         {QStringLiteral("Trelvoa::Stopline"), QStringLiteral("Stoplines"), {}},
         {QStringLiteral("Trelvoa::CrossWalk"), QStringLiteral("Crosswalks"), {}},
         {QStringLiteral("Trelvoa::Connection"), QStringLiteral("Connections"), {}},
+        // Signal groups are drawn through their connections and crosswalks; their items only take part
+        // in the selection, with the connections.
+        {QStringLiteral("Trelvoa::SignalGroup"), QStringLiteral("Connections"), {}},
         {QStringLiteral("Trelvoa::Route"), QStringLiteral("Routes"), {}},
         {QStringLiteral("Trelvoa::PolygonObject"), QStringLiteral("Geometries"), {}},
         {QStringLiteral("Trelvoa::PointObject"), QStringLiteral("Geometries"), {}},
@@ -54,9 +57,9 @@ Kind *findKind(const QString &className)
 bool isSilentKind(const QString &className)
 {
     static const QStringList names{
-        QStringLiteral("Trelvoa::SignalGroup"), QStringLiteral("Trelvoa::Network"),
-        QStringLiteral("Trelvoa::Granule"),     QStringLiteral("Trelvoa::CustomObject"),
-        QStringLiteral("Trelvoa::OdMatrix"),    QStringLiteral("Trelvoa::TrafficState"),
+        QStringLiteral("Trelvoa::Network"),      QStringLiteral("Trelvoa::Granule"),
+        QStringLiteral("Trelvoa::CustomObject"), QStringLiteral("Trelvoa::OdMatrix"),
+        QStringLiteral("Trelvoa::TrafficState"),
     };
     return names.contains(className);
 }

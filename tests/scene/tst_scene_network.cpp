@@ -301,7 +301,7 @@ void TestSceneNetwork::unknownAndItemlessKinds()
 
 void TestSceneNetwork::builtinKindsGoThroughTheItemTable()
 {
-    QCOMPARE(ItemFactory::loadOrder().size(), 17);
+    QCOMPARE(ItemFactory::loadOrder().size(), 18);
     QCOMPARE(ItemFactory::loadOrder().first(), QStringLiteral("Trelvoa::Taz"));
     QCOMPARE(ItemFactory::layerName("Trelvoa::WalkingArea"), Networkg::layerCrosswalks);
     QVERIFY(ItemFactory::isBuiltin("Trelvoa::Granule"));
