@@ -1,6 +1,7 @@
 #include "editor/editcontext.h"
 
 #include "editor/netedit.h"
+#include "items/connectionline.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 
@@ -11,7 +12,6 @@
 #include <QBrush>
 #include <QCursor>
 #include <QGraphicsEllipseItem>
-#include <QGraphicsLineItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QPen>
@@ -212,20 +212,20 @@ void EditContext::startRubberLine(const QPointF &scenePos)
     if (!s)
         return;
     if (!m_rubberLine) {
-        m_rubberLine = new QGraphicsLineItem;
+        m_rubberLine = new ConnectionLine(scenePos, net()->geoUtil());
         QPen pen(Qt::darkGreen, 2, Qt::DashLine);
         pen.setCosmetic(true);
         m_rubberLine->setPen(pen);
         m_rubberLine->setZValue(99);
         s->addItem(m_rubberLine);
     }
-    m_rubberLine->setLine(QLineF(scenePos, scenePos));
+    m_rubberLine->setLine(scenePos, scenePos);
 }
 
 void EditContext::moveRubberLine(const QPointF &scenePos)
 {
     if (m_rubberLine)
-        m_rubberLine->setLine(QLineF(m_rubberLine->line().p1(), scenePos));
+        m_rubberLine->setEndPoint(scenePos);
 }
 
 void EditContext::dropRubberLine()

@@ -10,7 +10,6 @@
 #include <functional>
 
 class QGraphicsEllipseItem;
-class QGraphicsLineItem;
 class QGraphicsScene;
 class QGraphicsView;
 class QUndoCommand;
@@ -22,6 +21,7 @@ class NetObject;
 
 namespace Trelvoga {
 
+class ConnectionLine;
 class GenericGraphicsItem;
 class NetEdit;
 class Networkg;
@@ -86,11 +86,11 @@ public:
     // Hides the node marker and resets the highlighted item.
     void clearHighlight();
 
-    // A line from the gesture's start to the cursor, made on demand.
+    // A line with an arrow from the gesture's start to the cursor, made on demand.
     void startRubberLine(const QPointF &scenePos);
     void moveRubberLine(const QPointF &scenePos);
     void dropRubberLine();
-    QGraphicsLineItem *rubberLine() const { return m_rubberLine; }
+    ConnectionLine *rubberLine() const { return m_rubberLine; }
 
     // Sets (or replaces) the application's override cursor from a resource.
     static void setOverrideCursor(const QString &resource, int hotX, int hotY);
@@ -101,7 +101,7 @@ private:
 
     NetEdit *m_edit;
     QGraphicsEllipseItem *m_nodeMarker = nullptr;
-    QGraphicsLineItem *m_rubberLine = nullptr;
+    ConnectionLine *m_rubberLine = nullptr;
     QPointer<Trelvoa::NetObject> m_highlighted;
 };
 

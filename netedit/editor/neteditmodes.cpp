@@ -6,6 +6,10 @@
 #include "editor/modes/abstracteditmode.h"
 #include "editor/modes/addpolygonmode.h"
 #include "editor/neteditprivate.h"
+#include "items/connectiong.h"
+#include "items/crosswalkg.h"
+#include "items/tazg.h"
+#include "items/walkingareag.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 
@@ -172,62 +176,64 @@ void NetEditPrivate::finishGeometryEditing()
     }
 }
 
-void NetEditPrivate::endEditStates()
-{
-    // The lane-edit and connection-edit states belong to the items of those kinds.
-    for (auto *list : {&lanesEditConnections, &lanesEditCrosswalks, &connectionsEditWalkingAreas,
-                       &connectionsEditTazs}) {
-        for (const QPointer<Trelvoa::NetObject> &object : qAsConst(*list)) {
-            if (GenericGraphicsItem *item = itemOf(object))
-                item->setEdit(false);
-        }
-        list->clear();
-    }
-}
-
 namespace {
 
-// Puts the selected items of the given type, not yet listed, into the list and calls start on them.
-void addSelectedOfType(NetEditPrivate *d, int type, QList<QPointer<Trelvoa::NetObject>> &list,
-                       void (*start)(GenericGraphicsItem *))
+// Puts the selected items of the given type, not yet listed, into the list and starts their state.
+template<class Item>
+void startEditState(NetEditPrivate *d, QList<QPointer<Trelvoa::NetObject>> &list, void (Item::*start)(bool))
 {
     if (!d->scene)
         return;
     for (QGraphicsItem *item : d->scene->selectedItems()) {
-        if (item->type() != type)
+        if (item->type() != Item::Type)
             continue;
         Trelvoa::NetObject *object = d->net->item2object(item);
         if (!object || list.contains(object))
             continue;
         list.append(object);
-        start(static_cast<GenericGraphicsItem *>(item));
+        (static_cast<Item *>(item)->*start)(true);
     }
+}
+
+template<class Item>
+void endEditState(NetEditPrivate *d, QList<QPointer<Trelvoa::NetObject>> &list, void (Item::*start)(bool))
+{
+    for (const QPointer<Trelvoa::NetObject> &object : qAsConst(list)) {
+        GenericGraphicsItem *item = d->itemOf(object);
+        if (item && item->type() == Item::Type)
+            (static_cast<Item *>(item)->*start)(false);
+    }
+    list.clear();
 }
 
 } // namespace
 
+void NetEditPrivate::endEditStates()
+{
+    endEditState(this, lanesEditConnections, &Connectiong::setLanesEdit);
+    endEditState(this, lanesEditCrosswalks, &CrossWalkg::setLanesEdit);
+    endEditState(this, connectionsEditWalkingAreas, &WalkingAreag::setConnectionsEdit);
+    endEditState(this, connectionsEditTazs, &Tazg::setConnectionsEdit);
+}
+
 void NetEdit::editConnections()
 {
-    addSelectedOfType(d.get(), ItemType::Connectiong, d->lanesEditConnections,
-                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+    startEditState(d.get(), d->lanesEditConnections, &Connectiong::setLanesEdit);
 }
 
 void NetEdit::editCrosswalks()
 {
-    addSelectedOfType(d.get(), ItemType::CrossWalkg, d->lanesEditCrosswalks,
-                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+    startEditState(d.get(), d->lanesEditCrosswalks, &CrossWalkg::setLanesEdit);
 }
 
 void NetEdit::editWalkingArea()
 {
-    addSelectedOfType(d.get(), ItemType::WalkingAreag, d->connectionsEditWalkingAreas,
-                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+    startEditState(d.get(), d->connectionsEditWalkingAreas, &WalkingAreag::setConnectionsEdit);
 }
 
 void NetEdit::editTaz()
 {
-    addSelectedOfType(d.get(), ItemType::Tazg, d->connectionsEditTazs,
-                      [](GenericGraphicsItem *item) { item->setEdit(true); });
+    startEditState(d.get(), d->connectionsEditTazs, &Tazg::setConnectionsEdit);
 }
 
 void NetEdit::selectLanesEdge()

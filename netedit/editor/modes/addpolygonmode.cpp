@@ -2,9 +2,12 @@
 
 #include "editor/editcontext.h"
 #include "scene/genericgraphicsitem.h"
+#include "scene/geometryeditor.h"
 #include "scene/networkg.h"
 
 #include "polygonobject.h"
+
+#include <QGraphicsScene>
 
 namespace Trelvoga {
 
@@ -49,14 +52,43 @@ GenericGraphicsItem *AddPolygonMode::polygonItem() const
     return context()->itemOf(m_polygon);
 }
 
+void AddPolygonMode::clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers)
+{
+    if (!m_polygon || (modifiers & Qt::ShiftModifier))
+        return;
+    // A click on a vertex marker grabs it: the outline is being reshaped, not extended.
+    if (QGraphicsScene *scene = context()->scene()) {
+        for (QGraphicsItem *item : scene->items(scenePos)) {
+            if (item->type() == ItemType::GeometryEditorMarker)
+                return;
+        }
+    }
+    if (GenericGraphicsItem *item = polygonItem()) {
+        item->addNewPoint(scenePos);
+        return;
+    }
+    appendToModel(scenePos);
+}
+
 void AddPolygonMode::addPoint(const QPointF &scenePos)
 {
     if (!m_polygon)
         return;
     if (GenericGraphicsItem *item = polygonItem()) {
-        item->addEditPoint(scenePos);
+        // Inserting needs an outline to insert into: until there are three vertices the click itself is
+        // appended (inserting on a segment would only make a degenerate outline).
+        auto *editor = dynamic_cast<GeometryEditor *>(item);
+        if (editor && editor->markers().size() < 3)
+            item->addNewPoint(scenePos);
+        else
+            item->addEditPoint(scenePos);
         return;
     }
+    appendToModel(scenePos);
+}
+
+void AddPolygonMode::appendToModel(const QPointF &scenePos)
+{
     // Without an item the vertices are kept here until they make an outline the model takes.
     m_points.append(context()->toModel(scenePos));
     m_polygon->setShape(Trelvoa::GeoShape(m_points));
