@@ -6,12 +6,17 @@
 #include "mapview.h"
 
 #include "editor/netedit.h"
+#include "items/connectiong.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 
+#include "connection.h"
+#include "crosswalk.h"
 #include "edge.h"
 #include "geo/geoutil.h"
 #include "lane.h"
+#include "node.h"
+#include "walkingarea.h"
 #include "objecteditortree.h"
 
 #include <QAction>
@@ -63,6 +68,7 @@ class TestEditorWindow : public QObject
 private slots:
     void editorIsPlacedInTheWindow();
     void pickLaneChangeWidthUndo();
+    void fullConnectionsView();
 
 private:
     void shot(MainWindow &window, const QString &name);
@@ -166,6 +172,54 @@ void TestEditorWindow::pickLaneChangeWidthUndo()
     QCOMPARE(canonicalSave(net), before);
     QVERIFY(!net->isChanged());
     shot(window, QStringLiteral("4-undone"));
+}
+
+// The view action switches every connection between the simple and the full view, at a junction with
+// crosswalks and walking areas.
+void TestEditorWindow::fullConnectionsView()
+{
+    if (!QFile::exists(berlin))
+        QSKIP("the shared networks are not there");
+    MainWindow window;
+    window.setInteractive(false);
+    window.resize(1400, 900);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString error;
+    QVERIFY2(window.openFile(berlin, &error), qPrintable(error));
+    Trelvoga::Networkg *net = window.network();
+
+    // The junction with the most walking areas, then crosswalks.
+    Trelvoa::Node *junction = nullptr;
+    int best = -1;
+    for (Trelvoa::Node *node : net->findChildren<Trelvoa::Node *>()) {
+        int score = 0;
+        for (Trelvoa::WalkingArea *area : net->findChildren<Trelvoa::WalkingArea *>())
+            score += area->junction() == node ? 100 : 0;
+        score += node->findChildren<Trelvoa::CrossWalk *>(QString(), Qt::FindDirectChildrenOnly).size() * 10;
+        score += node->findChildren<Trelvoa::Connection *>(QString(), Qt::FindDirectChildrenOnly).size();
+        if (score > best) {
+            best = score;
+            junction = node;
+        }
+    }
+    QVERIFY(junction);
+    const QList<Trelvoa::Connection *> connections =
+        junction->findChildren<Trelvoa::Connection *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(!connections.isEmpty());
+    QVERIFY(window.focusView(QString::number(junction->id()), 20, 0, &error));
+    auto *item = static_cast<Trelvoga::Connectiong *>(net->object2item(connections.first()));
+    QVERIFY(item->isSimpleView());
+    shot(window, QStringLiteral("5-junction-simple"));
+
+    QAction *full = window.findChild<QAction *>(QStringLiteral("actionFull_connections_view"));
+    QVERIFY(full);
+    full->trigger();
+    for (Trelvoa::Connection *connection : connections)
+        QVERIFY(!static_cast<Trelvoga::Connectiong *>(net->object2item(connection))->isSimpleView());
+    shot(window, QStringLiteral("6-junction-full"));
+    full->trigger();
+    QVERIFY(item->isSimpleView());
 }
 
 QTEST_MAIN(TestEditorWindow)
