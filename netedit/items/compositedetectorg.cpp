@@ -102,21 +102,10 @@ void CompositeDetectorg::paint(QPainter *painter, const QStyleOptionGraphicsItem
         fill = isSelected() ? selectedColor : color;
     const double pixels = ItemGeometry::pixelsPerMetre(painter, geoUtil(), d->bounds.center().y());
     if (pixels < minShapePixelsPerMetre) {
-        painter->setPen(QPen(fill, 0));
-        if (d->line.size() >= 2)
-            painter->drawPolyline(d->line);
-        else
-            painter->drawPoint(d->bounds.center());
+        ItemGeometry::drawSpeck(painter, fill, d->line, d->bounds.center());
         return;
     }
-    if (pixels < minOutlinePixelsPerMetre) {
-        painter->setPen(Qt::NoPen);
-    } else {
-        QPen pen = painter->pen();
-        pen.setCosmetic(true);
-        painter->setPen(pen);
-    }
-    painter->setBrush(QBrush(fill));
+    ItemGeometry::setShapeStyle(painter, fill, pixels >= minOutlinePixelsPerMetre);
     ItemGeometry::drawPolygons(painter, d->body);
     ItemGeometry::drawPolygons(painter, d->arrow);
     ItemGeometry::drawPolygons(painter, d->start);

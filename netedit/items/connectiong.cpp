@@ -7,6 +7,7 @@
 #include "scene/itemfactory.h"
 
 #include "connection.h"
+#include "geo/geohelpers.h"
 #include "geo/geopolyline.h"
 #include "geo/geoshape.h"
 #include "lane.h"
@@ -46,6 +47,30 @@ Trelvoa::Lane *toLane(const Trelvoa::Connection *connection)
     return connection->to() ? connection->to()->lane() : nullptr;
 }
 
+// The model rectangle the connection's course lies in, without asking for the course: the model keeps
+// its curve once made, and most connections of a large network are never drawn close up. The curve
+// lies within the hull of its control points, and the model's handles are never longer than two thirds
+// of the chord (the arc handle for a turn of up to 179 degrees). False when there is no course.
+bool courseExtent(const Trelvoa::Connection *connection, QRectF *extent)
+{
+    if (!connection->autoSkeleton()) {
+        const Trelvoa::GeoPolyline custom = connection->customSkeleton();
+        if (custom.count() >= 2) {
+            *extent = custom.boundingRect();
+            return true;
+        }
+    }
+    if (!connection->from() || !connection->to())
+        return false;
+    const QLineF in = connection->from()->direction();
+    const QLineF out = connection->to()->direction();
+    if (in.isNull() || out.isNull() || !Trelvoa::pointIsValid(in.p1()) || !Trelvoa::pointIsValid(out.p1()))
+        return false;
+    const double handle = 2.0 / 3.0 * QLineF(in.p1(), out.p1()).length();
+    *extent = QRectF(in.p1(), out.p1()).normalized().adjusted(-handle, -handle, handle, handle);
+    return true;
+}
+
 // Stroked without a brush: the arrows are open polylines.
 void strokeSubpaths(QPainter *painter, const QPainterPath &path)
 {
@@ -66,23 +91,29 @@ void strokeSubpaths(QPainter *painter, const QPainterPath &path)
 
 } // namespace
 
+// The scene geometry of the current course, made when first needed: most connections of a large
+// network are never seen close enough to show them, nor picked.
+class ConnectiongDetail
+{
+public:
+    QPolygonF centre; // the skeleton in scene coordinates in both views
+    QPolygonF arrow;
+    QPainterPath surface;
+    bool surfaceStale = true;
+    QPainterPath arrowsPath;
+    bool arrowsStale = true;
+};
+
 class ConnectiongPrivate
 {
 public:
     Trelvoa::Connection *connection = nullptr;
     QRectF rect;
-    // Made when first needed (a paint close enough to fill it, picking): most connections of a large
-    // network are only ever seen as lines.
-    QPainterPath surface;
-    bool surfaceStale = false;
-    QPolygonF line;
-    QPolygonF centre; // the skeleton in scene coordinates in both views
-    QPainterPath arrowsPath;
-    bool arrowsStale = true;
-    QPolygonF arrow;
-    bool simpleView = true;
+    // Dropped at every change of course or view, made again when next needed.
+    std::unique_ptr<ConnectiongDetail> detail;
     DragDropMarker *fromMarker = nullptr;
     DragDropMarker *toMarker = nullptr;
+    bool simpleView = true;
 };
 
 Connectiong::Connectiong(Trelvoa::Connection *connection, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
@@ -187,23 +218,24 @@ DragDropMarker *Connectiong::toMarker() const
 
 QPolygonF Connectiong::line() const
 {
-    return d->line;
+    return d->simpleView ? ensureDetail()->centre : QPolygonF();
 }
 
 QPolygonF Connectiong::arrow() const
 {
-    return d->arrow;
+    return d->simpleView ? ensureDetail()->arrow : QPolygonF();
 }
 
 QPainterPath Connectiong::surface() const
 {
     ensureSurface();
-    return d->surface;
+    return d->detail->surface;
 }
 
 QPainterPath Connectiong::arrowsPath() const
 {
-    return d->arrowsPath;
+    // Made only for a selected or coloured connection, as the full view shows them.
+    return d->detail && !d->detail->arrowsStale ? d->detail->arrowsPath : QPainterPath();
 }
 
 QColor Connectiong::color() const
@@ -211,32 +243,60 @@ QColor Connectiong::color() const
     return overrideColor();
 }
 
+ConnectiongDetail *Connectiong::ensureDetail() const
+{
+    if (d->detail)
+        return d->detail.get();
+    d->detail.reset(new ConnectiongDetail);
+    ConnectiongDetail *detail = d->detail.get();
+    const Trelvoa::GeoPolyline skeleton = d->connection->skeleton();
+    detail->centre = ItemGeometry::toScene(geoUtil(), skeleton.toPolygon());
+    if (!d->simpleView || skeleton.count() < 2)
+        return detail;
+    const QPointF last = skeleton.last();
+    for (int i = skeleton.count() - 2; i >= 0; --i) {
+        const QPointF p = skeleton.at(i);
+        if (QLineF(p, last).length() <= arrowLength)
+            continue;
+        QTransform t;
+        t.translate(last.x(), last.y());
+        t.rotate(-QLineF(p, last).angle());
+        detail->arrow = ItemGeometry::toScene(geoUtil(), QPolygonF() << t.map(QPointF(-arrowLength, -arrowHalfWidth))
+                                                                      << last
+                                                                      << t.map(QPointF(-arrowLength, arrowHalfWidth)));
+        break;
+    }
+    return detail;
+}
+
 void Connectiong::ensureSurface() const
 {
-    if (!d->surfaceStale)
+    ConnectiongDetail *detail = ensureDetail();
+    if (!detail->surfaceStale)
         return;
-    d->surfaceStale = false;
+    detail->surfaceStale = false;
     const Trelvoa::GeoPolyline skeleton = d->connection->skeleton();
     if (skeleton.isEmpty())
         return;
     if (!d->simpleView) {
-        d->surface = Laneg::laneShape(surfaceLane(d->connection), geoUtil(), skeleton);
+        detail->surface = Laneg::laneShape(surfaceLane(d->connection), geoUtil(), skeleton);
         return;
     }
     QPainterPath band;
     ItemGeometry::addOutline(&band, skeleton.stroke(simpleBandWidth));
-    d->surface = ItemGeometry::toScene(geoUtil(), band);
+    detail->surface = ItemGeometry::toScene(geoUtil(), band);
 }
 
 void Connectiong::ensureArrows()
 {
-    if (!d->arrowsStale)
+    ConnectiongDetail *detail = ensureDetail();
+    if (!detail->arrowsStale)
         return;
-    d->arrowsStale = false;
+    detail->arrowsStale = false;
     const Trelvoa::GeoPolyline skeleton = d->connection->skeleton();
     const Trelvoa::Lane *lane = fromLane(d->connection);
-    d->arrowsPath = skeleton.isEmpty() || !lane ? QPainterPath()
-                                                : Laneg::directionArrows(skeleton, lane->width(), geoUtil());
+    detail->arrowsPath = skeleton.isEmpty() || !lane ? QPainterPath()
+                                                     : Laneg::directionArrows(skeleton, lane->width(), geoUtil());
 }
 
 QRectF Connectiong::boundingRect() const
@@ -246,16 +306,15 @@ QRectF Connectiong::boundingRect() const
 
 QPainterPath Connectiong::shape() const
 {
-    ensureSurface();
-    return d->surface;
+    return surface();
 }
 
 void Connectiong::objectChanged(int flags)
 {
     Q_UNUSED(flags)
     prepareGeometryChange();
-    const Trelvoa::GeoPolyline skeleton = d->connection->skeleton();
-
+    const Trelvoa::GeoPolyline skeleton = d->fromMarker || d->toMarker ? d->connection->skeleton()
+                                                                       : Trelvoa::GeoPolyline();
     if (!skeleton.isEmpty()) {
         Trelvoa::Lane *start = d->connection->startLane();
         Trelvoa::Lane *end = d->connection->endLane();
@@ -269,42 +328,21 @@ void Connectiong::objectChanged(int flags)
         }
     }
 
-    d->line.clear();
-    d->arrow.clear();
-    d->surface = QPainterPath();
-    d->surfaceStale = true;
-    d->centre = ItemGeometry::toScene(geoUtil(), skeleton.toPolygon());
+    d->detail.reset();
 
     // The band of the simple view reaches at most twice its half width from the skeleton (the
     // outline's mitre limit), the arrow head 1.5 units; a lane surface twice the lane's width.
     double margin = 2.0 * simpleBandWidth + 1.0;
-    if (d->simpleView) {
-        d->line = d->centre;
-        if (skeleton.count() >= 2) {
-            const QPointF last = skeleton.last();
-            for (int i = skeleton.count() - 2; i >= 0; --i) {
-                const QPointF p = skeleton.at(i);
-                if (QLineF(p, last).length() <= arrowLength)
-                    continue;
-                QTransform t;
-                t.translate(last.x(), last.y());
-                t.rotate(-QLineF(p, last).angle());
-                d->arrow = ItemGeometry::toScene(geoUtil(), QPolygonF() << t.map(QPointF(-arrowLength, -arrowHalfWidth))
-                                                                         << last
-                                                                         << t.map(QPointF(-arrowLength, arrowHalfWidth)));
-                break;
-            }
-        }
-    } else if (const Trelvoa::Lane *lane = surfaceLane(d->connection)) {
-        margin = std::max(margin, 2.0 * lane->width());
+    if (!d->simpleView) {
+        if (const Trelvoa::Lane *lane = surfaceLane(d->connection))
+            margin = std::max(margin, 2.0 * lane->width());
     }
     // A metre more covers the projection's bending.
-    d->rect = skeleton.count() < 2 ? QRectF()
-                                   : ItemGeometry::sceneExtent(geoUtil(), skeleton.boundingRect(), margin + 1.0);
+    QRectF extent;
+    d->rect = courseExtent(d->connection, &extent) ? ItemGeometry::sceneExtent(geoUtil(), extent, margin + 1.0)
+                                                   : QRectF();
 
-    d->arrowsStale = true;
     // Shown at once when selected or coloured: not the arrows of the old course.
-    d->arrowsPath = QPainterPath();
     if (isSelected() || overrideColor().isValid())
         ensureArrows();
 }
@@ -328,10 +366,11 @@ void Connectiong::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
     pen.setColor(color);
     painter->setBrush(QBrush(color));
 
+    const ConnectiongDetail *detail = ensureDetail();
     if (d->simpleView) {
         painter->setPen(pen);
-        painter->drawPolyline(d->line);
-        painter->drawPolygon(d->arrow, Qt::OddEvenFill);
+        painter->drawPolyline(detail->centre);
+        painter->drawPolygon(detail->arrow, Qt::OddEvenFill);
         return;
     }
 
@@ -339,20 +378,20 @@ void Connectiong::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
     if (!lane || pixelsPerMetre * lane->width() < minFilledPixels) {
         painter->setPen(QPen(color, 0));
         painter->setBrush(Qt::NoBrush);
-        painter->drawPolyline(d->centre);
+        painter->drawPolyline(detail->centre);
     } else {
         painter->setPen(Qt::NoPen);
         ensureSurface();
-        ItemGeometry::drawPolygons(painter, d->surface);
+        ItemGeometry::drawPolygons(painter, detail->surface);
     }
     if (marked) {
         ensureArrows();
-        if (!d->arrowsPath.isEmpty()) {
+        if (!detail->arrowsPath.isEmpty()) {
             QPen arrowPen(Qt::black, 2);
             arrowPen.setCosmetic(true);
             painter->setPen(arrowPen);
             painter->setBrush(Qt::NoBrush);
-            strokeSubpaths(painter, d->arrowsPath);
+            strokeSubpaths(painter, detail->arrowsPath);
         }
     }
 }

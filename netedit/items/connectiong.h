@@ -15,6 +15,7 @@ class Lane;
 
 namespace Trelvoga {
 
+class ConnectiongDetail;
 class ConnectiongPrivate;
 class DragDropMarker;
 
@@ -69,6 +70,7 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private:
+    ConnectiongDetail *ensureDetail() const;
     void ensureSurface() const;
     void ensureArrows();
     void deleteMarkers();

@@ -108,18 +108,10 @@ void Detectorg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
     const QColor fill = d->color.isValid() ? d->color : (isSelected() ? selectedColor : color);
     const double pixels = ItemGeometry::pixelsPerMetre(painter, geoUtil(), scenePos().y());
     if (pixels < minShapePixelsPerMetre) {
-        painter->setPen(QPen(fill, 0));
-        painter->drawPoint(d->bounds.center());
+        ItemGeometry::drawSpeck(painter, fill, QPolygonF(), d->bounds.center());
         return;
     }
-    if (pixels < minOutlinePixelsPerMetre) {
-        painter->setPen(Qt::NoPen);
-    } else {
-        QPen pen = painter->pen();
-        pen.setCosmetic(true);
-        painter->setPen(pen);
-    }
-    painter->setBrush(QBrush(fill));
+    ItemGeometry::setShapeStyle(painter, fill, pixels >= minOutlinePixelsPerMetre);
     ItemGeometry::drawPolygons(painter, d->path);
 
     const int number = d->detector->tlId();

@@ -109,21 +109,10 @@ void DetectorGroupg::paint(QPainter *painter, const QStyleOptionGraphicsItem *op
     const QColor fill = isSelected() ? selectedColor : color;
     const double pixels = ItemGeometry::pixelsPerMetre(painter, geoUtil(), scenePos().y());
     if (pixels < minShapePixelsPerMetre) {
-        painter->setPen(QPen(fill, 0));
-        if (d->line.size() >= 2)
-            painter->drawPolyline(d->line);
-        else
-            painter->drawPoint(d->bounds.center());
+        ItemGeometry::drawSpeck(painter, fill, d->line, d->bounds.center());
         return;
     }
-    if (pixels < minOutlinePixelsPerMetre) {
-        painter->setPen(Qt::NoPen);
-    } else {
-        QPen pen = painter->pen();
-        pen.setCosmetic(true);
-        painter->setPen(pen);
-    }
-    painter->setBrush(QBrush(fill));
+    ItemGeometry::setShapeStyle(painter, fill, pixels >= minOutlinePixelsPerMetre);
     ItemGeometry::drawPolygons(painter, d->path);
 }
 

@@ -77,14 +77,10 @@ void EmergencyDetectorg::paint(QPainter *painter, const QStyleOptionGraphicsItem
     const QColor fill = isSelected() ? selectedColor : color;
     const double across = 2.0 * d->detector->radius();
     if (ItemGeometry::pixelsPerMetre(painter, geoUtil(), scenePos().y()) * across < minShapePixels) {
-        painter->setPen(QPen(fill, 0));
-        painter->drawPoint(QPointF(0.0, 0.0));
+        ItemGeometry::drawSpeck(painter, fill, QPolygonF(), QPointF(0.0, 0.0));
         return;
     }
-    QPen pen = painter->pen();
-    pen.setCosmetic(true);
-    painter->setPen(pen);
-    painter->setBrush(QBrush(fill));
+    ItemGeometry::setShapeStyle(painter, fill, true);
     ItemGeometry::drawPolygons(painter, d->path);
 }
 

@@ -156,6 +156,40 @@ void addStroke(QPainterPath *path, const Trelvoa::GeoPolyline &line, double widt
     addOutline(path, line.stroke(width));
 }
 
+QPolygonF disc(const QPointF &centre, double radius)
+{
+    constexpr int corners = 24;
+    constexpr double pi = 3.14159265358979323846;
+    QPolygonF polygon;
+    polygon.reserve(corners + 1);
+    for (int i = 0; i <= corners; ++i) {
+        const double a = 2 * pi * (i % corners) / corners;
+        polygon.append(centre + QPointF(radius * std::cos(a), radius * std::sin(a)));
+    }
+    return polygon;
+}
+
+void setShapeStyle(QPainter *painter, const QColor &fill, bool outlined)
+{
+    if (outlined) {
+        QPen pen = painter->pen();
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+    } else {
+        painter->setPen(Qt::NoPen);
+    }
+    painter->setBrush(QBrush(fill));
+}
+
+void drawSpeck(QPainter *painter, const QColor &color, const QPolygonF &line, const QPointF &point)
+{
+    painter->setPen(QPen(color, 0));
+    if (line.size() >= 2)
+        painter->drawPolyline(line);
+    else
+        painter->drawPoint(point);
+}
+
 void drawPolygons(QPainter *painter, const QPainterPath &path)
 {
     const int count = path.elementCount();

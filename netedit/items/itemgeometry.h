@@ -2,6 +2,7 @@
 
 #include "trelvoga_global.h"
 
+#include <QColor>
 #include <QLineF>
 #include <QPainterPath>
 #include <QPointF>
@@ -38,6 +39,17 @@ QRectF sceneExtent(const Trelvoa::GeoUtil *geo, const QRectF &xy, double margin)
 void addOutline(QPainterPath *path, const Trelvoa::GeoShape &outline);
 // The band of width centred on line, as one closed subpath (nothing for a line without length).
 void addStroke(QPainterPath *path, const Trelvoa::GeoPolyline &line, double width);
+
+// A circle as a polygon of 24 corners, closed: drawing a path with curves makes Qt convert a copy of it
+// at every paint.
+QPolygonF disc(const QPointF &centre, double radius);
+
+// Sets the painter up for a filled shape: the brush in fill, the painter's pen made cosmetic for an
+// outline, or no pen where the outline would swamp a small shape.
+void setShapeStyle(QPainter *painter, const QColor &fill, bool outlined);
+// What stands for a shape too small to draw: a one-pixel line along line, or the point where line has
+// fewer than two points.
+void drawSpeck(QPainter *painter, const QColor &color, const QPolygonF &line, const QPointF &point);
 
 // Draws path with the painter's pen and brush as drawPath() would, one polygon per closed subpath.
 // Drawing a QPainterPath makes Qt keep a converted copy of it (at least 3 KB) for as long as the path

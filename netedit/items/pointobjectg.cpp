@@ -9,9 +9,6 @@
 
 #include <QGraphicsScene>
 #include <QPainter>
-#include <QtMath>
-
-#include <cmath>
 
 namespace Trelvoga {
 
@@ -20,18 +17,6 @@ namespace {
 constexpr double radius = 1.0;
 // A disc under a pixel across is not worth its polygon.
 constexpr double minPixelsPerMetre = 0.5;
-
-QPolygonF disc(const QPointF &centre)
-{
-    constexpr int corners = 24;
-    QPolygonF polygon;
-    polygon.reserve(corners + 1);
-    for (int i = 0; i <= corners; ++i) {
-        const double a = 2 * M_PI * (i % corners) / corners;
-        polygon.append(centre + QPointF(radius * std::cos(a), radius * std::sin(a)));
-    }
-    return polygon;
-}
 
 } // namespace
 
@@ -99,7 +84,7 @@ void PointObjectg::objectChanged(int flags)
     if (d->object) {
         p = d->object->pos();
         d->bounds = QRectF(p.x() - radius, p.y() - radius, 2 * radius, 2 * radius);
-        d->path.addPolygon(disc(p));
+        d->path.addPolygon(ItemGeometry::disc(p, radius));
         d->path.closeSubpath();
         if (geoUtil()) {
             p = geoPos(p);

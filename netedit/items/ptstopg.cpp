@@ -12,9 +12,6 @@
 
 #include <QGraphicsScene>
 #include <QPainter>
-#include <QtMath>
-
-#include <cmath>
 
 namespace Trelvoga {
 
@@ -23,19 +20,6 @@ namespace {
 // Below this a 3 m deep stop is a speck; the disc on the kerb point goes first.
 constexpr double minPixelsPerMetre = 0.15;
 constexpr double minCirclePixelsPerMetre = 1.0;
-
-// A polygon rather than an ellipse: drawing a path with curves makes Qt convert a copy at every paint.
-QPolygonF disc(const QPointF &centre, double radius)
-{
-    constexpr int corners = 24;
-    QPolygonF polygon;
-    polygon.reserve(corners + 1);
-    for (int i = 0; i <= corners; ++i) {
-        const double a = 2 * M_PI * (i % corners) / corners;
-        polygon.append(centre + QPointF(radius * std::cos(a), radius * std::sin(a)));
-    }
-    return polygon;
-}
 
 } // namespace
 
@@ -128,7 +112,7 @@ void PtStopg::objectChanged(int flags)
     d->updating = false;
 
     ItemGeometry::addOutline(&d->outline, d->stop->shape());
-    d->circle.addPolygon(disc(xy, 0.35 * d->stop->width()));
+    d->circle.addPolygon(ItemGeometry::disc(xy, 0.35 * d->stop->width()));
     d->circle.closeSubpath();
     d->outline = ItemGeometry::toScene(geoUtil(), d->outline);
     d->circle = ItemGeometry::toScene(geoUtil(), d->circle);

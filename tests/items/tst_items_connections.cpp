@@ -2,6 +2,7 @@
 // connections, arrow-less short connections, selection order, lanes-edit markers, vertex editing with
 // the mouse, and one item per connection on the sample and on imported real networks.
 
+#include "itemrender.h"
 #include "layouts.h"
 #include "saves.h"
 #include "scenenet.h"
@@ -19,13 +20,12 @@
 
 #include <QGraphicsScene>
 #include <QGraphicsView>
-#include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QtTest>
 
 #include <cmath>
 
 using namespace ItemLayouts;
+using namespace ItemRender;
 using namespace Layouts;
 using Trelvoga::ConnectionLine;
 using Trelvoga::Connectiong;
@@ -34,77 +34,6 @@ using Trelvoga::Laneg;
 using Trelvoga::Networkg;
 
 namespace {
-
-const QColor background(40, 80, 200);
-
-QColor over(const QColor &c, const QColor &below)
-{
-    const double a = c.alphaF();
-    return QColor(qRound(c.red() * a + below.red() * (1 - a)), qRound(c.green() * a + below.green() * (1 - a)),
-                  qRound(c.blue() * a + below.blue() * (1 - a)));
-}
-
-bool sameColor(QRgb pixel, const QColor &expected, int tolerance = 3)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString describe(QRgb pixel)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
-}
-
-// A scene area at a fixed number of pixels per unit.
-struct View
-{
-    QRectF source;
-    double scale;
-
-    QTransform transform() const
-    {
-        QTransform t;
-        t.scale(scale, scale);
-        t.translate(-source.left(), -source.top());
-        return t;
-    }
-    QSize size() const { return (source.size() * scale).toSize(); }
-    QPoint pixel(const QPointF &scenePoint) const
-    {
-        const QPointF p = transform().map(scenePoint);
-        return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
-    }
-};
-
-View around(const QPointF &centre, double halfSize, double scale)
-{
-    return View{QRectF(centre - QPointF(halfSize, halfSize), QSizeF(2 * halfSize, 2 * halfSize)), scale};
-}
-
-QImage renderScene(QGraphicsScene *scene, const View &view)
-{
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    QPainter painter(&image);
-    scene->render(&painter, QRectF(image.rect()), view.source, Qt::IgnoreAspectRatio);
-    return image;
-}
-
-bool anyPixel(const QImage &image, const QPoint &centre, int radius, const QColor &color)
-{
-    for (int y = centre.y() - radius; y <= centre.y() + radius; ++y)
-        for (int x = centre.x() - radius; x <= centre.x() + radius; ++x)
-            if (image.rect().contains(x, y) && sameColor(image.pixel(x, y), color, 2))
-                return true;
-    return false;
-}
-
-// Only the connections are drawn: lanes, junctions and lines would cover what the probes look at.
-void showConnectionsOnly(Networkg *net)
-{
-    for (Trelvoga::Layer *layer : net->layers())
-        layer->setVisible(layer->objectName() == Networkg::layerConnections);
-}
 
 // The point `side` units to the left of the middle of the connection.
 QPointF beside(const Connection *c, double side)
@@ -246,7 +175,7 @@ void TestConnectionItems::bothViewsOnScreen()
     Connection *c = nullptr;
     throughJunction(&net, car, car, &c);
     refresh(&net);
-    showConnectionsOnly(&net);
+    showOnly(&net, {Networkg::layerConnections});
     auto *item = itemOf<Connectiong>(&net, c);
     const View view = around(beside(c, 0), 6, 40);
     const QColor road = over(Laneg::roadColor, background);
@@ -281,7 +210,7 @@ void TestConnectionItems::trackToRoadTakesTheRoadSurface()
     Connection *c = nullptr;
     throughJunction(&net, tram, pedestrian, &c);
     refresh(&net);
-    showConnectionsOnly(&net);
+    showOnly(&net, {Networkg::layerConnections});
     auto *item = itemOf<Connectiong>(&net, c);
     QCOMPARE(Connectiong::surfaceLane(c), c->endLane());
     item->setSimpleView(false);
@@ -322,7 +251,7 @@ void TestConnectionItems::selectionRaisesAndShowsArrows()
     // Two connections out of one lane (straight on and a turn) overlap where they start.
     Layout l = tJunction(&net);
     refresh(&net);
-    showConnectionsOnly(&net);
+    showOnly(&net, {Networkg::layerConnections});
     Connection *first = nullptr;
     Connection *second = nullptr;
     for (Connection *a : l.connections)
@@ -376,7 +305,7 @@ void TestConnectionItems::highlightShowsArrowsOfTheCurrentCourse()
     Connection *c = nullptr;
     throughJunction(&net, car, car, &c);
     refresh(&net);
-    showConnectionsOnly(&net);
+    showOnly(&net, {Networkg::layerConnections});
     auto *item = itemOf<Connectiong>(&net, c);
     item->setSimpleView(false);
 
@@ -404,7 +333,7 @@ void TestConnectionItems::farAwayOnlyMarkedConnectionsAreDrawn()
     Connection *c = nullptr;
     throughJunction(&net, car, car, &c);
     refresh(&net);
-    showConnectionsOnly(&net);
+    showOnly(&net, {Networkg::layerConnections});
     auto *item = itemOf<Connectiong>(&net, c);
     // Half a pixel per unit: a junction is a few pixels across.
     const View far = around(beside(c, 0), 200, 0.5);
@@ -433,20 +362,10 @@ void TestConnectionItems::itemsDrawInsideTheirBounds()
             auto *item = itemOf<Connectiong>(&net, c);
             item->setSimpleView(simple);
             item->setSelected(true);
-            QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-            image.fill(background);
-            {
-                QPainter painter(&image);
-                painter.setTransform(item->deviceTransform(view.transform()));
-                QStyleOptionGraphicsItem option;
-                item->paint(&painter, &option, nullptr);
-            }
-            const QRect allowed = view.transform().mapRect(item->boundingRect()).toAlignedRect().adjusted(-2, -2, 2, 2);
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    if (!allowed.contains(x, y) && image.pixel(x, y) != background.rgba())
-                        QFAIL(qPrintable(QStringLiteral("%1 drawn outside its bounds at %2, %3")
-                                             .arg(edgeName(c->startLane()->edge())).arg(x).arg(y)));
+            QPoint first;
+            QVERIFY2(strayPixels(item, view, &first) == 0,
+                     qPrintable(QStringLiteral("%1 drawn outside its bounds at %2, %3")
+                                    .arg(edgeName(c->startLane()->edge())).arg(first.x()).arg(first.y())));
             item->setSelected(false);
         }
     }
@@ -519,11 +438,9 @@ void TestConnectionItems::vertexEditWithTheMouse()
     const GeoPolyline before = c->skeleton();
     QVERIFY(c->autoSkeleton());
 
-    QGraphicsView view(&fixture.scene);
-    view.resize(600, 400);
-    view.setTransform(QTransform::fromScale(20, 20));
+    ShownView shown(&fixture.scene, QSize(600, 400), 20);
+    QGraphicsView &view = shown.view;
     view.centerOn(before.boundingRect().center());
-    view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
     // A click on the line selects the connection.

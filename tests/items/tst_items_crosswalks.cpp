@@ -3,6 +3,7 @@
 // lanes-edit and connections-edit states, the drag a marker starts, and one item per object on the
 // sample and on imported real networks.
 
+#include "itemrender.h"
 #include "layouts.h"
 #include "saves.h"
 #include "scenenet.h"
@@ -24,13 +25,12 @@
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QtTest>
 
 #include <cmath>
 
 using namespace ItemLayouts;
+using namespace ItemRender;
 using namespace Layouts;
 using Trelvoga::CrossWalkg;
 using Trelvoga::DragDropMarker;
@@ -40,61 +40,10 @@ using Trelvoga::WalkingAreag;
 
 namespace {
 
-const QColor background(40, 80, 200);
-
-QColor over(const QColor &c, const QColor &below)
-{
-    const double a = c.alphaF();
-    return QColor(qRound(c.red() * a + below.red() * (1 - a)), qRound(c.green() * a + below.green() * (1 - a)),
-                  qRound(c.blue() * a + below.blue() * (1 - a)));
-}
-
-bool sameColor(QRgb pixel, const QColor &expected, int tolerance = 3)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString describe(QRgb pixel)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
-}
-
-// Model XY rendered at scale pixels per unit (the networks of the layouts have no projection).
-struct View
-{
-    QRectF source;
-    double scale;
-
-    QTransform transform() const
-    {
-        QTransform t;
-        t.scale(scale, scale);
-        t.translate(-source.left(), -source.top());
-        return t;
-    }
-    QPoint pixel(const QPointF &p) const
-    {
-        const QPointF q = transform().map(p);
-        return QPoint(int(std::floor(q.x())), int(std::floor(q.y())));
-    }
-};
-
-QImage render(QGraphicsScene *scene, const View &view)
-{
-    QImage image((view.source.size() * view.scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    QPainter painter(&image);
-    scene->render(&painter, QRectF(image.rect()), view.source, Qt::IgnoreAspectRatio);
-    return image;
-}
-
 // Only the layer of crossings and walking areas (and the markers) is drawn.
 void showOnlyCrosswalks(Networkg *net)
 {
-    for (Trelvoga::Layer *layer : net->layers())
-        layer->setVisible(layer->objectName() == Networkg::layerCrosswalks
-                          || layer->objectName() == Networkg::layerMarkers);
+    showOnly(net, {Networkg::layerCrosswalks, Networkg::layerMarkers});
 }
 
 QPointF along(const GeoPolyline &line, double distance)
@@ -103,44 +52,11 @@ QPointF along(const GeoPolyline &line, double distance)
     return l.pointAt(distance / l.length());
 }
 
-// The number of pixels painted outside the item's bounding rectangle (2 pixels of slack for cosmetic
-// pens) when the item is drawn alone.
-int strayPixels(QGraphicsItem *item, const View &view)
-{
-    QImage image((view.source.size() * view.scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    const QTransform device = item->deviceTransform(view.transform());
-    {
-        QPainter painter(&image);
-        painter.setTransform(device);
-        QStyleOptionGraphicsItem option;
-        item->paint(&painter, &option, nullptr);
-    }
-    const QRect allowed = device.mapRect(item->boundingRect()).toAlignedRect().adjusted(-2, -2, 2, 2);
-    int stray = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            stray += image.pixel(x, y) != background.rgba() && !allowed.contains(x, y);
-    return stray;
-}
-
 void sendMouse(QWidget *widget, QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, widget->mapToGlobal(at), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
-}
-
-// A left-button drag in the view between two scene points, in steps.
-void drag(QGraphicsView *view, const QPointF &from, const QPointF &to)
-{
-    QWidget *port = view->viewport();
-    const QPoint a = view->mapFromScene(from);
-    const QPoint b = view->mapFromScene(to);
-    sendMouse(port, QEvent::MouseButtonPress, a, Qt::LeftButton);
-    for (int i = 1; i <= 4; ++i)
-        sendMouse(port, QEvent::MouseMove, a + (b - a) * i / 4, Qt::LeftButton);
-    sendMouse(port, QEvent::MouseButtonRelease, b, Qt::NoButton);
 }
 
 QObject *objectOf(const QVariant &v)
@@ -301,7 +217,7 @@ void TestCrosswalkItems::oneLaneCrossingHandlesAtQuarters()
 void TestCrosswalkItems::renderedWithStripes()
 {
     showOnlyCrosswalks(net);
-    const QImage image = render(scene, close);
+    const QImage image = renderScene(scene, close);
     const GeoPolyline skeleton = xn->skeleton();
     const QColor fill = over(CrossWalkg::color, background);
     for (int k = 0; k < 3; ++k) {
@@ -320,17 +236,17 @@ void TestCrosswalkItems::renderedWithStripes()
     // The colour is read at every paint.
     const QColor saved = CrossWalkg::color;
     CrossWalkg::color = QColor(255, 0, 255);
-    const QImage recoloured = render(scene, close);
+    const QImage recoloured = renderScene(scene, close);
     CrossWalkg::color = saved;
     QVERIFY(sameColor(recoloured.pixel(close.pixel(along(skeleton, 1.0))), QColor(255, 0, 255)));
 
     // Seen from afar the stripes go (a metre under a pixel and a half), then the crossing.
     const View far{QRectF(xn->pos() - QPointF(150, 150), QSizeF(300, 300)), 1.0};
-    const QImage small = render(scene, far);
+    const QImage small = renderScene(scene, far);
     QVERIFY(!sameColor(small.pixel(far.pixel(along(skeleton, 0.5))), Qt::white, 40));
     QVERIFY(!sameColor(small.pixel(far.pixel(xn->pos())), background, 0));
     const View city{QRectF(xn->pos() - QPointF(1500, 1500), QSizeF(3000, 3000)), 0.1};
-    const QImage tiny = render(scene, city);
+    const QImage tiny = renderScene(scene, city);
     QCOMPARE(tiny.pixel(city.pixel(xn->pos())), background.rgba());
 }
 
@@ -340,18 +256,18 @@ void TestCrosswalkItems::selectionHandlesAndOverrideColour()
     const GeoPolyline skeleton = xn->skeleton();
     item->setSelected(true);
     // Before the first stripe, clear of the handles.
-    QImage image = render(scene, close);
+    QImage image = renderScene(scene, close);
     QVERIFY(sameColor(image.pixel(close.pixel(along(skeleton, 0.15))), Qt::yellow, 0));
     // The end handles, red, while the markers layer is visible.
     const QRgb h1 = image.pixel(close.pixel(xn->lanePoint1() + QPointF(0.3, 0.3)));
     QVERIFY2(sameColor(h1, Qt::red, 0), qPrintable(describe(h1)));
     QVERIFY(sameColor(image.pixel(close.pixel(xn->lanePoint2() + QPointF(0.3, 0.3))), Qt::red, 0));
     net->layer(Networkg::layerMarkers)->setVisible(false);
-    image = render(scene, close);
+    image = renderScene(scene, close);
     QVERIFY(!sameColor(image.pixel(close.pixel(xn->lanePoint1() + QPointF(0.3, 0.3))), Qt::red, 60));
 
     item->setColor(QColor(0, 255, 255));
-    image = render(scene, close);
+    image = renderScene(scene, close);
     QVERIFY(sameColor(image.pixel(close.pixel(along(skeleton, 0.15))), QColor(0, 255, 255), 0));
     item->resetColor();
     QVERIFY(!item->overrideColor().isValid());
@@ -375,11 +291,9 @@ void TestCrosswalkItems::itemsDrawInsideTheirBounds()
 
 void TestCrosswalkItems::draggingTheBodySlidesBothEnds()
 {
-    QGraphicsView view(scene);
-    view.resize(600, 600);
-    view.setTransform(QTransform::fromScale(20, 20));
+    ShownView shown(scene, QSize(600, 600), 20);
+    QGraphicsView &view = shown.view;
     view.centerOn(xn->pos());
-    view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     refresh(net);
 
@@ -408,11 +322,9 @@ void TestCrosswalkItems::draggingTheBodySlidesBothEnds()
 
 void TestCrosswalkItems::draggingAHandleMovesOneEnd()
 {
-    QGraphicsView view(scene);
-    view.resize(600, 600);
-    view.setTransform(QTransform::fromScale(20, 20));
+    ShownView shown(scene, QSize(600, 600), 20);
+    QGraphicsView &view = shown.view;
     view.centerOn(xn->pos());
-    view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     refresh(net);
 
@@ -473,11 +385,11 @@ void TestCrosswalkItems::lanesEditMarkers()
     // A fixed 20-pixel disc, grey, green when selected.
     const View wide{close.source, 2.0};
     showOnlyCrosswalks(net);
-    QImage image = render(scene, wide);
+    QImage image = renderScene(scene, wide);
     QVERIFY(sameColor(image.pixel(wide.pixel(m1->pos()) + QPoint(0, 5)), Qt::gray, 0));
     QVERIFY(!sameColor(image.pixel(wide.pixel(m1->pos()) + QPoint(0, 13)), Qt::gray, 0));
     m1->setSelected(true);
-    image = render(scene, wide);
+    image = renderScene(scene, wide);
     QVERIFY(sameColor(image.pixel(wide.pixel(m1->pos()) + QPoint(0, 5)), Qt::green, 0));
 
     item->setLanesEdit(false);
@@ -495,11 +407,9 @@ void TestCrosswalkItems::lanesEditMarkers()
 
 void TestCrosswalkItems::markerDragCarriesItsData()
 {
-    QGraphicsView view(scene);
-    view.resize(600, 600);
-    view.setTransform(QTransform::fromScale(20, 20));
+    ShownView shown(scene, QSize(600, 600), 20);
+    QGraphicsView &view = shown.view;
     view.centerOn(xn->pos());
-    view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     refresh(net);
     item->setLanesEdit(true);
@@ -548,11 +458,11 @@ void TestCrosswalkItems::walkingAreaOutlineAndConnectors()
     item->setVisible(false);
     const View view{QRectF(area->pos() - QPointF(10, 10), QSizeF(20, 20)), 20.0};
     const QPointF probe = area->pos() + QPointF(0.3, 0.7);
-    QImage image = render(scene, view);
+    QImage image = renderScene(scene, view);
     QVERIFY2(sameColor(image.pixel(view.pixel(probe)), over(WalkingAreag::color, background)),
              qPrintable(describe(image.pixel(view.pixel(probe)))));
     areaItem->setSelected(true);
-    image = render(scene, view);
+    image = renderScene(scene, view);
     QVERIFY(sameColor(image.pixel(view.pixel(probe)), over(WalkingAreag::selectedColor, background)));
     // Selected: a line from the centre to each connector point.
     const QPoint onLine = view.pixel(QLineF(area->pos(), xn->skeleton().first()).pointAt(0.5));

@@ -2,6 +2,7 @@
 // renders, sliding along the hosts (directly and with the mouse), the group's drag marker, and one item
 // per object on the sample and on imported real networks.
 
+#include "itemrender.h"
 #include "layouts.h"
 #include "saves.h"
 #include "scenenet.h"
@@ -25,11 +26,10 @@
 
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
-#include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QtTest>
 
 using namespace ItemLayouts;
+using namespace ItemRender;
 using namespace Layouts;
 using Trelvoga::CompositeDetectorg;
 using Trelvoga::Detectorg;
@@ -39,101 +39,14 @@ using Trelvoga::Networkg;
 
 namespace {
 
-const QColor background(40, 80, 200);
-
 bool near(double a, double b, double tolerance)
 {
     return std::abs(a - b) <= tolerance;
 }
 
-bool samePoint(const QPointF &a, const QPointF &b, double tolerance)
-{
-    return QLineF(a, b).length() <= tolerance;
-}
-
-QColor over(const QColor &c, const QColor &below)
-{
-    const double a = c.alphaF();
-    return QColor(qRound(c.red() * a + below.red() * (1 - a)),
-                  qRound(c.green() * a + below.green() * (1 - a)),
-                  qRound(c.blue() * a + below.blue() * (1 - a)));
-}
-
-bool sameColor(QRgb pixel, const QColor &expected, int tolerance = 3)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance
-        && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString describe(QRgb pixel)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
-}
-
-// Scene area shown at a fixed number of pixels per unit (the tests' networks have no projection:
-// scene units are metres).
-struct View
-{
-    QRectF source;
-    double scale;
-
-    QTransform transform() const
-    {
-        QTransform t;
-        t.scale(scale, scale);
-        t.translate(-source.left(), -source.top());
-        return t;
-    }
-    QSize size() const { return (source.size() * scale).toSize(); }
-    QPoint pixel(const QPointF &scenePoint) const
-    {
-        const QPointF p = transform().map(scenePoint);
-        return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
-    }
-};
-
-QImage render(QGraphicsScene *scene, const View &view)
-{
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    QPainter painter(&image);
-    scene->render(&painter, QRectF(image.rect()), view.source, Qt::IgnoreAspectRatio);
-    return image;
-}
-
-// One item drawn alone at the view's scale.
-QImage renderItem(QGraphicsItem *item, const View &view)
-{
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    QPainter painter(&image);
-    painter.setTransform(item->deviceTransform(view.transform()));
-    QStyleOptionGraphicsItem option;
-    option.exposedRect = item->boundingRect();
-    item->paint(&painter, &option, nullptr);
-    return image;
-}
-
 QRgb pixelAt(const QImage &image, const View &view, const QPointF &scenePoint)
 {
     return image.pixel(view.pixel(scenePoint));
-}
-
-// Fails when the item paints outside its bounding rectangle (2 pixels of cosmetic pen allowed).
-int strayPixels(QGraphicsItem *item, const View &view)
-{
-    const QImage image = renderItem(item, view);
-    const QRect allowed = item->deviceTransform(view.transform())
-                              .mapRect(item->boundingRect())
-                              .toAlignedRect()
-                              .adjusted(-2, -2, 2, 2);
-    int stray = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (!allowed.contains(x, y) && image.pixel(x, y) != background.rgba())
-                ++stray;
-    return stray;
 }
 
 // A left-button drag on the scene from one scene point to another, as a view delivers it.
@@ -258,34 +171,34 @@ void TestDetectorItems::detectorDrawnOnItsLane()
     QCOMPARE(item->type(), QGraphicsItem::UserType + 4);
     QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerDetectors)));
     QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable);
-    QVERIFY(samePoint(item->pos(), detector->pos(), 1e-9));
+    QVERIFY(near(item->pos(), detector->pos(), 1e-9));
 
     const GeoPolyline skeleton = lane->skeleton();
     const QPointF middle = along(skeleton, 41.0);
     const QPointF beyond = along(skeleton, 45.0);
     const View view {QRectF(middle - QPointF(10, 10), QSizeF(20, 20)), 20.0};
-    QImage image = render(&fixture.scene, view);
+    QImage image = renderScene(&fixture.scene, view);
     QVERIFY2(sameColor(pixelAt(image, view, middle), Detectorg::color),
              qPrintable(describe(pixelAt(image, view, middle))));
     QVERIFY(!sameColor(pixelAt(image, view, beyond), Detectorg::color));
 
     item->setSelected(true);
-    image = render(&fixture.scene, view);
+    image = renderScene(&fixture.scene, view);
     QVERIFY(sameColor(pixelAt(image, view, middle), Detectorg::selectedColor));
 
     // The editor's highlight wins over the selection, until reset.
     item->setColor(QColor(Qt::magenta));
-    image = render(&fixture.scene, view);
+    image = renderScene(&fixture.scene, view);
     QVERIFY(sameColor(pixelAt(image, view, middle), QColor(Qt::magenta)));
     item->resetColor();
     QVERIFY(!item->overrideColor().isValid());
-    image = render(&fixture.scene, view);
+    image = renderScene(&fixture.scene, view);
     QVERIFY(sameColor(pixelAt(image, view, middle), Detectorg::selectedColor));
 
     // Zoomed out, a point in its colour marks it.
     const View far {QRectF(middle - QPointF(100, 100), QSizeF(200, 200)), 0.5};
     item->setSelected(false);
-    image = render(&fixture.scene, far);
+    image = renderScene(&fixture.scene, far);
     bool marked = false;
     const QPoint at = far.pixel(item->scenePos());
     for (int dy = -1; dy <= 1; ++dy)
@@ -358,15 +271,15 @@ void TestDetectorItems::detectorSlidesAlongEachHost()
             near(detector->distance(), target, 0.05),
             qPrintable(
                 QStringLiteral("%1: %2").arg(host->metaObject()->className()).arg(detector->distance())));
-        QVERIFY(samePoint(item->pos(), detector->pos(), 1e-6));
-        QVERIFY(samePoint(item->pos(), onCourse, 0.05));
+        QVERIFY(near(item->pos(), detector->pos(), 1e-6));
+        QVERIFY(near(item->pos(), onCourse, 0.05));
         // Beyond the end: stays at the end.
         item->setPos(course.last() + (course.last() - course.first()));
         QVERIFY(near(detector->distance(), course.length(), 1e-6));
-        QVERIFY(samePoint(item->pos(), course.last(), 1e-6));
+        QVERIFY(near(item->pos(), course.last(), 1e-6));
         // The refresh from the model draws the shape where the item stands.
         refresh(&net);
-        QVERIFY(samePoint(item->pos(), detector->pos(), 1e-9));
+        QVERIFY(near(item->pos(), detector->pos(), 1e-9));
         QVERIFY(item->path()
                     .boundingRect()
                     .translated(item->pos())
@@ -382,7 +295,7 @@ void TestDetectorItems::detectorSlidesAlongEachHost()
     const double before = detector->distance();
     item->setPos(along(lane->skeleton(), 10.0));
     QCOMPARE(detector->distance(), before);
-    QVERIFY(samePoint(item->pos(), detector->pos(), 1e-9));
+    QVERIFY(near(item->pos(), detector->pos(), 1e-9));
 }
 
 void TestDetectorItems::detectorWithoutHostMovesFreely()
@@ -417,9 +330,9 @@ void TestDetectorItems::detectorDraggedWithTheMouse()
     drag(&fixture.scene, grab, grab + QPointF(25, 4));
     QVERIFY(item->isSelected());
     QVERIFY2(near(detector->distance(), 55.0, 0.05), qPrintable(QString::number(detector->distance())));
-    QVERIFY(samePoint(item->pos(), detector->pos(), 1e-6));
+    QVERIFY(near(item->pos(), detector->pos(), 1e-6));
     refresh(&net);
-    QVERIFY(samePoint(item->pos(), along(skeleton, 55.0), 0.05));
+    QVERIFY(near(item->pos(), along(skeleton, 55.0), 0.05));
 }
 
 void TestDetectorItems::groupDrawnAndMovedAsAWhole()
@@ -438,27 +351,27 @@ void TestDetectorItems::groupDrawnAndMovedAsAWhole()
     QVERIFY(item);
     QCOMPARE(item->type(), QGraphicsItem::UserType + 5);
     QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerDetectorGroups)));
-    QVERIFY(samePoint(item->pos(), group->pos(), 1e-9));
+    QVERIFY(near(item->pos(), group->pos(), 1e-9));
 
     // A disc at each detector, joined by the band; the group's layer lies above the detectors'.
     const QPointF between = (right->pos() + left->pos()) / 2;
     const View view {QRectF(between - QPointF(8, 8), QSizeF(16, 16)), 25.0};
-    QImage image = render(&fixture.scene, view);
+    QImage image = renderScene(&fixture.scene, view);
     for (const QPointF &p : {right->pos(), left->pos(), between})
         QVERIFY2(sameColor(pixelAt(image, view, p), DetectorGroupg::color),
                  qPrintable(describe(pixelAt(image, view, p))));
     QVERIFY(!sameColor(pixelAt(image, view, right->pos() + QPointF(1.5, 0)), DetectorGroupg::color));
     item->setSelected(true);
-    image = render(&fixture.scene, view);
+    image = renderScene(&fixture.scene, view);
     QVERIFY(sameColor(pixelAt(image, view, between), DetectorGroupg::selectedColor));
 
     // Dragged 20 m forward and sideways: every detector moves by 20 m along its lane.
     drag(&fixture.scene, between, between + QPointF(20, 3));
     QVERIFY2(near(right->distance(), 60.0, 0.05), qPrintable(QString::number(right->distance())));
     QVERIFY(near(left->distance(), 64.0, 0.05));
-    QVERIFY(samePoint(item->pos(), group->pos(), 1e-6));
+    QVERIFY(near(item->pos(), group->pos(), 1e-6));
     refresh(&net);
-    QVERIFY(samePoint(item->pos(), group->pos(), 1e-9));
+    QVERIFY(near(item->pos(), group->pos(), 1e-9));
     QVERIFY(item->path().translated(item->pos()).contains(right->pos()));
 
     // Read-only: stays.
@@ -491,7 +404,7 @@ void TestDetectorItems::groupKeepsItsLayoutAtTheLaneEnds()
     const double end = second->hostSkeleton().length();
     QVERIFY(near(second->distance(), end, 1e-6));
     QVERIFY(near(first->distance(), end - 10.0, 1e-6));
-    QVERIFY(samePoint(item->pos(), group->pos(), 1e-6));
+    QVERIFY(near(item->pos(), group->pos(), 1e-6));
 
     // A detector deleted while the refresh waits: the drag moves what is left of the group.
     net.addItem(new Detector(edge->lane(0), 1.0));
@@ -542,15 +455,15 @@ void TestDetectorItems::groupEditMarker()
     QVERIFY(marker);
     QCOMPARE(marker->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerMarkers)));
     QCOMPARE(marker->markerData().value(QStringLiteral("DetectorGroup")).value<QObject *>(), group);
-    QVERIFY(samePoint(marker->scenePos(), item->scenePos(), 1e-9));
+    QVERIFY(near(marker->scenePos(), item->scenePos(), 1e-9));
     item->setEdit(true);
     QCOMPARE(item->marker(), marker);
 
     // The marker follows the group.
     detector->setDistance(70.0);
     refresh(&net);
-    QVERIFY(samePoint(marker->scenePos(), item->scenePos(), 1e-9));
-    QVERIFY(samePoint(item->scenePos(), detector->pos(), 1e-9));
+    QVERIFY(near(marker->scenePos(), item->scenePos(), 1e-9));
+    QVERIFY(near(item->scenePos(), detector->pos(), 1e-9));
 
     item->setEdit(false);
     QVERIFY(!item->marker());
@@ -611,11 +524,11 @@ void TestDetectorItems::compositeArrowAlongItsCourse()
 
     const QPointF middle = along(skeleton, skeleton.length() / 2);
     const View view {QRectF(middle - QPointF(5, 5), QSizeF(10, 10)), 20.0};
-    QImage image = render(&fixture.scene, view);
+    QImage image = renderScene(&fixture.scene, view);
     QVERIFY2(sameColor(pixelAt(image, view, middle), CompositeDetectorg::color),
              qPrintable(describe(pixelAt(image, view, middle))));
     item->setSelected(true);
-    image = render(&fixture.scene, view);
+    image = renderScene(&fixture.scene, view);
     QVERIFY(sameColor(pixelAt(image, view, middle), CompositeDetectorg::selectedColor));
     // Selected, it lies over the other sections of its layer.
     QVERIFY(near(item->zValue(), net.layer(Networkg::layerCompostiteDetectors)->zValue() + 0.1, 1e-9));
@@ -627,7 +540,7 @@ void TestDetectorItems::compositeArrowAlongItsCourse()
     groupItem->setPos(groupItem->pos() - QPointF(10, 0));
     refresh(&net);
     QVERIFY(item->start().contains(composite->skeleton().first()));
-    QVERIFY(samePoint(composite->skeleton().first(), from->pos(), 1e-6));
+    QVERIFY(near(composite->skeleton().first(), from->pos(), 1e-6));
 }
 
 void TestDetectorItems::compositeWithoutHeadOrCourse()
@@ -664,7 +577,7 @@ void TestDetectorItems::compositeWithoutHeadOrCourse()
     tinyItem->setVisible(false);
     for (bool selected : {false, true}) {
         item->setSelected(selected);
-        const QImage image = render(&fixture.scene, view);
+        const QImage image = renderScene(&fixture.scene, view);
         QVERIFY2(sameColor(pixelAt(image, view, at), QColor(Qt::red)),
                  qPrintable(describe(pixelAt(image, view, at))));
     }
@@ -703,20 +616,20 @@ void TestDetectorItems::emergencySectorAndFreeMove()
     lane->setVisible(false);
     net.object2item(l.edge(QStringLiteral("A"), QStringLiteral("B"))->lane(1))->setVisible(false);
     const View view {QRectF(60, -20, 50, 40), 10.0};
-    const QImage image = render(&fixture.scene, view);
+    const QImage image = renderScene(&fixture.scene, view);
     const QPointF inside(85, -6);
     QVERIFY2(sameColor(pixelAt(image, view, inside), over(EmergencyDetectorg::color, background)),
              qPrintable(describe(pixelAt(image, view, inside))));
 
     // Moved freely; the node stays.
     item->setPos(QPointF(90, 12));
-    QVERIFY(samePoint(detector->pos(), QPointF(90, 12), 1e-9));
+    QVERIFY(near(detector->pos(), QPointF(90, 12), 1e-9));
     QCOMPARE(junction->pos(), QPointF(100, 0));
     drag(&fixture.scene, QPointF(80, 7), QPointF(70, -3));
-    QVERIFY2(samePoint(detector->pos(), QPointF(80, 2), 1e-6),
+    QVERIFY2(near(detector->pos(), QPointF(80, 2), 1e-6),
              qPrintable(QStringLiteral("%1 %2").arg(detector->pos().x()).arg(detector->pos().y())));
     refresh(&net);
-    QVERIFY(samePoint(item->pos(), QPointF(80, 2), 1e-6));
+    QVERIFY(near(item->pos(), QPointF(80, 2), 1e-6));
 
     // A full circle has no wedge.
     detector->setSweepAngle(360.0);
@@ -784,7 +697,7 @@ void TestDetectorItems::sampleHasOneItemPerDetector()
     const double target = qMin(course.length() - 1.0, detector->distance() + 15.0);
     item->setPos(item->geoPos(along(course, target)));
     QVERIFY2(near(detector->distance(), target, 0.01), qPrintable(QString::number(detector->distance())));
-    QVERIFY(samePoint(item->pos(), item->geoPos(detector->pos()), 1e-9));
+    QVERIFY(near(item->pos(), item->geoPos(detector->pos()), 1e-9));
     refresh(&net);
     QVERIFY(item->path().translated(item->pos()).contains(item->geoPos(detector->shape().centroid())));
     QVERIFY(net.findChildren<CompositeDetector *>().first()->isValid());

@@ -2,6 +2,7 @@
 // release), outline editing including an outline still under construction, point dragging, and one
 // item per object of these kinds and of routes, zones and PT stops on the sample and on real networks.
 
+#include "itemrender.h"
 #include "layouts.h"
 #include "saves.h"
 #include "scenenet.h"
@@ -27,16 +28,14 @@
 #include "sumo/sumonetimporter.h"
 #include "taz.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QGraphicsScene>
 #include <QGraphicsView>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace ItemLayouts;
+using namespace ItemRender;
 using namespace Layouts;
 using Trelvoga::GeometryEditorMarker;
 using Trelvoga::Networkg;
@@ -46,62 +45,10 @@ using Trelvoga::SignalGroupg;
 
 namespace {
 
-const QColor background(40, 80, 200);
-
-QColor over(const QColor &c, const QColor &below)
-{
-    const double a = c.alphaF();
-    return QColor(qRound(c.red() * a + below.red() * (1 - a)), qRound(c.green() * a + below.green() * (1 - a)),
-                  qRound(c.blue() * a + below.blue() * (1 - a)));
-}
-
-bool sameColor(QRgb pixel, const QColor &expected, int tolerance = 3)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString describe(QRgb pixel)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
-}
-
-// The model rectangle `source` (no projection) at `scale` pixels per unit.
-QRgb probe(QGraphicsScene *scene, const QRectF &source, double scale, const QPointF &at)
-{
-    QImage image((source.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    {
-        QPainter painter(&image);
-        scene->render(&painter, QRectF(image.rect()), source, Qt::IgnoreAspectRatio);
-    }
-    const QPointF p = (at - source.topLeft()) * scale;
-    return image.pixel(int(std::floor(p.x())), int(std::floor(p.y())));
-}
-
-bool near(const QPointF &a, const QPointF &b, double tolerance)
-{
-    return QLineF(a, b).length() <= tolerance;
-}
-
 GeoShape square(const QPointF &corner, double side)
 {
     return GeoShape({corner, corner + QPointF(side, 0), corner + QPointF(side, side), corner + QPointF(0, side), corner});
 }
-
-// The view on a scene in model units, 4 pixels per unit, shown offscreen.
-struct ShownView
-{
-    explicit ShownView(QGraphicsScene *scene)
-        : view(scene)
-    {
-        view.resize(400, 400);
-        view.setTransform(QTransform::fromScale(4, 4));
-        view.setSceneRect(-50, -50, 100, 100);
-        view.show();
-    }
-    QGraphicsView view;
-};
 
 // Counts the changes the model reports for one object.
 class CountingNet : public Networkg
@@ -195,16 +142,16 @@ void TestGeometryItems::polygonIsDrawnInItsOwnColours()
     QVERIFY(near(item->pos(), item->geoPos(QPointF(10, 10)), 1e-9));
 
     const QRectF source(-5, -5, 30, 30);
-    QRgb p = probe(&s.scene, source, 4, QPointF(10, 10));
+    QRgb p = probe(&s.scene, {source, 4}, QPointF(10, 10));
     QVERIFY2(sameColor(p, QColor(0, 200, 0)), qPrintable(describe(p)));
-    p = probe(&s.scene, source, 4, QPointF(0.1, 10));
+    p = probe(&s.scene, {source, 4}, QPointF(0.1, 10));
     QVERIFY2(sameColor(p, QColor(255, 0, 0), 40), qPrintable(describe(p)));
     item->setSelected(true);
-    p = probe(&s.scene, source, 4, QPointF(10, 10));
+    p = probe(&s.scene, {source, 4}, QPointF(10, 10));
     QVERIFY2(sameColor(p, QColor(0, 200, 0).lighter(200)), qPrintable(describe(p)));
     item->setColor(QColor(255, 255, 0));
     item->setSelected(false);
-    p = probe(&s.scene, source, 4, QPointF(10, 10));
+    p = probe(&s.scene, {source, 4}, QPointF(10, 10));
     QVERIFY2(sameColor(p, QColor(255, 255, 0)), qPrintable(describe(p)));
 }
 
@@ -216,24 +163,17 @@ void TestGeometryItems::polygonDragChangesTheModelOnceOnRelease()
     QVERIFY(net.addItem(polygon));
     refresh(&net);
     auto *item = itemOf<PolygonObjectg>(&net, polygon);
-    ShownView shown(&scene);
+    ShownView shown(&scene, QSize(400, 400), 4, QRectF(-50, -50, 100, 100));
     QVERIFY(QTest::qWaitForWindowExposed(&shown.view));
 
     net.watched = polygon;
     int &changes = net.changes;
     const GeoShape before = polygon->shape();
-    QWidget *viewport = shown.view.viewport();
-    const QPoint from = shown.view.mapFromScene(item->geoPos(QPointF(10, 10)));
-    const QPoint to = shown.view.mapFromScene(item->geoPos(QPointF(15, 13)));
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    for (int i = 1; i <= 4; ++i) {
-        const QPoint at = from + (to - from) * i / 4;
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &move);
-    }
+    const QPointF to = item->geoPos(QPointF(15, 13));
+    pressAndMove(&shown.view, item->geoPos(QPointF(10, 10)), to);
     QCOMPARE(polygon->shape(), before);
     QCOMPARE(changes, 0);
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    release(&shown.view, to);
     QCOMPARE(changes, 1);
     const GeoShape after = polygon->shape();
     QCOMPARE(after.count(), before.count());
@@ -242,7 +182,7 @@ void TestGeometryItems::polygonDragChangesTheModelOnceOnRelease()
                  qPrintable(QStringLiteral("%1: (%2, %3)").arg(i).arg(after.at(i).x()).arg(after.at(i).y())));
 
     // A click without a move changes nothing.
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    QTest::mouseClick(shown.view.viewport(), Qt::LeftButton, Qt::NoModifier, shown.view.mapFromScene(to));
     QCOMPARE(changes, 1);
 }
 
@@ -296,14 +236,14 @@ void TestGeometryItems::polygonUnderConstructionShowsItsPoints()
     QVERIFY(!item->isChanged());
     refresh(&s.net);
     // The point is drawn (in the border colour) though the model has no outline yet.
-    QRgb p = probe(&s.scene, source, 4, QPointF(0, 0));
+    QRgb p = probe(&s.scene, {source, 4}, QPointF(0, 0));
     QVERIFY2(!sameColor(p, background), qPrintable(describe(p)));
 
     item->addNewPoint(item->geoPos(QPointF(20, 0)));
     QVERIFY(polygon->shape().isEmpty());
     QCOMPARE(item->markers().size(), 2);
     QVERIFY(item->boundingRect().contains(item->mapFromScene(item->geoPos(QPointF(20, 0)))));
-    p = probe(&s.scene, source, 4, QPointF(10, 0));
+    p = probe(&s.scene, {source, 4}, QPointF(10, 0));
     QVERIFY2(!sameColor(p, background), qPrintable(describe(p)));
     // Ctrl-insertion with two markers projects onto what is there.
     item->addEditPoint(item->geoPos(QPointF(10, 5)));
@@ -314,7 +254,7 @@ void TestGeometryItems::polygonUnderConstructionShowsItsPoints()
     QVERIFY(item->isChanged());
     QVERIFY(item->pendingOutline().isEmpty());
     refresh(&s.net);
-    p = probe(&s.scene, source, 4, QPointF(17, 5));
+    p = probe(&s.scene, {source, 4}, QPointF(17, 5));
     QVERIFY2(sameColor(p, over(polygon->backgroundColor(), background)), qPrintable(describe(p)));
     item->setEdit(false);
 }
@@ -331,27 +271,18 @@ void TestGeometryItems::pointObjectIsADiscThatIsDragged()
     QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerGeometries));
 
     const QRectF source(0, 0, 10, 10);
-    QRgb p = probe(&s.scene, source, 10, QPointF(5.3, 5.3));
+    QRgb p = probe(&s.scene, {source, 10}, QPointF(5.3, 5.3));
     QVERIFY2(sameColor(p, PointObjectg::pointObjectColor), qPrintable(describe(p)));
-    p = probe(&s.scene, source, 10, QPointF(6.3, 5));
+    p = probe(&s.scene, {source, 10}, QPointF(6.3, 5));
     QVERIFY2(sameColor(p, background), qPrintable(describe(p)));
     item->setSelected(true);
-    p = probe(&s.scene, source, 10, QPointF(5.3, 5.3));
+    p = probe(&s.scene, {source, 10}, QPointF(5.3, 5.3));
     QVERIFY2(sameColor(p, PointObjectg::pointObjectSelectedColor), qPrintable(describe(p)));
     item->setSelected(false);
 
-    ShownView shown(&s.scene);
+    ShownView shown(&s.scene, QSize(400, 400), 4, QRectF(-50, -50, 100, 100));
     QVERIFY(QTest::qWaitForWindowExposed(&shown.view));
-    QWidget *viewport = shown.view.viewport();
-    const QPoint from = shown.view.mapFromScene(item->geoPos(QPointF(5, 5)));
-    const QPoint to = shown.view.mapFromScene(item->geoPos(QPointF(-10, 20)));
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    for (int i = 1; i <= 4; ++i) {
-        const QPoint at = from + (to - from) * i / 4;
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &move);
-    }
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    drag(&shown.view, item->geoPos(QPointF(5, 5)), item->geoPos(QPointF(-10, 20)));
     QVERIFY2(near(point->pos(), QPointF(-10, 20), 0.5), qPrintable(QStringLiteral("(%1, %2)").arg(point->pos().x()).arg(point->pos().y())));
     refresh(&s.net);
     QVERIFY(near(item->pos(), item->geoPos(point->pos()), 1e-9));

@@ -2,6 +2,7 @@
 // each way, a tram lane each way on the west arm) rendered offscreen and probed pixel by pixel; and
 // every item drawn alone stays inside its bounding rectangle.
 
+#include "itemrender.h"
 #include "layouts.h"
 #include "scenenet.h"
 
@@ -12,11 +13,10 @@
 #include "scene/networkg.h"
 
 #include <QGraphicsScene>
-#include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QtTest>
 
 using namespace ItemLayouts;
+using namespace ItemRender;
 using namespace Layouts;
 using Trelvoga::Edgeg;
 using Trelvoga::Laneg;
@@ -24,63 +24,6 @@ using Trelvoga::Networkg;
 using Trelvoga::Nodeg;
 
 namespace {
-
-// Not white, so that white markings cannot pass for untouched background.
-const QColor background(40, 80, 200);
-
-QColor over(const QColor &c, const QColor &below)
-{
-    const double a = c.alphaF();
-    return QColor(qRound(c.red() * a + below.red() * (1 - a)), qRound(c.green() * a + below.green() * (1 - a)),
-                  qRound(c.blue() * a + below.blue() * (1 - a)));
-}
-
-bool sameColor(QRgb pixel, const QColor &expected, int tolerance = 3)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString describe(QRgb pixel)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
-}
-
-// Scene area shown at a fixed number of pixels per unit.
-struct View
-{
-    QRectF source;
-    double scale;
-
-    QTransform transform() const
-    {
-        QTransform t;
-        t.scale(scale, scale);
-        t.translate(-source.left(), -source.top());
-        return t;
-    }
-    QSize size() const { return (source.size() * scale).toSize(); }
-    QPoint pixel(const QPointF &scenePoint) const
-    {
-        const QPointF p = transform().map(scenePoint);
-        return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
-    }
-};
-
-QImage blank(const View &view)
-{
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    return image;
-}
-
-QImage renderScene(QGraphicsScene *scene, const View &view)
-{
-    QImage image = blank(view);
-    QPainter painter(&image);
-    scene->render(&painter, QRectF(image.rect()), view.source, Qt::IgnoreAspectRatio);
-    return image;
-}
 
 // The point of a lane's centre line nearest to `near`, and the point `side` units to its left.
 QPointF onLane(const Lane *lane, const QPointF &near, double side = 0.0)
@@ -96,50 +39,11 @@ QPointF onLane(const Lane *lane, const QPointF &near, double side = 0.0)
     return side > 0 ? normal.p2() : 2 * p - normal.p2();
 }
 
-bool anyPixel(const QImage &image, const QPoint &centre, int radius, const QColor &color)
-{
-    for (int y = centre.y() - radius; y <= centre.y() + radius; ++y)
-        for (int x = centre.x() - radius; x <= centre.x() + radius; ++x)
-            if (image.rect().contains(x, y) && sameColor(image.pixel(x, y), color, 2))
-                return true;
-    return false;
-}
-
-// The pixels outside `allowed` that differ from the background.
-int strayPixels(const QImage &image, const QRect &allowed, QPoint *first)
-{
-    const QRgb bg = background.rgba();
-    int stray = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        const bool rowInside = y >= allowed.top() && y <= allowed.bottom();
-        for (int x = 0; x < image.width(); ++x) {
-            if (line[x] == bg || (rowInside && x >= allowed.left() && x <= allowed.right()))
-                continue;
-            if (!stray++)
-                *first = QPoint(x, y);
-        }
-    }
-    return stray;
-}
-
-// Draws one item as the scene would, alone; fails when it paints outside its bounding rectangle
-// (cosmetic pens may reach 2 pixels beyond it, the margin the view repaints around every item).
+// Fails when the item, drawn alone, paints outside its bounding rectangle.
 void checkInsideBounds(QGraphicsItem *item, const View &view, const QString &what)
 {
-    QImage image = blank(view);
-    const QTransform device = item->deviceTransform(view.transform());
-    {
-        QPainter painter(&image);
-        painter.setTransform(device);
-        QStyleOptionGraphicsItem option;
-        option.state = item->isSelected() ? QStyle::State_Selected : QStyle::State_None;
-        option.exposedRect = item->boundingRect();
-        item->paint(&painter, &option, nullptr);
-    }
-    const QRect allowed = device.mapRect(item->boundingRect()).toAlignedRect().adjusted(-2, -2, 2, 2);
     QPoint first;
-    const int stray = strayPixels(image, allowed, &first);
+    const int stray = strayPixels(item, view, &first);
     QVERIFY2(stray == 0, qPrintable(QStringLiteral("%1: %2 pixels outside its bounds, first at %3, %4")
                                         .arg(what).arg(stray).arg(first.x()).arg(first.y())));
 }

@@ -1,6 +1,7 @@
 // Route, zone and PT stop items: the route arrow and its markers, the zone disc with its links and its
 // size at far zoom, and PT stops sliding along the kerb.
 
+#include "itemrender.h"
 #include "layouts.h"
 #include "scenenet.h"
 
@@ -21,11 +22,10 @@
 #include <QApplication>
 #include <QGraphicsScene>
 #include <QGraphicsView>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QtTest>
 
 using namespace ItemLayouts;
+using namespace ItemRender;
 using namespace Layouts;
 using Trelvoga::ConnectionLine;
 using Trelvoga::DragDropMarker;
@@ -35,70 +35,6 @@ using Trelvoga::Routeg;
 using Trelvoga::Tazg;
 
 namespace {
-
-const QColor background(40, 80, 200);
-
-QColor over(const QColor &c, const QColor &below)
-{
-    const double a = c.alphaF();
-    return QColor(qRound(c.red() * a + below.red() * (1 - a)), qRound(c.green() * a + below.green() * (1 - a)),
-                  qRound(c.blue() * a + below.blue() * (1 - a)));
-}
-
-bool sameColor(QRgb pixel, const QColor &expected, int tolerance = 3)
-{
-    return std::abs(qRed(pixel) - expected.red()) <= tolerance && std::abs(qGreen(pixel) - expected.green()) <= tolerance
-        && std::abs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
-QString describe(QRgb pixel)
-{
-    return QStringLiteral("(%1, %2, %3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel));
-}
-
-// The scene rectangle `source` rendered at `scale` pixels per unit.
-QImage render(QGraphicsScene *scene, const QRectF &source, double scale)
-{
-    QImage image((source.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    QPainter painter(&image);
-    scene->render(&painter, QRectF(image.rect()), source, Qt::IgnoreAspectRatio);
-    return image;
-}
-
-// Leaves only the layer of the items under test visible, so that probes do not meet lanes and markings.
-void showOnly(Networkg *net, const QString &layer)
-{
-    for (Trelvoga::Layer *l : net->layers())
-        l->setVisible(l->objectName() == layer);
-}
-
-QPoint pixelOf(const QRectF &source, double scale, const QPointF &scenePoint)
-{
-    const QPointF p = (scenePoint - source.topLeft()) * scale;
-    return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
-}
-
-bool near(const QPointF &a, const QPointF &b, double tolerance)
-{
-    return QLineF(a, b).length() <= tolerance;
-}
-
-// A mouse gesture through the view with the button held during the moves (QTest's moves carry none).
-void drag(QGraphicsView *view, const QPointF &fromScene, const QPointF &toScene)
-{
-    QWidget *viewport = view->viewport();
-    const QPoint from = view->mapFromScene(fromScene);
-    const QPoint to = view->mapFromScene(toScene);
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    for (int i = 1; i <= 5; ++i) {
-        const QPoint at = from + (to - from) * i / 5;
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(viewport, &move);
-    }
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
-}
 
 // A one-lane road from A (0, 0) that bends left by 90 degrees around (50, 0) in 10-degree steps of an
 // arc of radius 20, ending at B (70, 60): a lane whose kerb is longer than its centre line.
@@ -182,10 +118,10 @@ void TestRouteItems::routeIsAnArrowAlongItsSkeleton()
     QVERIFY(path.boundingRect().contains(item->geoPos(sk.last())));
 
     // Drawn in the route colour over the background.
-    showOnly(&s.net, Networkg::layerRoutes);
-    const QRectF source = QRectF(item->geoPos(p) - QPointF(10, 10), QSizeF(20, 20)).normalized();
-    const QImage image = render(&s.scene, source, 10.0);
-    const QRgb pixel = image.pixel(pixelOf(source, 10.0, item->geoPos(p + 0.5 * side)));
+    showOnly(&s.net, {Networkg::layerRoutes});
+    const View view{QRectF(item->geoPos(p) - QPointF(10, 10), QSizeF(20, 20)).normalized(), 10.0};
+    const QImage image = renderScene(&s.scene, view);
+    const QRgb pixel = image.pixel(view.pixel(item->geoPos(p + 0.5 * side)));
     QVERIFY2(sameColor(pixel, over(Routeg::routeColor, background), 6), qPrintable(describe(pixel)));
 }
 
@@ -245,12 +181,12 @@ void TestRouteItems::invalidRouteIsRed()
     // Half a metre off the centre line, clear of the outline of the band coming back.
     const QLineF normal = at.normalVector().unitVector();
     p += 0.5 * (normal.p2() - normal.p1());
-    showOnly(&s.net, Networkg::layerRoutes);
-    const QRectF source = QRectF(item->geoPos(p) - QPointF(5, 5), QSizeF(10, 10)).normalized();
+    showOnly(&s.net, {Networkg::layerRoutes});
+    const View view{QRectF(item->geoPos(p) - QPointF(5, 5), QSizeF(10, 10)).normalized(), 10.0};
     for (bool selected : {false, true}) {
         item->setSelected(selected);
-        const QImage image = render(&s.scene, source, 10.0);
-        const QRgb pixel = image.pixel(pixelOf(source, 10.0, item->geoPos(p)));
+        const QImage image = renderScene(&s.scene, view);
+        const QRgb pixel = image.pixel(view.pixel(item->geoPos(p)));
         QVERIFY2(sameColor(pixel, QColor(Qt::red)), qPrintable(describe(pixel)));
     }
 }
@@ -463,13 +399,10 @@ void TestRouteItems::zoneIsDraggedThroughTheView()
     refresh(&s.net);
     auto *item = itemOf<Tazg>(&s.net, taz);
 
-    QGraphicsView view(&s.scene);
-    view.resize(400, 400);
-    view.setTransform(QTransform::fromScale(4, 4));
-    view.setSceneRect(-50, -50, 100, 100);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    drag(&view, item->pos(), item->geoPos(QPointF(20, 15)));
+    ShownView shown(&s.scene, QSize(400, 400), 4, QRectF(-50, -50, 100, 100));
+    QGraphicsView *view = &shown.view;
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    drag(view, item->pos(), item->geoPos(QPointF(20, 15)));
     QVERIFY2(near(taz->pos(), QPointF(20, 15), 0.5),
              qPrintable(QStringLiteral("%1 %2").arg(taz->pos().x()).arg(taz->pos().y())));
     refresh(&s.net);
@@ -479,7 +412,7 @@ void TestRouteItems::zoneIsDraggedThroughTheView()
     item->setReadOnly(true);
     item->objectChanged(0xFFFF);
     const QPointF before = taz->pos();
-    drag(&view, item->pos(), item->geoPos(QPointF(-20, -15)));
+    drag(view, item->pos(), item->geoPos(QPointF(-20, -15)));
     QCOMPARE(taz->pos(), before);
 }
 
@@ -526,14 +459,10 @@ void TestRouteItems::stopDraggedThroughTheViewStaysOnTheKerb()
     refresh(&s.net);
     auto *item = itemOf<PtStopg>(&s.net, stop);
 
-    QGraphicsView view(&s.scene);
-    view.resize(500, 500);
-    view.setTransform(QTransform::fromScale(5, 5));
-    view.setSceneRect(-10, -40, 100, 100);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    ShownView shown(&s.scene, QSize(500, 500), 5, QRectF(-10, -40, 100, 100));
+    QVERIFY(QTest::qWaitForWindowExposed(&shown.view));
     const double kerbY = stop->pos().y();
-    drag(&view, item->geoPos(stop->pos()) + QPointF(0, -0.5), item->geoPos(QPointF(40, kerbY - 0.5)));
+    drag(&shown.view, item->geoPos(stop->pos()) + QPointF(0, -0.5), item->geoPos(QPointF(40, kerbY - 0.5)));
     QVERIFY2(near(stop->pos(), QPointF(40, kerbY), 0.3),
              qPrintable(QStringLiteral("(%1, %2)").arg(stop->pos().x()).arg(stop->pos().y())));
     QVERIFY(near(stop->pos(), stop->borderLine().pointOn(stop->pos()), 1e-6));
@@ -556,14 +485,14 @@ void TestRouteItems::stopIsDrawnBesideItsLane()
     QVERIFY(!item->shape().contains(item->mapFromScene(item->geoPos(QPointF(30, kerbY + 0.5)))));
     QVERIFY(item->circle().contains(item->mapFromScene(item->geoPos(QPointF(25, kerbY + 0.5)))));
 
-    showOnly(&s.net, Networkg::layerPtStops);
-    const QRectF source(10, -15, 30, 20);
-    const QImage image = render(&s.scene, source, 10.0);
-    const QRgb area = image.pixel(pixelOf(source, 10.0, item->geoPos(QPointF(30, kerbY - 2.5))));
+    showOnly(&s.net, {Networkg::layerPtStops});
+    const View view{QRectF(10, -15, 30, 20), 10.0};
+    const QImage image = renderScene(&s.scene, view);
+    const QRgb area = image.pixel(view.pixel(item->geoPos(QPointF(30, kerbY - 2.5))));
     QVERIFY2(sameColor(area, over(PtStopg::color, background)), qPrintable(describe(area)));
     item->setSelected(true);
-    const QImage selected = render(&s.scene, source, 10.0);
-    const QRgb sel = selected.pixel(pixelOf(source, 10.0, item->geoPos(QPointF(30, kerbY - 2.5))));
+    const QImage selected = renderScene(&s.scene, view);
+    const QRgb sel = selected.pixel(view.pixel(item->geoPos(QPointF(30, kerbY - 2.5))));
     QVERIFY2(sameColor(sel, PtStopg::selectedColor), qPrintable(describe(sel)));
 }
 
