@@ -42,6 +42,7 @@ bool toAscii(const QChar *begin, const QChar *end, char *buffer, int *length)
 bool parseDouble(const QChar *begin, const QChar *end, double *value)
 {
     char buffer[kMaxNumberLength];
+    buffer[0] = '\0'; // the first character is looked at below, whatever toAscii() wrote
     int length = 0;
     if (!toAscii(begin, end, buffer, &length))
         return false;

@@ -13,25 +13,13 @@
 
 namespace Trelvoga {
 
-class GeometryEditorPrivate
-{
-public:
-    QList<GeometryEditorMarker *> markers;
-    Trelvoa::GeoShape shape;
-    Trelvoa::GeoPolyline polyline;
-    GenericGraphicsItem *item = nullptr;
-    bool editing = false;
-    bool polylineMode = false;
-    int minPoints = 1;
+namespace {
 
-    int vertexCount() const { return polylineMode ? polyline.count() : shape.count(); }
-    QPointF vertex(int i) const { return polylineMode ? polyline.at(i) : shape.at(i); }
-    Layer *markersLayer() const;
-};
+constexpr int defaultMinPoints = 1;
 
 // The "Markers" layer of the item's network, else the first one in the item's scene that belongs to
 // the same network (any, when the item is in no layer).
-Layer *GeometryEditorPrivate::markersLayer() const
+Layer *markersLayer(const GenericGraphicsItem *item)
 {
     if (!item || !item->scene())
         return nullptr;
@@ -48,10 +36,25 @@ Layer *GeometryEditorPrivate::markersLayer() const
     return nullptr;
 }
 
-GeometryEditor::GeometryEditor(GenericGraphicsItem *item)
-    : d(new GeometryEditorPrivate)
+} // namespace
+
+class GeometryEditorPrivate
 {
-    d->item = item;
+public:
+    QList<GeometryEditorMarker *> markers;
+    Trelvoa::GeoShape shape;
+    Trelvoa::GeoPolyline polyline;
+    bool editing = false;
+    bool polylineMode = false;
+    int minPoints = defaultMinPoints;
+
+    int vertexCount() const { return polylineMode ? polyline.count() : shape.count(); }
+    QPointF vertex(int i) const { return polylineMode ? polyline.at(i) : shape.at(i); }
+};
+
+GeometryEditor::GeometryEditor(GenericGraphicsItem *item)
+    : m_item(item)
+{
 }
 
 GeometryEditor::~GeometryEditor()
@@ -59,16 +62,22 @@ GeometryEditor::~GeometryEditor()
     // Markers point back at this editor: they go with it even in a fast clean-up, which could
     // otherwise leave them in the scene, free to be dragged into a deleted editor.
     deleteMarkers();
-    d->editing = false;
+}
+
+GeometryEditorPrivate *GeometryEditor::ensurePrivate()
+{
+    if (!d)
+        d.reset(new GeometryEditorPrivate);
+    return d.get();
 }
 
 void GeometryEditor::startEdit(const Trelvoa::GeoPolyline &polyline)
 {
-    if (d->editing)
+    if (ensurePrivate()->editing)
         return;
     d->editing = true;
     d->polylineMode = true;
-    Trelvoa::GeoUtil *geo = d->item ? d->item->geoUtil() : nullptr;
+    Trelvoa::GeoUtil *geo = m_item ? m_item->geoUtil() : nullptr;
     d->polyline = geo ? geo->xyToGeo(polyline) : polyline;
     d->minPoints = 2;
     for (int i = 0; i < d->polyline.count(); ++i)
@@ -77,7 +86,7 @@ void GeometryEditor::startEdit(const Trelvoa::GeoPolyline &polyline)
 
 void GeometryEditor::startEdit(const Trelvoa::GeoShape &shape)
 {
-    if (d->editing)
+    if (ensurePrivate()->editing)
         return;
     d->editing = true;
     d->polylineMode = false;
@@ -87,7 +96,7 @@ void GeometryEditor::startEdit(const Trelvoa::GeoShape &shape)
     // A single point is kept as a closed ring of two, like addNewPoint makes it.
     if (closed.count() == 1)
         closed.append(closed.at(0));
-    Trelvoa::GeoUtil *geo = d->item ? d->item->geoUtil() : nullptr;
+    Trelvoa::GeoUtil *geo = m_item ? m_item->geoUtil() : nullptr;
     d->shape = geo ? geo->xyToGeo(closed) : closed;
     // Every point but the closing one.
     for (int i = 0; i + 1 < d->shape.count(); ++i)
@@ -96,7 +105,7 @@ void GeometryEditor::startEdit(const Trelvoa::GeoShape &shape)
 
 void GeometryEditor::endEdit()
 {
-    if (!d->editing)
+    if (!d || !d->editing)
         return;
     d->editing = false;
     deleteMarkers();
@@ -104,12 +113,12 @@ void GeometryEditor::endEdit()
 
 bool GeometryEditor::edited() const
 {
-    return d->editing;
+    return d && d->editing;
 }
 
 void GeometryEditor::addEditPoint(const QPointF &scenePoint)
 {
-    if (!d->editing)
+    if (!edited())
         return;
     const int n = d->vertexCount();
     QPointF q = scenePoint;
@@ -133,7 +142,7 @@ void GeometryEditor::addEditPoint(const QPointF &scenePoint)
 
 void GeometryEditor::addNewPoint(const QPointF &scenePoint)
 {
-    if (!d->editing)
+    if (!edited())
         return;
     const int m = d->markers.size();
     if (!d->polylineMode && m > 0 && d->shape.count() > 0)
@@ -150,37 +159,37 @@ void GeometryEditor::addNewPoint(const QPointF &scenePoint)
 
 void GeometryEditor::setMinPoints(int count)
 {
-    d->minPoints = count;
+    ensurePrivate()->minPoints = count;
 }
 
 int GeometryEditor::minPoints() const
 {
-    return d->minPoints;
+    return d ? d->minPoints : defaultMinPoints;
 }
 
 Trelvoa::GeoPolyline GeometryEditor::editedPolyline() const
 {
-    return d->polyline;
+    return d ? d->polyline : Trelvoa::GeoPolyline();
 }
 
 Trelvoa::GeoShape GeometryEditor::editedShape() const
 {
-    return d->shape;
+    return d ? d->shape : Trelvoa::GeoShape();
 }
 
 bool GeometryEditor::isPolylineMode() const
 {
-    return d->polylineMode;
+    return d && d->polylineMode;
 }
 
 QList<GeometryEditorMarker *> GeometryEditor::markers() const
 {
-    return d->markers;
+    return d ? d->markers : QList<GeometryEditorMarker *>();
 }
 
 GenericGraphicsItem *GeometryEditor::editorItem() const
 {
-    return d->item;
+    return m_item;
 }
 
 void GeometryEditor::shapeChanged(const Trelvoa::GeoShape &shape)
@@ -198,7 +207,7 @@ void GeometryEditor::createMarker(int index, bool insert)
     auto *marker = new GeometryEditorMarker(this, index);
     if (index < d->vertexCount())
         marker->setPos(d->vertex(index));
-    if (Layer *layer = d->markersLayer())
+    if (Layer *layer = markersLayer(m_item))
         marker->setParentItem(layer);
     marker->setActiveMarker(true);
     if (insert)
@@ -266,6 +275,8 @@ void GeometryEditor::markerDestroyed(GeometryEditorMarker *marker)
 
 void GeometryEditor::deleteMarkers()
 {
+    if (!d)
+        return;
     const QList<GeometryEditorMarker *> markers = d->markers;
     d->markers.clear();
     for (GeometryEditorMarker *marker : markers) {

@@ -70,7 +70,10 @@ private:
     int removeMarkerPoint(GeometryEditorMarker *marker);
     void markerDestroyed(GeometryEditorMarker *marker);
     void deleteMarkers();
+    GeometryEditorPrivate *ensurePrivate();
 
+    GenericGraphicsItem *m_item = nullptr;
+    // Made at the first edit (or setMinPoints): most items of a large network are never edited.
     std::unique_ptr<GeometryEditorPrivate> d;
 };
 
