@@ -84,6 +84,7 @@ class TestConnectionItems : public QObject
     Q_OBJECT
 
 private slots:
+    void extentHoldsEveryCourse();
     void simpleViewLineAndArrow();
     void shortConnectionHasNoArrow();
     void bothViewsOnScreen();
@@ -100,6 +101,39 @@ private slots:
     void oneItemPerConnection_data();
     void oneItemPerConnection();
 };
+
+// The extent is worked out from the stoplines alone, before any course is made: it must still hold the
+// course and the lane surface of every turn, a turnaround and a custom course included.
+void TestConnectionItems::extentHoldsEveryCourse()
+{
+    SceneNet fixture;
+    Networkg &net = fixture.net;
+    Layout l = fourArm(&net);
+    // A turnaround on the west arm, and a custom course bent far out of the junction.
+    auto *turnaround = new Connection(&net, l.edge("W", "C")->lane(1)->stopline(), l.edge("C", "W")->lane(1)->startline());
+    QVERIFY(net.addItem(turnaround));
+    auto *bent = new Connection(&net, l.edge("S", "C")->lane(0)->stopline(), l.edge("C", "E")->lane(0)->startline());
+    QVERIFY(net.addItem(bent));
+    const Trelvoa::GeoPolyline course = bent->skeleton();
+    QVERIFY(bent->setSkeleton(Trelvoa::GeoPolyline({course.first(), course.first() + QPointF(-8, -12), course.last()})));
+    refresh(&net);
+
+    const QList<Connection *> all = net.findChildren<Connection *>();
+    QVERIFY(all.size() > 10);
+    for (bool simple : {true, false}) {
+        for (Connection *c : all) {
+            auto *item = itemOf<Connectiong>(&net, c);
+            item->setSimpleView(simple);
+            const QRectF extent = item->mapRectToScene(item->boundingRect());
+            const Trelvoa::GeoPolyline skeleton = c->skeleton();
+            for (const QPointF &p : skeleton.points())
+                QVERIFY2(extent.contains(net.geoUtil() ? net.geoUtil()->xyToGeo(p) : p),
+                         qPrintable(QStringLiteral("connection %1").arg(c->id())));
+            const QRectF surface = item->mapRectToScene(item->surface().boundingRect());
+            QVERIFY2(extent.contains(surface), qPrintable(QStringLiteral("surface of connection %1").arg(c->id())));
+        }
+    }
+}
 
 void TestConnectionItems::simpleViewLineAndArrow()
 {

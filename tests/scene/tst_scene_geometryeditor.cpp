@@ -59,6 +59,7 @@ private slots:
     void convertsModelCoordinates();
     void markersKeepTheirScreenSize();
     void lifecycle();
+    void neverEditedIsEmpty();
     void fastCleanupStillFreesMarkers();
 
 private:
@@ -300,4 +301,27 @@ void TestSceneGeometryEditor::fastCleanupStillFreesMarkers()
 }
 
 QTEST_MAIN(TestSceneGeometryEditor)
+// An editor that never started an edit keeps no state of its own, and reads and does as a fresh one.
+void TestSceneGeometryEditor::neverEditedIsEmpty()
+{
+    EditItem fresh(nullptr);
+    QVERIFY(!fresh.edited());
+    QCOMPARE(fresh.minPoints(), 1);
+    QVERIFY(fresh.markers().isEmpty());
+    QVERIFY(fresh.editedPolyline().isEmpty());
+    QVERIFY(fresh.editedShape().isEmpty());
+    QVERIFY(!fresh.isPolylineMode());
+    fresh.endEdit();
+    fresh.addEditPoint(QPointF(1, 1));
+    fresh.addNewPoint(QPointF(1, 1));
+    QVERIFY(!fresh.edited());
+    QVERIFY(fresh.polylines.isEmpty() && fresh.shapes.isEmpty());
+    fresh.setMinPoints(3);
+    QCOMPARE(fresh.minPoints(), 3);
+    // An edit after all starts from the minimum set before.
+    fresh.startEdit(GeoPolyline({QPointF(0, 0), QPointF(1, 0), QPointF(2, 0)}));
+    QVERIFY(fresh.edited());
+    QCOMPARE(fresh.markers().size(), 3);
+}
+
 #include "tst_scene_geometryeditor.moc"
