@@ -347,6 +347,11 @@ void Connectiong::objectChanged(int flags)
         ensureArrows();
 }
 
+bool Connectiong::drawsAt(double pixelsPerMetre) const
+{
+    return pixelsPerMetre >= minDetailPixelsPerMetre || isSelected() || overrideColor().isValid();
+}
+
 void Connectiong::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)
@@ -355,7 +360,7 @@ void Connectiong::paint(QPainter *painter, const QStyleOptionGraphicsItem *optio
     const bool selected = isSelected();
     const bool marked = selected || override.isValid();
     const double pixelsPerMetre = ItemGeometry::pixelsPerMetre(painter, geoUtil(), d->rect.center().y());
-    if (!marked && pixelsPerMetre < minDetailPixelsPerMetre)
+    if (!drawsAt(pixelsPerMetre))
         return;
 
     QColor color = override;

@@ -34,6 +34,8 @@ public:
     ~Connectiong() override;
 
     void setSimpleView(bool simple) override;
+    // Far out only a selected or highlighted connection is drawn.
+    bool drawsAt(double pixelsPerMetre) const override;
     bool isSimpleView() const;
     // Markers at the end of the incoming lane and the start of the outgoing one; only when the
     // connection has both lanes.

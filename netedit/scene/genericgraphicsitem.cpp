@@ -96,4 +96,9 @@ void GenericGraphicsItem::setSimpleView(bool)
 {
 }
 
+bool GenericGraphicsItem::drawsAt(double) const
+{
+    return true;
+}
+
 } // namespace Trelvoga

@@ -39,6 +39,14 @@ enum : int {
     Tazg = QGraphicsItem::UserType + 24,
     PointObjectg = QGraphicsItem::UserType + 25,
 };
+
+// True for the type ids of the classes that stand for model objects (the GenericGraphicsItem
+// subclasses), false for layers, markings and markers.
+inline bool isObjectItem(int type)
+{
+    return type >= CompositeDetectorg && type <= PointObjectg && type != Marking && type != GeometryEditorMarker
+        && type != Layer && type != DragDropMarker;
+}
 }
 
 // Base of every item that stands for a model object. The scene is in geographic coordinates, the model
@@ -74,6 +82,9 @@ public:
     virtual void addNewPoint(const QPointF &scenePoint);
     // Connection items draw a simple form (a straight arrow) or the full course; others ignore it.
     virtual void setSimpleView(bool simple);
+    // Whether the item draws anything at that scale (screen pixels per model metre). The scene skips
+    // the items that do not before it sets up their paint. Base: always.
+    virtual bool drawsAt(double pixelsPerMetre) const;
 
     Trelvoa::GeoUtil *geoUtil() const { return m_geoUtil; }
     bool isReadOnly() const { return m_readOnly; }

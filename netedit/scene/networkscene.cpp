@@ -1,5 +1,8 @@
 #include "scene/networkscene.h"
 
+#include "items/itemgeometry.h"
+#include "scene/genericgraphicsitem.h"
+
 #include <QGraphicsItem>
 #include <QPaintDevice>
 #include <QPainter>
@@ -26,10 +29,21 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
     else if (painter->device())
         area = QRectF(0, 0, painter->device()->width(), painter->device()->height());
 
+    // Items that draw nothing at this scale (most connections of a whole city) are skipped before their
+    // paint is set up. The scale is taken once, near the first item: it hardly changes across a city.
+    double pixelsPerMetre = -1;
     for (int i = 0; i < numItems; ++i) {
         QGraphicsItem *item = items[i];
         if (!item->isVisible() || (item->flags() & QGraphicsItem::ItemHasNoContents))
             continue;
+        if (ItemType::isObjectItem(item->type())) {
+            auto *objectItem = static_cast<GenericGraphicsItem *>(item);
+            if (pixelsPerMetre < 0)
+                pixelsPerMetre = ItemGeometry::pixelsPerMetre(painter, objectItem->geoUtil(),
+                                                              objectItem->sceneBoundingRect().center().y());
+            if (!objectItem->drawsAt(pixelsPerMetre))
+                continue;
+        }
         const qreal itemOpacity = item->effectiveOpacity();
         if (itemOpacity <= 0.0)
             continue;

@@ -85,6 +85,7 @@ class TestConnectionItems : public QObject
 
 private slots:
     void extentHoldsEveryCourse();
+    void farOutOnlyMarkedOnesAreDrawn();
     void simpleViewLineAndArrow();
     void shortConnectionHasNoArrow();
     void bothViewsOnScreen();
@@ -133,6 +134,30 @@ void TestConnectionItems::extentHoldsEveryCourse()
             QVERIFY2(extent.contains(surface), qPrintable(QStringLiteral("surface of connection %1").arg(c->id())));
         }
     }
+}
+
+// The scene skips what draws nothing at a scale: far out a connection is drawn only when selected or
+// highlighted.
+void TestConnectionItems::farOutOnlyMarkedOnesAreDrawn()
+{
+    SceneNet fixture;
+    Networkg &net = fixture.net;
+    Connection *c = nullptr;
+    throughJunction(&net, car, car, &c);
+    refresh(&net);
+    auto *item = itemOf<Connectiong>(&net, c);
+    QVERIFY(Trelvoga::ItemType::isObjectItem(item->type()));
+    QVERIFY(!Trelvoga::ItemType::isObjectItem(Trelvoga::ItemType::Layer));
+    QVERIFY(!Trelvoga::ItemType::isObjectItem(Trelvoga::ItemType::DragDropMarker));
+    QVERIFY(item->drawsAt(0.8));
+    QVERIFY(!item->drawsAt(0.5));
+    item->setSelected(true);
+    QVERIFY(item->drawsAt(0.5));
+    item->setSelected(false);
+    item->setColor(Qt::darkGreen);
+    QVERIFY(item->drawsAt(0.5));
+    item->resetColor();
+    QVERIFY(!item->drawsAt(0.5));
 }
 
 void TestConnectionItems::simpleViewLineAndArrow()
