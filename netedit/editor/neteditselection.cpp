@@ -310,8 +310,6 @@ void NetEdit::updateObjectNameInTree(Trelvoa::NetObject *object)
 {
     for (QTreeWidgetItem *item : d->objectItems.values(object))
         static_cast<ObjectTreeItem *>(item)->refresh();
-    if (GenericGraphicsItem *item = d->itemOf(object))
-        item->updateTooltip();
 }
 
 void NetEdit::selectObjectInTree(QObject *object)

@@ -51,8 +51,7 @@ CompositeDetectorg::CompositeDetectorg(Trelvoa::CompositeDetector *detector, Tre
 {
     d->detector = detector;
     setFlags(ItemIsSelectable | ItemIsFocusable);
-    setCursor(ItemCursors::cursor(ItemCursors::CompositeDetector));
-    updateTooltip();
+    setItemCursor(ItemCursors::CompositeDetector);
 }
 
 CompositeDetectorg::~CompositeDetectorg()

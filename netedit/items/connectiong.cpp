@@ -122,8 +122,7 @@ Connectiong::Connectiong(Trelvoa::Connection *connection, Trelvoa::GeoUtil *geo,
 {
     d->connection = connection;
     setFlags(ItemIsSelectable | ItemIsFocusable);
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Connection));
+    setItemCursor(ItemCursors::Connection);
 }
 
 Connectiong::~Connectiong()

@@ -111,8 +111,7 @@ CrossWalkg::CrossWalkg(Trelvoa::CrossWalk *crossWalk, Trelvoa::GeoUtil *geo, QGr
     d->markersLayer = DragDropMarker::markersLayerOf(this);
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Crosswalk));
+    setItemCursor(ItemCursors::Crosswalk);
     // Markers of walking areas are dropped on crossings.
     setAcceptDrops(true);
 }

@@ -60,8 +60,7 @@ Detectorg::Detectorg(Trelvoa::Detector *detector, Trelvoa::GeoUtil *geo, QGraphi
     readHosts();
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    setCursor(ItemCursors::cursor(ItemCursors::Detector));
-    updateTooltip();
+    setItemCursor(ItemCursors::Detector);
 }
 
 Detectorg::~Detectorg()

@@ -58,8 +58,7 @@ DetectorGroupg::DetectorGroupg(Trelvoa::DetectorGroup *group, Trelvoa::GeoUtil *
     readHosts();
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    setCursor(ItemCursors::cursor(ItemCursors::DetectorGroup));
-    updateTooltip();
+    setItemCursor(ItemCursors::DetectorGroup);
 }
 
 DetectorGroupg::~DetectorGroupg()

@@ -86,8 +86,7 @@ Edgeg::Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
     d->marking->m_owner = this;
     d->selectable = edge->lanesCount() == 0 || d->wireframe;
     setFlag(ItemIsSelectable, d->selectable);
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Edge));
+    setItemCursor(ItemCursors::Edge);
 }
 
 Edgeg::~Edgeg()

@@ -33,8 +33,7 @@ EdgeGroupg::EdgeGroupg(Trelvoa::EdgeGroup *group, Trelvoa::GeoUtil *geo, QGraphi
     , d(new EdgeGroupgPrivate)
 {
     d->group = group;
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Edge));
+    setItemCursor(ItemCursors::Edge);
     setFlag(ItemIsSelectable, true);
 }
 

@@ -42,8 +42,7 @@ EmergencyDetectorg::EmergencyDetectorg(Trelvoa::EmergencyDetector *detector, Tre
     d->detector = detector;
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    setCursor(ItemCursors::cursor(ItemCursors::EmergencyDetector));
-    updateTooltip();
+    setItemCursor(ItemCursors::EmergencyDetector);
 }
 
 EmergencyDetectorg::~EmergencyDetectorg()

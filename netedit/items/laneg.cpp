@@ -62,8 +62,7 @@ Laneg::Laneg(Trelvoa::Lane *lane, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
     d->lane = lane;
     d->owner = this;
     setFlags(ItemIsSelectable | ItemIsFocusable);
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Lane));
+    setItemCursor(ItemCursors::Lane);
     setAcceptDrops(true);
 }
 

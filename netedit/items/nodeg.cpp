@@ -64,7 +64,6 @@ Nodeg::Nodeg(Trelvoa::Node *node, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges | ItemIgnoresTransformations);
     setFlag(ItemIsMovable, !isReadOnly());
     applyKind();
-    updateTooltip();
     d->updating = true;
     setPos(geoPos(node->pos()));
     d->updating = false;
@@ -82,7 +81,7 @@ Nodeg::~Nodeg()
 
 void Nodeg::applyKind()
 {
-    setCursor(ItemCursors::cursor(roundMarker(d->nodeType) ? ItemCursors::Junction : ItemCursors::Node));
+    setItemCursor(roundMarker(d->nodeType) ? ItemCursors::Junction : ItemCursors::Node);
 }
 
 void Nodeg::setMarkerVisible(bool on)

@@ -39,8 +39,7 @@ PointObjectg::PointObjectg(Trelvoa::PointObject *object, Trelvoa::GeoUtil *geo, 
     d->object = object;
     setFlags(ItemIsSelectable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    setCursor(ItemCursors::cursor(ItemCursors::Point));
-    updateTooltip();
+    setItemCursor(ItemCursors::Point);
 }
 
 PointObjectg::~PointObjectg()

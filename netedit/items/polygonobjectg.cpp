@@ -40,7 +40,6 @@ PolygonObjectg::PolygonObjectg(Trelvoa::PolygonObject *polygon, Trelvoa::GeoUtil
     d->polygon = polygon;
     setFlags(ItemIsSelectable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    updateTooltip();
 }
 
 PolygonObjectg::~PolygonObjectg()

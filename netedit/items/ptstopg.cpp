@@ -45,8 +45,7 @@ PtStopg::PtStopg(Trelvoa::PtStop *stop, Trelvoa::GeoUtil *geo, QGraphicsItem *pa
     d->lane = stop ? stop->lane() : nullptr;
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::PtStop));
+    setItemCursor(ItemCursors::PtStop);
 }
 
 PtStopg::~PtStopg()

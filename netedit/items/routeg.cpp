@@ -52,8 +52,7 @@ Routeg::Routeg(Trelvoa::Route *route, Trelvoa::GeoUtil *geo, QGraphicsItem *pare
 {
     d->route = route;
     setFlags(ItemIsSelectable | ItemIsFocusable);
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Route));
+    setItemCursor(ItemCursors::Route);
 }
 
 Routeg::~Routeg()

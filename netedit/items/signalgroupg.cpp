@@ -13,7 +13,6 @@ SignalGroupg::SignalGroupg(Trelvoa::SignalGroup *group, Trelvoa::GeoUtil *geo, Q
     , m_group(group)
 {
     setFlags(ItemIsSelectable | ItemHasNoContents);
-    updateTooltip();
 }
 
 SignalGroupg::~SignalGroupg()

@@ -33,7 +33,9 @@ public:
     QRectF rect;
     QPainterPath bar;
     bool updating = false;
-    double distance = 0.0;
+    // Where a drag left the line; NaN until the first drag (the model's distance holds till then, and
+    // asking it at creation would compute every lane's cuts before their items need them).
+    double distance = qQNaN();
 };
 
 Stoplineg::Stoplineg(Trelvoa::Stopline *stopline, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
@@ -42,11 +44,9 @@ Stoplineg::Stoplineg(Trelvoa::Stopline *stopline, Trelvoa::GeoUtil *geo, QGraphi
 {
     d->stopline = stopline;
     d->lane = qobject_cast<Trelvoa::Lane *>(stopline->parent());
-    d->distance = stopline->distance();
     setFlags(ItemIsSelectable | ItemIsFocusable | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
-    updateTooltip();
-    setCursor(ItemCursors::cursor(ItemCursors::Stopline));
+    setItemCursor(ItemCursors::Stopline);
 }
 
 Stoplineg::~Stoplineg()
@@ -65,12 +65,12 @@ bool Stoplineg::lineInUse() const
 
 void Stoplineg::moveComplete()
 {
-    d->stopline->setDistance(d->distance);
+    d->stopline->setDistance(dragDistance());
 }
 
 double Stoplineg::dragDistance() const
 {
-    return d->distance;
+    return qIsNaN(d->distance) ? d->stopline->distance() : d->distance;
 }
 
 QPainterPath Stoplineg::bar() const

@@ -41,13 +41,12 @@ Tazg::Tazg(Trelvoa::Taz *taz, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
     , d(new TazgPrivate)
 {
     d->taz = taz;
-    setCursor(ItemCursors::cursor(ItemCursors::Taz));
+    setItemCursor(ItemCursors::Taz);
     setFlags(ItemIsSelectable | ItemIgnoresTransformations | ItemSendsGeometryChanges);
     setFlag(ItemIsMovable, !isReadOnly());
     d->path.addEllipse(QRectF(-radius, -radius, 2 * radius, 2 * radius));
     // The pen reaches a pixel beyond the disc (two when selected).
     d->bounds = d->path.boundingRect().adjusted(-2, -2, 2, 2);
-    updateTooltip();
 }
 
 Tazg::~Tazg()

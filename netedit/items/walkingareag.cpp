@@ -51,8 +51,7 @@ WalkingAreag::WalkingAreag(Trelvoa::WalkingArea *area, Trelvoa::GeoUtil *geo, QG
 {
     d->walkingArea = area;
     setFlags(ItemIsSelectable | ItemIsFocusable);
-    setCursor(ItemCursors::cursor(ItemCursors::WalkingArea));
-    updateTooltip();
+    setItemCursor(ItemCursors::WalkingArea);
 }
 
 WalkingAreag::~WalkingAreag()

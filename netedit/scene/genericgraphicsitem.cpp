@@ -77,11 +77,11 @@ QRectF GenericGraphicsItem::sceneBoundingRect() const
     return QGraphicsItem::sceneBoundingRect();
 }
 
-void GenericGraphicsItem::updateTooltip()
+QString GenericGraphicsItem::toolTipText() const
 {
     const Trelvoa::NetObject *object = networkObject();
     if (!object)
-        return;
+        return QString();
     // The user property of each class, found once: every item of a large network asks.
     static QHash<const QMetaObject *, QMetaProperty> userProperties;
     const QMetaObject *meta = object->metaObject();
@@ -89,7 +89,7 @@ void GenericGraphicsItem::updateTooltip()
     if (it == userProperties.constEnd())
         it = userProperties.insert(meta, meta->userProperty());
     const QString value = it->isValid() ? it->read(object).toString() : QString();
-    setToolTip(value + QLatin1Char(' ') + object->printableName());
+    return value + QLatin1Char(' ') + object->printableName();
 }
 
 void GenericGraphicsItem::setSimpleView(bool)

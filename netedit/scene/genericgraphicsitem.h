@@ -1,6 +1,7 @@
 #pragma once
 
 #include "trelvoga_global.h"
+#include "scene/itemcursors.h"
 
 #include <QGraphicsItem>
 
@@ -52,8 +53,8 @@ inline bool isObjectItem(int type)
 // Base of every item that stands for a model object. The scene is in geographic coordinates, the model
 // in projected XY: geoPos() and netPos() convert between them (unchanged without a converter).
 //
-// Items call updateTooltip() at the end of their own constructor (networkObject() is not available in
-// this constructor yet). Editable items also derive from GeometryEditor and forward addEditPoint and
+// The tooltip is made when asked (toolTipText(), shown by NetworkScene): a city has a hundred thousand
+// items and few are ever hovered long enough. Editable items also derive from GeometryEditor and forward addEditPoint and
 // addNewPoint to it.
 class TRELVOGA_EXPORT GenericGraphicsItem : public QGraphicsItem
 {
@@ -102,8 +103,10 @@ public:
     // counts as a tiny square around its position, so that it does not inflate the network's bounds.
     QRectF sceneBoundingRect() const;
 
-    // Tooltip: the object's user property, a blank and its printable name.
-    void updateTooltip();
+    // Tooltip: the object's user property, a blank and its printable name; empty without an object.
+    QString toolTipText() const;
+    // The cursor of the item's kind.
+    void setItemCursor(ItemCursors::Kind kind) { setCursor(ItemCursors::cursor(kind)); }
 
 private:
     bool m_readOnly = false;

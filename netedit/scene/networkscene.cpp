@@ -4,6 +4,9 @@
 #include "scene/genericgraphicsitem.h"
 
 #include <QGraphicsItem>
+#include <QGraphicsSceneHelpEvent>
+#include <QGraphicsView>
+#include <QToolTip>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
@@ -57,6 +60,32 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
         item->paint(painter, &options[i], widget);
         painter->restore();
     }
+}
+
+void NetworkScene::helpEvent(QGraphicsSceneHelpEvent *event)
+{
+    // Under the pointer as the view shows it, topmost first (fixed-size items need the view's transform).
+    QList<QGraphicsItem *> under;
+    auto *view = event->widget() ? qobject_cast<QGraphicsView *>(event->widget()->parentWidget()) : nullptr;
+    if (view && view->scene() == this)
+        under = view->items(view->viewport()->mapFromGlobal(event->screenPos()));
+    else
+        under = items(event->scenePos(), Qt::IntersectsItemShape, Qt::DescendingOrder);
+    QString text;
+    for (QGraphicsItem *item : qAsConst(under)) {
+        text = item->toolTip();
+        if (text.isEmpty() && ItemType::isObjectItem(item->type()))
+            text = static_cast<GenericGraphicsItem *>(item)->toolTipText();
+        if (!text.isEmpty())
+            break;
+    }
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return;
+    }
+    QToolTip::showText(event->screenPos(), text, event->widget());
+    event->accept();
 }
 
 } // namespace Trelvoga

@@ -18,6 +18,8 @@ public:
     explicit NetworkScene(QObject *parent = nullptr);
 
 protected:
+    // Items of model objects make their tooltip when it is asked for; other items keep their own.
+    void helpEvent(QGraphicsSceneHelpEvent *event) override;
     void drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],
                    const QStyleOptionGraphicsItem options[], QWidget *widget = nullptr) override;
 };

@@ -55,7 +55,6 @@ public:
         , object(object)
     {
         ++alive;
-        updateTooltip();
     }
     ~ThingItem() override { --alive; }
 

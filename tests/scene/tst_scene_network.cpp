@@ -9,6 +9,7 @@
 #include "scene/itemcursors.h"
 #include "scene/itemfactory.h"
 #include "scene/layer.h"
+#include "scene/networkscene.h"
 
 #include <QAction>
 #include <QGraphicsEllipseItem>
@@ -17,6 +18,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -84,6 +86,7 @@ private slots:
     void clearKeepsLayersAndForgetsQueue();
     void clearLeavesItemsItDoesNotOwn();
     void itemBase();
+    void toolTipOnDemand();
     void cursorsLoad();
     void modelKindsGetTheirLayers();
 };
@@ -670,10 +673,9 @@ void TestSceneNetwork::itemBase()
     ThingItem *item = itemOf(net, a);
     QCOMPARE(item->type(), int(QGraphicsItem::UserType + 11));
     // Empty user property (no name): the tooltip begins with a blank.
-    QCOMPARE(item->toolTip(), QStringLiteral(" Thing %1").arg(a->id()));
+    QCOMPARE(item->toolTipText(), QStringLiteral(" Thing %1").arg(a->id()));
     a->setName("Main");
-    item->updateTooltip();
-    QCOMPARE(item->toolTip(), QStringLiteral("Main Main"));
+    QCOMPARE(item->toolTipText(), QStringLiteral("Main Main"));
 
     QCOMPARE(item->geoPos(QPointF(500, 700)), QPointF(500, 700));
     QCOMPARE(item->netPos(QPointF(5, 7)), QPointF(5, 7));
@@ -686,6 +688,46 @@ void TestSceneNetwork::itemBase()
     QVERIFY(geo.y() > 47 && geo.y() < 48);
     const QPointF back = projected.netPos(geo);
     QVERIFY(qAbs(back.x() - 500000) < 1e-3 && qAbs(back.y() - 5300000) < 1e-3);
+}
+
+// The scene asks the hovered item for its tooltip; a helper item's own tooltip over it wins.
+void TestSceneNetwork::toolTipOnDemand()
+{
+    NetworkScene scene;
+    Networkg net(&scene);
+    ThingFactory factory;
+    net.registerNetObject(&factory);
+    auto *a = new Thing;
+    a->setName("Corner");
+    net.addItem(a);
+    ThingItem *item = itemOf(net, a);
+    item->rect = QRectF(0, 0, 100, 100);
+    QVERIFY(item->toolTip().isEmpty());
+
+    QGraphicsView view(&scene);
+    view.resize(300, 300);
+    scene.setSceneRect(-100, -100, 300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const auto askAt = [&](const QPointF &scenePoint) {
+        const QPoint local = view.mapFromScene(scenePoint);
+        QHelpEvent help(QEvent::ToolTip, local, view.viewport()->mapToGlobal(local));
+        QCoreApplication::sendEvent(view.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(askAt(QPointF(50, 50)), QStringLiteral("Corner Corner"));
+    // Renamed later: the tooltip follows without any refresh.
+    a->setName("Square");
+    QCOMPARE(askAt(QPointF(50, 50)), QStringLiteral("Square Square"));
+
+    auto *marker = new QGraphicsRectItem(40, 40, 20, 20);
+    marker->setToolTip(QStringLiteral("Control marker"));
+    marker->setZValue(1000);
+    scene.addItem(marker);
+    QCOMPARE(askAt(QPointF(50, 50)), QStringLiteral("Control marker"));
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QCOMPARE(askAt(QPointF(-50, -50)), QString());
 }
 
 void TestSceneNetwork::cursorsLoad()
