@@ -1,6 +1,6 @@
 #include "dialogs/signalgroupcontenta.h"
 
-#include "commands/commandid.h"
+#include "commands/changesgcontentcommand.h"
 #include "scene/networkg.h"
 
 #include "connection.h"
@@ -12,65 +12,10 @@
 #include <QGraphicsScene>
 #include <QLabel>
 #include <QListWidget>
-#include <QUndoCommand>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace Trelvoga {
-
-namespace {
-
-// Sets a signal group's content; objects are kept by id, so that the command outlives deletions and
-// restorations of them by other commands.
-class SgContentCommand : public QUndoCommand
-{
-public:
-    SgContentCommand(Trelvoa::Network *net, Trelvoa::SignalGroup *sg, const QList<Trelvoa::Connection *> &connections,
-                     const QList<Trelvoa::CrossWalk *> &crossWalks)
-        : m_net(net)
-        , m_sgId(sg->id())
-    {
-        for (Trelvoa::Connection *c : connections)
-            m_newConnections.append(c->id());
-        for (Trelvoa::CrossWalk *w : crossWalks)
-            m_newCrossWalks.append(w->id());
-        for (Trelvoa::Connection *c : sg->connections())
-            m_oldConnections.append(c->id());
-        for (Trelvoa::CrossWalk *w : sg->crossWalks())
-            m_oldCrossWalks.append(w->id());
-        setText(QStringLiteral("Change content of signal group %1").arg(sg->printableName()));
-    }
-
-    int id() const override { return CommandId::ChangeSgContent; }
-    void redo() override { apply(m_newConnections, m_newCrossWalks); }
-    void undo() override { apply(m_oldConnections, m_oldCrossWalks); }
-
-private:
-    void apply(const QList<int> &connections, const QList<int> &crossWalks)
-    {
-        auto *sg = m_net ? m_net->findObject<Trelvoa::SignalGroup>(m_sgId) : nullptr;
-        if (!sg)
-            return;
-        sg->clearContent();
-        for (int id : connections) {
-            if (auto *c = m_net->findObject<Trelvoa::Connection>(id))
-                sg->addConnection(c);
-        }
-        for (int id : crossWalks) {
-            if (auto *w = m_net->findObject<Trelvoa::CrossWalk>(id))
-                sg->addCrossWalk(w);
-        }
-    }
-
-    QPointer<Trelvoa::Network> m_net;
-    int m_sgId;
-    QList<int> m_newConnections;
-    QList<int> m_newCrossWalks;
-    QList<int> m_oldConnections;
-    QList<int> m_oldCrossWalks;
-};
-
-} // namespace
 
 QRect SignalGroupContenta::s_geometry;
 
@@ -159,7 +104,7 @@ void SignalGroupContenta::accept()
                     crossWalks.append(w);
             }
         }
-        auto *command = new SgContentCommand(m_net, m_sg, connections, crossWalks);
+        auto *command = new ChangeSgContentCommand(m_net, m_sg, connections, crossWalks);
         if (m_stack) {
             m_stack->push(command);
         } else {
