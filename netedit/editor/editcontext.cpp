@@ -1,13 +1,17 @@
 #include "editor/editcontext.h"
 
 #include "editor/netedit.h"
+#include "editor/neteditprivate.h"
 #include "items/connectionline.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 
+#include "crosswalk.h"
+#include "edge.h"
 #include "geo/geoutil.h"
 #include "netobject.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QBrush>
 #include <QCursor>
@@ -115,8 +119,20 @@ QRectF squareAround(const EditContext &c, const QPointF &scenePos, double size)
 
 GenericGraphicsItem *EditContext::findItemNear(const QPointF &scenePos, int type, double size) const
 {
+    // The nearest candidate: with two nodes in the square, the one the pointer is on is meant, whatever
+    // their stacking order. Equally near ones go by stacking order, lowest first.
     const QList<GenericGraphicsItem *> found = itemsNear(scenePos, {type}, size);
-    return found.isEmpty() ? nullptr : found.first();
+    const QPointF at = toModel(scenePos);
+    GenericGraphicsItem *nearest = nullptr;
+    double best = 0;
+    for (GenericGraphicsItem *item : found) {
+        const double distance = QLineF(at, toModel(item->scenePos())).length();
+        if (!nearest || distance < best) {
+            nearest = item;
+            best = distance;
+        }
+    }
+    return nearest;
 }
 
 QList<GenericGraphicsItem *> EditContext::itemsNear(const QPointF &scenePos, const QList<int> &types,
@@ -126,8 +142,11 @@ QList<GenericGraphicsItem *> EditContext::itemsNear(const QPointF &scenePos, con
     QGraphicsScene *s = scene();
     if (!s)
         return result;
-    const QList<QGraphicsItem *> items =
-        s->items(squareAround(*this, scenePos, size), Qt::IntersectsItemBoundingRect, Qt::DescendingOrder);
+    // With the view's transform, items drawn at screen size (plain nodes) are tested where the user sees
+    // them; without it their pixel-sized extent would count as scene units and hit from far away.
+    QGraphicsView *v = view();
+    const QList<QGraphicsItem *> items = s->items(squareAround(*this, scenePos, size), Qt::IntersectsItemBoundingRect,
+                                                  Qt::DescendingOrder, v ? v->viewportTransform() : QTransform());
     for (int i = items.size() - 1; i >= 0; --i) {
         QGraphicsItem *item = items.at(i);
         if (!types.contains(item->type()) || !item->boundingRect().isValid())
@@ -233,6 +252,32 @@ void EditContext::dropRubberLine()
     if (m_rubberLine && scene())
         delete m_rubberLine;
     m_rubberLine = nullptr;
+}
+
+Trelvoa::Edge *EditContext::templateEdge() const
+{
+    return qobject_cast<Trelvoa::Edge *>(m_edit->d->templateEdge.data());
+}
+
+Trelvoa::CrossWalk *EditContext::templateCrosswalk() const
+{
+    return qobject_cast<Trelvoa::CrossWalk *>(m_edit->d->templateCrosswalk.data());
+}
+
+void EditContext::setTemplateEdge(Trelvoa::Edge *edge)
+{
+    m_edit->d->templateEdge = edge;
+}
+
+void EditContext::setTemplateCrosswalk(Trelvoa::CrossWalk *crosswalk)
+{
+    m_edit->d->templateCrosswalk = crosswalk;
+}
+
+bool EditContext::areaJoinChecked() const
+{
+    QAction *join = m_edit->d->dbAreaAddAction;
+    return join && join->isChecked();
 }
 
 void EditContext::setOverrideCursor(const QString &resource, int hotX, int hotY)

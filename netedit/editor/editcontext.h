@@ -16,6 +16,8 @@ class QUndoCommand;
 class QUndoStack;
 
 namespace Trelvoa {
+class CrossWalk;
+class Edge;
 class NetObject;
 } // namespace Trelvoa
 
@@ -91,6 +93,14 @@ public:
     void moveRubberLine(const QPointF &scenePos);
     void dropRubberLine();
     ConnectionLine *rubberLine() const { return m_rubberLine; }
+
+    // The objects chosen with "Use as template" for new edges and crosswalks; null when unset.
+    Trelvoa::Edge *templateEdge() const;
+    Trelvoa::CrossWalk *templateCrosswalk() const;
+    void setTemplateEdge(Trelvoa::Edge *edge);
+    void setTemplateCrosswalk(Trelvoa::CrossWalk *crosswalk);
+    // Whether the database area action that joins the downloaded part is checked.
+    bool areaJoinChecked() const;
 
     // Sets (or replaces) the application's override cursor from a resource.
     static void setOverrideCursor(const QString &resource, int hotX, int hotY);

@@ -3,7 +3,11 @@
 #include "commands/genericcommands.h"
 #include "editor/editcontext.h"
 
+#include "scene/networkg.h"
+
 #include "netobject.h"
+
+#include <QCoreApplication>
 
 namespace Trelvoga {
 
@@ -37,6 +41,34 @@ bool AbstractEditMode::keyPressed(int, Qt::KeyboardModifiers)
 bool AbstractEditMode::snapPoint(QPointF *) const
 {
     return false;
+}
+
+QString AbstractEditMode::hint() const
+{
+    return QString();
+}
+
+QString AbstractEditMode::tr(const char *text)
+{
+    return QCoreApplication::translate("NetEdit", text);
+}
+
+bool AbstractEditMode::addToNetwork(Trelvoa::NetObject *object)
+{
+    Networkg *net = m_context->net();
+    if (net->addItem(object))
+        return true;
+    m_context->log(net->errorString(), QtCriticalMsg);
+    delete object;
+    return false;
+}
+
+void AbstractEditMode::commit(const QList<Trelvoa::NetObject *> &objects)
+{
+    if (objects.isEmpty())
+        return;
+    NetEdit *edit = m_context->edit();
+    m_context->record([edit, objects] { return new AddItemCommand(edit, objects); });
 }
 
 void AbstractEditMode::commit(Trelvoa::NetObject *object)

@@ -3,6 +3,7 @@
 #include "editor/netedit.h"
 #include "trelvoga_global.h"
 
+#include <QList>
 #include <QPointF>
 #include <QString>
 #include <Qt>
@@ -48,12 +49,20 @@ public:
     virtual bool keyPressed(int key, Qt::KeyboardModifiers modifiers);
     // The point the rubber line ends at, when the mode snapped to something.
     virtual bool snapPoint(QPointF *scenePos) const;
+    // What the next click does, for the status bar; it follows the gesture state.
+    virtual QString hint() const;
 
 protected:
     EditContext *context() const { return m_context; }
     // Commits an object built in the mode with one AddItemCommand (nothing without an undo stack: the
     // object then simply stays).
     void commit(Trelvoa::NetObject *object);
+    // The same for several objects made by one click: one undo step.
+    void commit(const QList<Trelvoa::NetObject *> &objects);
+    // Adds a new object to the network; when the model refuses it, logs why and deletes it (false).
+    bool addToNetwork(Trelvoa::NetObject *object);
+    // The editor's translation of a user text.
+    static QString tr(const char *text);
 
 private:
     EditContext *m_context;

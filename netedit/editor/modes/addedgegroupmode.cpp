@@ -1,6 +1,5 @@
 #include "editor/modes/addedgegroupmode.h"
 
-#include "commands/genericcommands.h"
 #include "editor/editcontext.h"
 #include "editor/modes/roadbuilder.h"
 #include "scene/networkg.h"
@@ -24,17 +23,16 @@ void AddEdgeGroupMode::connectTo(Trelvoa::Node *node)
         return;
     Networkg *net = context()->net();
     auto *group = new Trelvoa::EdgeGroup(net, start, node);
-    if (!net->addItem(group)) {
-        context()->log(net->errorString(), QtCriticalMsg);
-        delete group;
+    if (!addToNetwork(group))
         return;
-    }
     QList<Trelvoa::NetObject *> added{group};
     for (auto [from, to] : {std::pair{start, node}, std::pair{node, start}}) {
-        Trelvoa::Edge *edge = makeDefaultEdge(from, to);
-        if (!net->addItem(edge)) {
-            delete edge;
-            continue;
+        Trelvoa::Edge *edge = makeEdge(from, to, context()->templateEdge());
+        if (!addToNetwork(edge)) {
+            // Half a two-way road is not what was asked for: nothing stays.
+            for (int i = added.size() - 1; i >= 0; --i)
+                delete added.at(i);
+            return;
         }
         edge->setChanged(nullptr, 15);
         group->addEdge(edge);
@@ -43,9 +41,20 @@ void AddEdgeGroupMode::connectTo(Trelvoa::Node *node)
     group->setChanged(nullptr, 3);
     start->setChanged(nullptr, 15);
     node->setChanged(nullptr, 15);
-    setStartNode(node);
-    NetEdit *edit = context()->edit();
-    context()->record([edit, added] { return new AddItemCommand(edit, added); });
+    setChainedStart(node);
+    commit(added);
+}
+
+QString AddEdgeGroupMode::hint() const
+{
+    if (!startNode())
+        return tr("Click the first node of the two-way road");
+    return tr("Click the next node of the two-way road (Escape ends)");
+}
+
+QString AddEdgeGroupMode::cancelledText() const
+{
+    return tr("Road not drawn: the mode was left after its first node");
 }
 
 } // namespace Trelvoga

@@ -10,8 +10,11 @@ class TRELVOGA_EXPORT AddEdgeGroupMode : public RoadMode
 public:
     explicit AddEdgeGroupMode(EditContext *context);
 
+    QString hint() const override;
+
 protected:
     void connectTo(Trelvoa::Node *node) override;
+    QString cancelledText() const override;
 };
 
 } // namespace Trelvoga

@@ -1,6 +1,5 @@
 #include "editor/modes/addedgemode.h"
 
-#include "commands/genericcommands.h"
 #include "editor/editcontext.h"
 #include "editor/modes/roadbuilder.h"
 #include "scene/networkg.h"
@@ -23,12 +22,9 @@ void AddEdgeMode::connectTo(Trelvoa::Node *node)
     if (!start || !node || start == node)
         return;
     Networkg *net = context()->net();
-    Trelvoa::Edge *edge = makeDefaultEdge(start, node);
-    if (!net->addItem(edge)) {
-        context()->log(net->errorString(), QtCriticalMsg);
-        delete edge;
+    Trelvoa::Edge *edge = makeEdge(start, node, context()->templateEdge());
+    if (!addToNetwork(edge))
         return;
-    }
     QList<Trelvoa::NetObject *> added{edge};
 
     // A road that already runs the other way between the two nodes becomes a two-way group.
@@ -52,12 +48,10 @@ void AddEdgeMode::connectTo(Trelvoa::Node *node)
             for (Trelvoa::Edge *back : start->edges()) {
                 if (back != edge && back->start() == node && back->end() == start) {
                     auto *made = new Trelvoa::EdgeGroup(net, node, start);
-                    if (net->addItem(made)) {
+                    if (addToNetwork(made)) {
                         made->addEdge(back);
                         made->addEdge(edge);
                         added.append(made);
-                    } else {
-                        delete made;
                     }
                     break;
                 }
@@ -71,9 +65,20 @@ void AddEdgeMode::connectTo(Trelvoa::Node *node)
         start->setChanged(nullptr, Trelvoa::ChangeFlag::Geometry);
     if (node->type() != 0)
         node->setChanged(nullptr, Trelvoa::ChangeFlag::Geometry);
-    setStartNode(node);
-    NetEdit *edit = context()->edit();
-    context()->record([edit, added] { return new AddItemCommand(edit, added); });
+    setChainedStart(node);
+    commit(added);
+}
+
+QString AddEdgeMode::hint() const
+{
+    if (!startNode())
+        return tr("Click the first node of the edge");
+    return tr("Click the second node of the edge (Escape ends)");
+}
+
+QString AddEdgeMode::cancelledText() const
+{
+    return tr("Edge not drawn: the mode was left after its first node");
 }
 
 } // namespace Trelvoga

@@ -10,8 +10,11 @@ class TRELVOGA_EXPORT AddEdgeMode : public RoadMode
 public:
     explicit AddEdgeMode(EditContext *context);
 
+    QString hint() const override;
+
 protected:
     void connectTo(Trelvoa::Node *node) override;
+    QString cancelledText() const override;
 };
 
 } // namespace Trelvoga

@@ -4,7 +4,8 @@
 
 namespace Trelvoga {
 
-// Places emergency call detectors at junctions, snapping to the nearest node.
+// Places emergency call detectors of junctions: a click picks the node (snapping to the nearest one), the
+// next places its detector, pointing against the lane there (or away from the node).
 class TRELVOGA_EXPORT AddEmergencyDetectorMode : public NodeChainMode
 {
 public:
@@ -14,6 +15,11 @@ public:
     {
     }
     bool consumesPress() const override { return true; }
+    void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
+
+protected:
+    QString cancelledText() const override;
 };
 
 } // namespace Trelvoga

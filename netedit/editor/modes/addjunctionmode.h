@@ -13,6 +13,9 @@ public:
                  QStringLiteral(":/trelvoga/cursors/add_junction_cursor.png"), 2, 2)
     {
     }
+
+    void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
 };
 
 } // namespace Trelvoga

@@ -70,6 +70,13 @@ void AddPolygonMode::clicked(const QPointF &scenePos, Qt::KeyboardModifiers modi
     appendToModel(scenePos);
 }
 
+QString AddPolygonMode::hint() const
+{
+    if (!m_polygon || m_polygon->shape().isEmpty())
+        return tr("Click the first vertex of the polygon");
+    return tr("Click the next vertex; Ctrl+click inserts one, Escape finishes the polygon");
+}
+
 void AddPolygonMode::addPoint(const QPointF &scenePos)
 {
     if (!m_polygon)

@@ -26,6 +26,7 @@ public:
     void leave() override;
     // A click appends a vertex (Shift, or a click on a vertex marker, does not).
     void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
 
     Trelvoa::PolygonObject *polygon() const { return m_polygon; }
     // The item of the polygon; null while the network has not made one.

@@ -13,6 +13,9 @@ public:
                  QStringLiteral(":/trelvoga/cursors/add_pt_stop_cursor.png"), 2, 2)
     {
     }
+
+    void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
     bool consumesPress() const override { return true; }
 };
 

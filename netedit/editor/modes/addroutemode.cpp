@@ -35,13 +35,17 @@ bool AddRouteMode::mouseMoved(const QPointF &scenePos, Qt::MouseButtons, Qt::Key
 
 void AddRouteMode::clicked(const QPointF &scenePos, Qt::KeyboardModifiers)
 {
-    if (!m_lane)
+    Trelvoa::Route *route = m_route.route();
+    // Without a lane under the cursor there is nothing to start; a route under construction is asked
+    // about even when the cursor came to the click off the lanes (the move there forgot the lane).
+    if (!m_lane && !route)
         return;
     Trelvoa::Lane *lane = m_lane;
-    if (!lane->edge()) {
+    if (!lane || !lane->edge())
         lane = qobject_cast<Trelvoa::Lane *>(context()->objectUnderPoint(scenePos, ItemType::Laneg));
-    }
     if (!lane || !lane->edge()) {
+        if (!route)
+            return;
         const auto answer = QMessageBox::question(
             context()->view(), QString(), QCoreApplication::translate("NetEdit", "Finish the route?"),
             QMessageBox::Yes | QMessageBox::No);
@@ -49,7 +53,6 @@ void AddRouteMode::clicked(const QPointF &scenePos, Qt::KeyboardModifiers)
             context()->edit()->leaveMode();
         return;
     }
-    Trelvoa::Route *route = m_route.route();
     if (route) {
         route->addControlEdge(lane->edge());
         return;
@@ -58,14 +61,19 @@ void AddRouteMode::clicked(const QPointF &scenePos, Qt::KeyboardModifiers)
     route = new Trelvoa::Route(net);
     route->setAllowedVehicles(lane->allowed());
     route->addControlEdge(lane->edge());
-    if (!net->addItem(route)) {
-        context()->log(net->errorString(), QtCriticalMsg);
-        delete route;
+    if (!addToNetwork(route))
         return;
-    }
     m_route.set(route);
     if (GenericGraphicsItem *item = context()->itemOf(route))
         item->setEdit(true);
+}
+
+QString AddRouteMode::hint() const
+{
+    if (!m_route.route())
+        return tr("Click a lane to start the route on its edge");
+    return tr("Click a lane to add its edge to the route; click beside the lanes to finish (Backspace takes "
+              "the last edge back)");
 }
 
 bool AddRouteMode::keyPressed(int key, Qt::KeyboardModifiers)

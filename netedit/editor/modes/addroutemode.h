@@ -29,6 +29,7 @@ public:
     bool mouseMoved(const QPointF &scenePos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) override;
     // A lane's edge starts the route or becomes its next control edge.
     void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
     // Backspace takes the last control edge back.
     bool keyPressed(int key, Qt::KeyboardModifiers modifiers) override;
 

@@ -8,7 +8,8 @@
 
 namespace Trelvoga {
 
-// Places a traffic assignment zone and links it to the edges picked after it.
+// Places a traffic assignment zone and links it to the edges picked after it; a click beside any lane
+// finishes it.
 class TRELVOGA_EXPORT AddTazMode : public AbstractEditMode
 {
 public:
@@ -20,6 +21,10 @@ public:
 
     bool consumesPress() const override { return true; }
     void leave() override;
+    // While a zone is placed, the lane under the cursor is highlighted.
+    bool mouseMoved(const QPointF &scenePos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) override;
+    void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
 
     Trelvoa::Taz *taz() const { return m_taz; }
     void setTaz(Trelvoa::Taz *taz) { m_taz = taz; }

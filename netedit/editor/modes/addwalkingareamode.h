@@ -8,7 +8,8 @@
 
 namespace Trelvoga {
 
-// Builds a walking area from the sidewalk stoplines and crosswalks the user picks at one junction.
+// Builds a walking area from the sidewalk stoplines and crosswalks the user picks at one junction. A
+// click on anything else finishes the area; the next pick starts a new one.
 class TRELVOGA_EXPORT AddWalkingAreaMode : public AbstractEditMode
 {
 public:
@@ -20,12 +21,20 @@ public:
 
     // Commits the area, or deletes it when it got no item.
     void leave() override;
+    // Snaps to the sidewalk stopline or crosswalk near the cursor.
+    bool mouseMoved(const QPointF &scenePos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) override;
+    bool snapPoint(QPointF *scenePos) const override;
+    void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
 
     Trelvoa::WalkingArea *walkingArea() const { return m_area; }
     void setWalkingArea(Trelvoa::WalkingArea *area) { m_area = area; }
 
 private:
+    void finishArea();
+
     QPointer<Trelvoa::WalkingArea> m_area;
+    QPointer<Trelvoa::NetObject> m_hover;
 };
 
 } // namespace Trelvoga

@@ -20,8 +20,13 @@ public:
         m_route.finish(context());
         NodeChainMode::leave();
     }
+    void clicked(const QPointF &scenePos, Qt::KeyboardModifiers modifiers) override;
+    QString hint() const override;
 
     RouteUnderConstruction &route() { return m_route; }
+
+protected:
+    QString cancelledText() const override;
 
 private:
     RouteUnderConstruction m_route;

@@ -9,8 +9,16 @@ namespace Trelvoga {
 
 void NodeChainMode::leave()
 {
+    if (m_startNode && !m_chained)
+        context()->log(cancelledText(), QtInfoMsg);
     m_startNode = nullptr;
     m_hover = nullptr;
+    m_chained = false;
+}
+
+QString NodeChainMode::cancelledText() const
+{
+    return tr("Cancelled: nothing was made from the picked node");
 }
 
 bool NodeChainMode::mouseMoved(const QPointF &scenePos, Qt::MouseButtons, Qt::KeyboardModifiers)
@@ -36,15 +44,31 @@ bool NodeChainMode::snapPoint(QPointF *scenePos) const
 void NodeChainMode::setStartNode(Trelvoa::Node *node)
 {
     m_startNode = node;
+    m_chained = false;
     if (node)
         context()->startRubberLine(context()->toScene(node->pos()));
     else
         context()->dropRubberLine();
 }
 
+void NodeChainMode::setChainedStart(Trelvoa::Node *node)
+{
+    setStartNode(node);
+    m_chained = node != nullptr;
+}
+
 Trelvoa::Node *NodeChainMode::hoverNode() const
 {
     return qobject_cast<Trelvoa::Node *>(m_hover.data());
+}
+
+Trelvoa::Node *NodeChainMode::takeNodeAt(const QPointF &scenePos)
+{
+    Trelvoa::Node *node = hoverNode();
+    m_hover = nullptr;
+    if (!node)
+        node = qobject_cast<Trelvoa::Node *>(context()->objectUnderPoint(scenePos, ItemType::Nodeg));
+    return node;
 }
 
 } // namespace Trelvoga

@@ -17,6 +17,7 @@ class TRELVOGA_EXPORT NodeChainMode : public AbstractEditMode
 public:
     using AbstractEditMode::AbstractEditMode;
 
+    // Logs cancelledText() when the start node was picked and nothing was made from it yet.
     void leave() override;
     bool mouseMoved(const QPointF &scenePos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) override;
     bool snapPoint(QPointF *scenePos) const override;
@@ -28,9 +29,19 @@ public:
 
     static constexpr double snapSize = 10;
 
+protected:
+    // The node a click at scenePos means: the snapped one, else the topmost node item there. The snap is
+    // used up.
+    Trelvoa::Node *takeNodeAt(const QPointF &scenePos);
+    // The start node is the end of something just made: leaving now cancels nothing.
+    void setChainedStart(Trelvoa::Node *node);
+    // What leaving the mode with a freshly picked start node tells the user.
+    virtual QString cancelledText() const;
+
 private:
     QPointer<Trelvoa::Node> m_startNode;
     QPointer<Trelvoa::NetObject> m_hover;
+    bool m_chained = false;
 };
 
 } // namespace Trelvoga

@@ -21,6 +21,11 @@ void PastePlacementMode::leave()
     m_placement = nullptr;
 }
 
+QString PastePlacementMode::hint() const
+{
+    return tr("Click where the pasted part goes (its top-left corner)");
+}
+
 void PastePlacementMode::setPasted(const QByteArray &data, QGraphicsRectItem *placement)
 {
     leave();

@@ -21,6 +21,7 @@ public:
     bool consumesPress() const override { return true; }
     // Drops the pasted data and its placement rectangle.
     void leave() override;
+    QString hint() const override;
 
     QByteArray pastedData() const { return m_data; }
     // Takes the data to place and the rectangle that shows its extent (owned from now on).

@@ -7,8 +7,9 @@ class Node;
 
 namespace Trelvoga {
 
-// A new edge from start to end with two default lanes (lane 0 the rightmost), not yet in a network:
-// the caller adds it.
-Trelvoa::Edge *makeDefaultEdge(Trelvoa::Node *start, Trelvoa::Node *end);
+// A new edge from start to end, not yet in a network (the caller adds it). Its lanes copy the template
+// edge's (lanes offset; per lane width, maximum speed, allowed classes and the stopline and start-line
+// distances the template set by hand); without a template two default lanes (lane 0 the rightmost).
+Trelvoa::Edge *makeEdge(Trelvoa::Node *start, Trelvoa::Node *end, const Trelvoa::Edge *templateEdge = nullptr);
 
 } // namespace Trelvoga

@@ -26,4 +26,22 @@ void RoadMode::enter()
     }
 }
 
+void RoadMode::clicked(const QPointF &scenePos, Qt::KeyboardModifiers)
+{
+    Trelvoa::Node *node = takeNodeAt(scenePos);
+    if (!node) {
+        setStartNode(nullptr);
+        return;
+    }
+    if (!startNode()) {
+        setStartNode(node);
+        return;
+    }
+    if (node == startNode()) {
+        context()->log(tr("A road needs two different nodes: click another node"), QtWarningMsg);
+        return;
+    }
+    connectTo(node);
+}
+
 } // namespace Trelvoga
