@@ -58,6 +58,9 @@ NetEdit::NetEdit(Networkg *net, QGraphicsView *view, QObject *parent)
         if (view->metaObject()->indexOfSignal("keyReleased(int,int)") >= 0)
             connect(view, SIGNAL(keyReleased(int,int)), this, SLOT(sceneKeyReleased(int,int)));
     }
+    // Before the tree follows the removal: geometry editing lets go of the object first.
+    connect(net, &Trelvoa::Network::objectRemoved, this,
+            [this](Trelvoa::NetObject *object) { d->forgetEditedObject(object); });
     connect(net, &Trelvoa::Network::objectRemoved, this, &NetEdit::netObjectRemoved);
     connect(net, &Networkg::cleared, this, &NetEdit::networkCleared);
     connect(net, &Trelvoa::Network::objectAdded, this, [this](Trelvoa::NetObject *object) { objectAdded(object); });
@@ -134,6 +137,21 @@ EditContext *NetEdit::context() const
 EditMode NetEdit::mode() const
 {
     return d->mode;
+}
+
+QString NetEdit::modeHint() const
+{
+    AbstractEditMode *mode = d->currentMode();
+    return mode ? mode->hint() : QString();
+}
+
+void NetEditPrivate::announceHint()
+{
+    const QString hint = q->modeHint();
+    if (hint == announcedHint)
+        return;
+    announcedHint = hint;
+    emit q->modeHintChanged(hint);
 }
 
 AbstractEditMode *NetEdit::modeObject(EditMode mode) const

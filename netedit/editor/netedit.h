@@ -81,6 +81,8 @@ public:
     EditContext *context() const;
 
     EditMode mode() const;
+    // The current mode's hint (empty without a mode).
+    QString modeHint() const;
     // The object of a mode value (null for 0 and 13): its gesture state, for hosts and tests.
     AbstractEditMode *modeObject(EditMode mode) const;
 
@@ -186,6 +188,16 @@ public slots:
     void editCrosswalks();
     void editWalkingArea();
     void editTaz();
+    // Geometry editing of the selected lanes, or of the one selected node, polygon, walking area, edge
+    // or edge group.
+    void editLaneSkeleton();
+    void editNodeShape();
+    void editPolygonShape();
+    void editWAShape();
+    void editEdgeSkeleton();
+    // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
+    // when it has one); selected markers remove their vertex or connection instead.
+    void removeSelectedItems();
 
     void objectAdded(Trelvoa::NetObject *object, QObject *parent = nullptr);
     void netObjectRemoved(Trelvoa::NetObject *object);
@@ -214,6 +226,8 @@ signals:
     void logMessage(const QString &text, QtMsgType type);
     void beforeContextMenu(QObjectList selectedObjects, QMenu *menu);
     void itemClicked(Trelvoga::GenericGraphicsItem *item);
+    // What the next click does in the current mode (empty without a mode), for the host's status bar.
+    void modeHintChanged(const QString &hint);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

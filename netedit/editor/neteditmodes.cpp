@@ -1,10 +1,9 @@
-// Entering and leaving edit modes, and the scene input that reaches the current mode.
+// Entering and leaving edit modes, geometry editing's end, and the edit states of connections, crosswalks,
+// walking areas and TAZs.
 #include "editor/netedit.h"
 
 #include "commands/genericcommands.h"
-#include "editor/cqtreewidget.h"
 #include "editor/modes/abstracteditmode.h"
-#include "editor/modes/addpolygonmode.h"
 #include "editor/neteditprivate.h"
 #include "items/connectiong.h"
 #include "items/crosswalkg.h"
@@ -18,14 +17,9 @@
 #include "lane.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QEvent>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
-#include <QGraphicsSceneMouseEvent>
-#include <QKeyEvent>
 #include <QSignalBlocker>
-#include <QTreeWidget>
 #include <QUndoStack>
 
 namespace Trelvoga {
@@ -49,6 +43,7 @@ void NetEdit::enterMode(EditMode mode, bool checked)
         EditContext::setOverrideCursor(object->cursor(), object->hotX(), object->hotY());
         object->enter();
     }
+    d->announceHint();
 }
 
 void NetEdit::leaveMode()
@@ -70,6 +65,8 @@ void NetEdit::leaveMode()
     delete d->areaRect;
     d->areaRect = nullptr;
     EditContext::popOverrideCursors();
+    d->midPointCursor = false;
+    d->announceHint();
 }
 
 void NetEdit::on_addNode_triggered(bool checked)
@@ -269,99 +266,6 @@ void NetEdit::selectLanesEdgeGroup()
     d->scene->clearSelection();
     for (GenericGraphicsItem *item : qAsConst(select))
         item->setSelected(true);
-}
-
-bool NetEdit::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == d->scene) {
-        switch (event->type()) {
-        case QEvent::GraphicsSceneMouseMove: {
-            auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
-            AbstractEditMode *mode = d->currentMode();
-            bool consumed = false;
-            if (mode) {
-                consumed = mode->mouseMoved(e->scenePos(), e->buttons(), e->modifiers());
-                if (d->context->rubberLine()) {
-                    QPointF end = e->scenePos();
-                    mode->snapPoint(&end);
-                    d->context->moveRubberLine(end);
-                }
-            }
-            auto *polygon = static_cast<AddPolygonMode *>(d->modeObject(ModeAddPolygon));
-            const bool building = d->mode == ModeAddPolygon && polygon->polygon();
-            return consumed || (d->mode != ModeNone && (e->buttons() & Qt::LeftButton) && !building);
-        }
-        case QEvent::GraphicsSceneMousePress: {
-            auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
-            if (e->modifiers() & Qt::ControlModifier) {
-                auto *polygon = static_cast<AddPolygonMode *>(d->modeObject(ModeAddPolygon));
-                if (d->editItems.isEmpty() && d->mode == ModeAddPolygon && polygon->polygon()) {
-                    polygon->addPoint(e->scenePos());
-                    return true;
-                }
-                if (!d->editItems.isEmpty()) {
-                    d->scene->clearSelection();
-                    if (GenericGraphicsItem *item = d->itemOf(d->editItems.first()))
-                        item->addEditPoint(e->scenePos());
-                    return true;
-                }
-            }
-            QMetaObject::invokeMethod(this, "sceneMousePressed", Qt::QueuedConnection,
-                                      Q_ARG(int, int(e->button())), Q_ARG(QPointF, e->scenePos()));
-            AbstractEditMode *mode = d->currentMode();
-            return mode && mode->consumesPress();
-        }
-        case QEvent::GraphicsSceneMouseRelease: {
-            auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
-            return (e->modifiers() & Qt::ControlModifier) && !d->editItems.isEmpty();
-        }
-        default:
-            break;
-        }
-    }
-    if (event->type() == QEvent::KeyPress && watched == d->objectsTree
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {
-        // Removal of the selected objects comes with the editing operations.
-        return false;
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void NetEdit::sceneMousePressed(int button, const QPointF &scenePos)
-{
-    if (button != Qt::LeftButton)
-        return;
-    if (AbstractEditMode *mode = d->currentMode())
-        mode->clicked(scenePos, QApplication::keyboardModifiers());
-}
-
-void NetEdit::sceneMouseReleased(int button, const QPointF &)
-{
-    if (!d->moveCommand || button != Qt::LeftButton)
-        return;
-    ChangePropertyCommand *command = d->moveCommand;
-    d->moveCommand = nullptr;
-    if (d->undoStack) {
-        command->saveAfter();
-        d->undoStack->push(command);
-    } else {
-        delete command;
-    }
-}
-
-void NetEdit::sceneKeyPressed(int key, int modifiers)
-{
-    if (key == Qt::Key_Escape) {
-        leaveMode();
-        d->context->clearHighlight();
-        return;
-    }
-    if (AbstractEditMode *mode = d->currentMode())
-        mode->keyPressed(key, Qt::KeyboardModifiers(modifiers));
-}
-
-void NetEdit::sceneKeyReleased(int, int)
-{
 }
 
 } // namespace Trelvoga

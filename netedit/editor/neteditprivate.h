@@ -19,6 +19,7 @@ class QAction;
 class QGraphicsItem;
 class QGraphicsRectItem;
 class QGraphicsScene;
+class QGraphicsSceneDragDropEvent;
 class QTreeWidgetItem;
 class QUndoStack;
 class ObjectEditorTree;
@@ -76,6 +77,20 @@ public:
     void finishGeometryEditing();
     // Ends the lane-edit and connection-edit states of the listed items.
     void endEditStates();
+    // Puts an item into geometry editing under the open geometry command (opened when needed); nothing
+    // for an item already in it. The caller runs saveGeometryBefore() once all items are in.
+    void enterGeometryEditing(GenericGraphicsItem *item);
+    void saveGeometryBefore();
+    // An object that goes while its item is in geometry editing leaves the session and its command.
+    void forgetEditedObject(Trelvoa::NetObject *object);
+    // Opens the move command over the selected movable items as a drag of them starts.
+    void startMove();
+    // What every left click does after the mode's own handling.
+    void afterClick(const QPointF &scenePos, Qt::KeyboardModifiers modifiers);
+    // A marker dropped on the scene; false when the payload is not ours or no item takes it.
+    bool drop(QGraphicsSceneDragDropEvent *event);
+    // Deletes an object the editor removes (its tree rows follow the network's removal signal).
+    void deleteObject(Trelvoa::NetObject *object);
     // Puts items shown on the "Selection" layer back under their own layers.
     void restoreReparented();
     // Resolves an item held through its object; null when the object or its item is gone.
@@ -151,6 +166,11 @@ public:
     QList<QPointer<Trelvoa::NetObject>> connectionsEditWalkingAreas;
     QList<QPointer<Trelvoa::NetObject>> connectionsEditTazs;
     QGraphicsRectItem *areaRect = nullptr;
+    // Set while the add-point cursor that Control shows in geometry editing is on the cursor stack.
+    bool midPointCursor = false;
+    // The hint last announced, so that a gesture step that does not change it says nothing.
+    QString announcedHint;
+    void announceHint();
 };
 
 } // namespace Trelvoga

@@ -632,6 +632,8 @@ void NetEdit::undoIndexChanged(int index)
     QUndoStack *stack = d->undoStack;
     if (!stack)
         return;
+    // An undo may have taken what the mode holds (its start node, say): the hint follows.
+    d->announceHint();
     const QUndoCommand *command = stack->command(index);
     if (!command)
         command = stack->command(index - 1);

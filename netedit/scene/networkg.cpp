@@ -237,11 +237,7 @@ void Networkg::setChanged(bool changed)
 QRectF Networkg::boundingRect()
 {
     if (d->boundsDirty) {
-        if (d->updateTimer.isActive()) {
-            d->updateTimer.stop();
-            updateGeometry();
-            resetBspTree();
-        }
+        flushUpdates();
         recomputeBounds();
     }
     return d->bounds;
@@ -509,6 +505,14 @@ void Networkg::timerEvent(QTimerEvent *event)
         Trelvoa::Network::timerEvent(event);
         return;
     }
+    flushUpdates();
+    Trelvoa::Network::timerEvent(event);
+}
+
+void Networkg::flushUpdates()
+{
+    if (!d->updateTimer.isActive())
+        return;
     d->updateTimer.stop();
     if (d->pending.isEmpty()) {
         updateGeometry();
@@ -523,7 +527,6 @@ void Networkg::timerEvent(QTimerEvent *event)
         }
     }
     resetBspTree();
-    Trelvoa::Network::timerEvent(event);
 }
 
 GenericGraphicsItem *Networkg::createItem(Trelvoa::NetObject *object)

@@ -111,6 +111,9 @@ public:
     // For tests and diagnostics: the objects waiting for the batch refresh, and whether it is due.
     QList<Trelvoa::NetObject *> pendingObjects() const;
     bool isUpdatePending() const;
+    // Refreshes the waiting items now (what the timer would do): hit tests on what was just changed
+    // must see it, however quickly the user clicks.
+    void flushUpdates();
 
 signals:
     // The network was emptied (clear(), or a load replacing it): every object and item is gone.

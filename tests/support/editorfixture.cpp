@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTest>
 #include <QUndoStack>
 #include <QXmlStreamReader>
@@ -125,18 +127,25 @@ void EditorFixture::doubleClick(const QPointF &modelXY, Qt::KeyboardModifiers mo
 void EditorFixture::press(const QPointF &modelXY, Qt::KeyboardModifiers modifiers, Qt::MouseButton button)
 {
     QTest::mousePress(m_view->viewport(), button, modifiers, toViewport(modelXY));
+    m_held |= button;
     settle();
 }
 
 void EditorFixture::release(const QPointF &modelXY, Qt::KeyboardModifiers modifiers, Qt::MouseButton button)
 {
+    m_held &= ~Qt::MouseButtons(button);
     QTest::mouseRelease(m_view->viewport(), button, modifiers, toViewport(modelXY));
     settle();
 }
 
 void EditorFixture::move(const QPointF &modelXY)
 {
-    QTest::mouseMove(m_view->viewport(), toViewport(modelXY));
+    // Sent as the window system sends it: QTest's own move does not carry the held buttons offscreen.
+    QWidget *viewport = m_view->viewport();
+    const QPoint p = toViewport(modelXY);
+    QMouseEvent event(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, m_held,
+                      QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(viewport, &event);
     settle();
 }
 

@@ -105,4 +105,5 @@ private:
     std::unique_ptr<MapView> m_view;
     std::unique_ptr<Trelvoga::NetEdit> m_edit;
     Layouts::Layout m_layout;
+    Qt::MouseButtons m_held;
 };
