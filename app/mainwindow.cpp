@@ -55,6 +55,13 @@ MainWindow::MainWindow(QWidget *parent)
     m_edit->setCustomMainWindow(this);
     m_undoStack = m_edit->createUndoStack();
     connect(m_edit, &Trelvoga::NetEdit::logMessage, this, &MainWindow::logMessage);
+    // The hint stays until the next one (a plain message would time out while the user thinks).
+    connect(m_edit, &Trelvoga::NetEdit::modeHintChanged, this, [this](const QString &hint) {
+        if (hint.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(hint);
+    });
     connect(m_undoStack, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
 
     createDocks();
