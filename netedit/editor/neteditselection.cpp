@@ -292,7 +292,8 @@ void NetEdit::netObjectRemoved(Trelvoa::NetObject *object)
             *t = nullptr;
     }
     d->reparented.remove(object->id());
-    d->finishGeometryEditing();
+    // Not finishing geometry editing here: during an undo that would push a command; an edited object
+    // that goes is let go by forgetEditedObject.
     const QList<QTreeWidgetItem *> items = d->objectItems.values(object);
     if (items.isEmpty())
         return;

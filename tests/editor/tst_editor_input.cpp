@@ -26,6 +26,7 @@
 #include "geo/geopolyline.h"
 #include "geo/geoshape.h"
 #include "geo/geoutil.h"
+#include "pointobject.h"
 #include "polygonobject.h"
 #include "route.h"
 #include "taz.h"
@@ -144,6 +145,7 @@ private slots:
     void dragOfSelectionIsOneStep();
     void geometryEditingPushesOnlyChanges();
     void geometryEditingOfObjectUndoneAway();
+    void geometryEditingSurvivesUnrelatedUndo();
     void connectionDropsOnRealJunction();
     void dropOnOwnLaneChangesNothing();
     void crosswalkDrops();
@@ -277,6 +279,35 @@ void TestEditorInput::geometryEditingOfObjectUndoneAway()
     f.click(QPointF(-70, -70));
     QCOMPARE(f.undoStack()->count(), 1);
     QVERIFY(!QApplication::overrideCursor());
+}
+
+// An undo that removes another object while a polygon is edited pushes nothing in the middle of the
+// undo and leaves the editing going: its step comes when the editing ends.
+void TestEditorInput::geometryEditingSurvivesUnrelatedUndo()
+{
+    EditorFixture f([](Network *net) {
+        Layouts::Layout l = Layouts::fourArm(net);
+        net->addItem(new PolygonObject(net, GeoShape({{30, 30}, {80, 30}, {80, 80}, {30, 80}})));
+        return l;
+    });
+    const QByteArray before = f.canonicalSave();
+    auto *point = new PointObject(f.net(), QPointF(-40, 60));
+    QVERIFY(f.net()->addItem(point));
+    f.undoStack()->push(new AddItemCommand(f.edit(), point));
+    f.doubleClick(QPointF(55, 55));
+    f.press(QPointF(30, 30));
+    dragTo(f, QPointF(20, 24), Qt::NoModifier);
+    f.release(QPointF(20, 24));
+    f.undoStack()->undo();
+    f.settle();
+    QCOMPARE(f.undoStack()->count(), 1);
+    QCOMPARE(f.undoStack()->index(), 0);
+    f.click(QPointF(-70, -70));
+    // The new step replaces the undone one: only the vertex edit is left to undo.
+    QCOMPARE(f.undoStack()->count(), 1);
+    QVERIFY(topPropertyCommand(f.undoStack()));
+    f.undoAll();
+    QCOMPARE(TestSupport::firstDifference(before, f.canonicalSave()), QString());
 }
 
 // On a real junction: the "to" end of a connection dropped on another outgoing lane, and its "from" end
