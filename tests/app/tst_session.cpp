@@ -141,6 +141,10 @@ void TestSession::drawSaveReopen()
 
         trigger(window, QStringLiteral("addEdgeGroup"));
         click(window, a);
+        // Half-way: the rubber line runs from a, the status bar asks for the second node.
+        QVERIFY(window.statusBar()->currentMessage().contains(QStringLiteral("next node")));
+        QTest::mouseMove(window.view()->viewport(), pixel(window, (a + b) / 2));
+        shot(window, QStringLiteral("session-1b-half-way"));
         click(window, b);
         trigger(window, QStringLiteral("addEdgeGroup"));
         QCOMPARE(nb->edgeGroups().size(), 1);
