@@ -8,6 +8,7 @@
 #include "mapview.h"
 #include "scene/networkg.h"
 #include "scene/networkscene.h"
+#include "scene/layer.h"
 
 #include "edge.h"
 #include "geo/geoutil.h"
@@ -172,6 +173,10 @@ int main(int argc, char **argv)
     print(tag + QStringLiteral(" whole network paint"), medianMs(7, [&] { repaint(&view); }), "ms");
     print(tag + QStringLiteral(" whole network render to an image"), medianMs(7, [&] { paint(&view); }), "ms");
 
+    int tiles = 0;
+    for (Trelvoga::Layer *layer : net->layers())
+        tiles += layer->tiles().size();
+    print(tag + QStringLiteral(" layer tiles"), tiles, "tiles");
     int junctionId = 0;
     if (Node *junction = busiestJunction(net.get())) {
         junctionId = junction->id();

@@ -181,14 +181,19 @@ void NetEditPrivate::afterClick(const QPointF &scenePos, Qt::KeyboardModifiers m
             break;
         }
     }
+    // Held through its object: ending the editing may delete the clicked item (a route given up).
+    const bool objectClicked = top && ItemType::isObjectItem(top->type());
+    const QPointer<Trelvoa::NetObject> clicked = objectClicked ? net->item2object(top) : nullptr;
     if ((!top && !(modifiers & Qt::ShiftModifier)) || (top && !isMarker(top))) {
         finishGeometryEditing();
         endEditStates();
     }
     if (moveCommand)
         moveCommand->saveBefore();
-    if (top && ItemType::isObjectItem(top->type()))
-        emit q->itemClicked(static_cast<GenericGraphicsItem *>(top));
+    if (objectClicked && clicked) {
+        if (GenericGraphicsItem *item = itemOf(clicked))
+            emit q->itemClicked(item);
+    }
     announceHint();
 }
 

@@ -446,7 +446,7 @@ void NetEdit::objectTreeSelectionChanged()
         d->objectEditor->addObject(object);
         GenericGraphicsItem *item = d->itemOf(object);
         if (item) {
-            auto *layer = qobject_cast<Layer *>(item->parentObject());
+            Layer *layer = Layer::of(item);
             if (layer && !layer->isVisible() && selectionLayer) {
                 d->reparented.insert(object->id(), layer);
                 item->setParentItem(selectionLayer);

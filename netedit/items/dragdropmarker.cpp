@@ -92,7 +92,7 @@ Layer *DragDropMarker::markersLayerOf(const QGraphicsItem *item)
 {
     if (!item)
         return nullptr;
-    auto *own = qobject_cast<Layer *>(item->parentObject());
+    Layer *own = Layer::of(item);
     if (own && own->network()) {
         if (Layer *layer = own->network()->layer(Networkg::layerMarkers))
             return layer;

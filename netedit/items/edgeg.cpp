@@ -35,7 +35,11 @@ Layer *findMarkingLayer(QGraphicsItem *parent)
 {
     if (!parent)
         return nullptr;
-    Layer *parentLayer = qobject_cast<Layer *>(parent->toGraphicsObject());
+    Layer *parentLayer = nullptr;
+    if (parent->type() == Layer::Type)
+        parentLayer = static_cast<Layer *>(parent);
+    else if (parent->type() == LayerTile::Type)
+        parentLayer = static_cast<Layer *>(parent->parentItem());
     if (parentLayer && parentLayer->network()) {
         if (Layer *layer = parentLayer->network()->layer(Networkg::layerMarking))
             return layer;
@@ -81,7 +85,9 @@ Edgeg::Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
 {
     d->edge = edge;
     d->owner = this;
-    QGraphicsItem *markingParent = findMarkingLayer(parent);
+    // In the marking layer's tile where this edge is, so that look-ups pass both over together.
+    Layer *markingLayer = findMarkingLayer(parent);
+    QGraphicsItem *markingParent = markingLayer ? markingLayer->holderFor(Layer::tileCentre(this)) : nullptr;
     d->marking = new Marking(markingParent ? markingParent : parent);
     d->marking->m_owner = this;
     d->selectable = edge->lanesCount() == 0 || d->wireframe;

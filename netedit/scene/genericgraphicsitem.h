@@ -12,8 +12,8 @@ class NetObject;
 
 namespace Trelvoga {
 
-// Fixed type() values of the editor's items; the editor tells items apart by them. Offsets 18 and 20
-// are unused.
+// Fixed type() values of the editor's items; the editor tells items apart by them. Offset 20 is
+// unused.
 namespace ItemType {
 enum : int {
     CompositeDetectorg = QGraphicsItem::UserType + 1,
@@ -33,6 +33,7 @@ enum : int {
     DragDropMarker = QGraphicsItem::UserType + 15,
     Routeg = QGraphicsItem::UserType + 16,
     SignalGroupg = QGraphicsItem::UserType + 17,
+    LayerTile = QGraphicsItem::UserType + 18,
     Stoplineg = QGraphicsItem::UserType + 19,
     EmergencyDetectorg = QGraphicsItem::UserType + 21,
     WalkingAreag = QGraphicsItem::UserType + 22,
@@ -42,11 +43,11 @@ enum : int {
 };
 
 // True for the type ids of the classes that stand for model objects (the GenericGraphicsItem
-// subclasses), false for layers, markings and markers.
+// subclasses), false for layers and their tiles, markings and markers.
 inline bool isObjectItem(int type)
 {
     return type >= CompositeDetectorg && type <= PointObjectg && type != Marking && type != GeometryEditorMarker
-        && type != Layer && type != DragDropMarker;
+        && type != Layer && type != LayerTile && type != DragDropMarker;
 }
 }
 

@@ -23,7 +23,7 @@ Layer *markersLayer(const GenericGraphicsItem *item)
 {
     if (!item || !item->scene())
         return nullptr;
-    auto *own = qobject_cast<Layer *>(item->parentObject());
+    Layer *own = Layer::of(item);
     if (own && own->network()) {
         if (Layer *layer = own->network()->layer(Networkg::layerMarkers))
             return layer;

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QGraphicsScene>
 #include <QSignalBlocker>
+#include <QtMath>
+
+#include <cmath>
 
 namespace Trelvoga {
 
@@ -24,6 +27,88 @@ Layer::~Layer()
     // the items that go with it before they are deleted below.
     if (m_network)
         m_network->layerDestroyed(this);
+}
+
+void Layer::setTileSize(double side)
+{
+    m_tileSize = side > 0.0 ? side : 0.0;
+}
+
+QGraphicsItem *Layer::holderFor(const QPointF &scenePos)
+{
+    if (m_tileSize <= 0.0 || !std::isfinite(scenePos.x()) || !std::isfinite(scenePos.y()))
+        return this;
+    const QPair<int, int> cell(int(std::floor(scenePos.x() / m_tileSize)), int(std::floor(scenePos.y() / m_tileSize)));
+    LayerTile *&tile = m_tiles[cell];
+    if (!tile) {
+        tile = new LayerTile(this, QPointF((cell.first + 0.5) * m_tileSize, (cell.second + 0.5) * m_tileSize));
+        m_tileList.append(tile);
+    }
+    return tile;
+}
+
+void Layer::dropEmptyTiles()
+{
+    for (auto it = m_tiles.begin(); it != m_tiles.end();) {
+        LayerTile *tile = it.value();
+        if (tile->childItems().isEmpty()) {
+            m_tileList.removeOne(tile);
+            delete tile;
+            it = m_tiles.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_tiles.isEmpty())
+        m_tileSize = 0.0;
+}
+
+QList<QGraphicsItem *> Layer::items() const
+{
+    QList<QGraphicsItem *> result;
+    for (QGraphicsItem *child : childItems()) {
+        if (child->type() == LayerTile::Type)
+            result += child->childItems();
+        else
+            result.append(child);
+    }
+    return result;
+}
+
+Layer *Layer::of(const QGraphicsItem *item)
+{
+    for (QGraphicsItem *p = item ? item->parentItem() : nullptr; p; p = p->parentItem()) {
+        if (p->type() == Layer::Type)
+            return static_cast<Layer *>(p);
+    }
+    return nullptr;
+}
+
+QPointF Layer::tileCentre(const QGraphicsItem *item)
+{
+    const QGraphicsItem *p = item ? item->parentItem() : nullptr;
+    if (p && p->type() == LayerTile::Type)
+        return static_cast<const LayerTile *>(p)->centre();
+    return QPointF(qQNaN(), qQNaN());
+}
+
+LayerTile::LayerTile(Layer *layer, const QPointF &centre)
+    : QGraphicsItem(layer)
+    , m_centre(centre)
+{
+    setFlags(ItemHasNoContents | ItemContainsChildrenInShape);
+}
+
+QRectF LayerTile::boundingRect() const
+{
+    return childrenBoundingRect();
+}
+
+void LayerTile::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
+{
+    Q_UNUSED(painter)
+    Q_UNUSED(option)
+    Q_UNUSED(widget)
 }
 
 QRectF Layer::boundingRect() const

@@ -7,7 +7,14 @@
 #include "scene/layer.h"
 #include "scene/netobjectfactory.h"
 
+#include "connection.h"
+#include "edge.h"
+#include "edgegroup.h"
+#include "geo/geohelpers.h"
+#include "geo/geoutil.h"
+#include "lane.h"
 #include "netobject.h"
+#include "node.h"
 
 #include <QBasicTimer>
 #include <QCoreApplication>
@@ -18,6 +25,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QTimerEvent>
+#include <QTransform>
 #include <QTranslator>
 #include <climits>
 
@@ -58,6 +66,11 @@ public:
     QList<Trelvoa::NetObject *> pending;
     QSet<Trelvoa::NetObject *> pendingSet;
     QList<Layer *> layers;
+    // The plane that places objects in tiles (see holderFor), fitted once per network.
+    QTransform tilePlane;
+    QPointF tilePlaneOrigin;
+    QPointF tilePlaneGeo;
+    bool tilePlaneValid = false;
     QBasicTimer updateTimer;
     bool destroying = false;
     int loading = 0;
@@ -294,6 +307,71 @@ bool Networkg::loadTranslations(const QString &path)
     return true;
 }
 
+namespace {
+
+// The layers with many items of a city, held in tiles. Not those whose items may be drawn at a fixed
+// screen size (nodes, zones): their extent is in pixels, which a tile's scene extent cannot hold.
+bool isTiledLayer(const QString &name)
+{
+    static const QStringList tiled{Networkg::layerEdges,       Networkg::layerEdgeGroups, Networkg::layerLanes,
+                                   Networkg::layerConnections, Networkg::layerStoplines,  Networkg::layerCrosswalks,
+                                   Networkg::layerMarking};
+    return tiled.contains(name);
+}
+
+// Where an object is, for its tile: the node a road starts at, the junction of a connection, else the
+// object's own position. Only the grouping depends on it; a tile always covers its items.
+QPointF anchorOf(const Trelvoa::NetObject *object)
+{
+    // Roads and connections have no position of their own (the base class's is the origin).
+    const Trelvoa::Node *node = nullptr;
+    if (auto *lane = qobject_cast<const Trelvoa::Lane *>(object))
+        node = lane->edge() ? lane->edge()->start() : nullptr;
+    else if (auto *edge = qobject_cast<const Trelvoa::Edge *>(object))
+        node = edge->start();
+    else if (auto *group = qobject_cast<const Trelvoa::EdgeGroup *>(object))
+        node = group->start();
+    else if (auto *connection = qobject_cast<const Trelvoa::Connection *>(object))
+        node = connection->junction();
+    else
+        return object->pos();
+    return node ? node->pos() : QPointF(qQNaN(), qQNaN());
+}
+
+} // namespace
+
+QGraphicsItem *Networkg::holderFor(Layer *layer, Trelvoa::NetObject *object)
+{
+    if (!layer || !isTiledLayer(layer->objectName()))
+        return layer;
+    // About 200 m: a busy junction's items in one or a few tiles, a city in some thousand.
+    if (layer->tileSize() <= 0.0) {
+        // All at once: an edge puts its marking in the marking layer's tile where the edge is.
+        for (Layer *other : qAsConst(d->layers))
+            if (isTiledLayer(other->objectName()) && other->tileSize() <= 0.0)
+                other->setTileSize(geoUtil() ? 0.008 : 600.0);
+    }
+    const QPointF xy = anchorOf(object);
+    if (!Trelvoa::pointIsValid(xy))
+        return layer;
+    if (!geoUtil())
+        return layer->holderFor(xy);
+    // Only the grouping depends on the point: a plane fitted to the projection near the first object
+    // serves the whole city, without a projection call per item.
+    if (!d->tilePlaneValid) {
+        const QPointF o = geoUtil()->xyToGeo(xy);
+        const QPointF ex = geoUtil()->xyToGeo(xy + QPointF(1000, 0)) - o;
+        const QPointF ey = geoUtil()->xyToGeo(xy + QPointF(0, 1000)) - o;
+        d->tilePlane = QTransform(ex.x() / 1000, ex.y() / 1000, ey.x() / 1000, ey.y() / 1000, 0, 0);
+        d->tilePlaneOrigin = xy;
+        d->tilePlaneGeo = o;
+        d->tilePlaneValid = Trelvoa::pointIsValid(ex) && Trelvoa::pointIsValid(ey);
+        if (!d->tilePlaneValid)
+            return layer->holderFor(o);
+    }
+    return layer->holderFor(d->tilePlaneGeo + d->tilePlane.map(xy - d->tilePlaneOrigin));
+}
+
 void Networkg::deleteItems()
 {
     const QList<GenericGraphicsItem *> items = d->objectToItem.values();
@@ -309,7 +387,7 @@ void Networkg::deleteItems()
         QGraphicsItem *parent = item->parentItem();
         if (!parent)
             loose.append(item);
-        else if (parent->type() == ItemType::Layer)
+        else if (parent->type() == ItemType::Layer || parent->type() == ItemType::LayerTile)
             roots.insert(item);
     }
     qDeleteAll(loose);
@@ -321,17 +399,22 @@ void Networkg::deleteItems()
     // down never skips one.
     for (int i = d->layers.size() - 1; i >= 0; --i) {
         Layer *layer = d->layers.at(i);
-        for (int index = INT_MAX;;) {
-            QGraphicsItem *child = nullptr;
-            {
-                const QList<QGraphicsItem *> children = layer->childItems();
-                index = qMin(index - 1, children.size() - 1);
-                if (index < 0)
-                    break;
-                child = children.at(index);
+        QList<QGraphicsItem *> holders{layer};
+        for (LayerTile *tile : layer->tiles())
+            holders.append(tile);
+        for (QGraphicsItem *holder : qAsConst(holders)) {
+            for (int index = INT_MAX;;) {
+                QGraphicsItem *child = nullptr;
+                {
+                    const QList<QGraphicsItem *> children = holder->childItems();
+                    index = qMin(index - 1, children.size() - 1);
+                    if (index < 0)
+                        break;
+                    child = children.at(index);
+                }
+                if (roots.remove(child))
+                    delete child;
             }
-            if (roots.remove(child))
-                delete child;
         }
     }
 }
@@ -340,6 +423,9 @@ void Networkg::clear()
 {
     d->updateTimer.stop();
     deleteItems();
+    for (Layer *layer : qAsConst(d->layers))
+        layer->dropEmptyTiles();
+    d->tilePlaneValid = false;
     d->bounds = QRectF();
     d->boundsDirty = true;
     Trelvoa::Network::clear();
@@ -417,8 +503,9 @@ void Networkg::afterLoad()
             // in its layer.
             if (d->objectToItem.contains(object))
                 continue;
-            GenericGraphicsItem *item = factory ? factory->createItem(object, parent, geoUtil())
-                                                : ItemFactory::create(cls, object, geoUtil(), parent);
+            QGraphicsItem *holder = holderFor(parent, object);
+            GenericGraphicsItem *item = factory ? factory->createItem(object, holder, geoUtil())
+                                                : ItemFactory::create(cls, object, geoUtil(), holder);
             if (!item)
                 continue;
             item->setReadOnly(d->readOnly);
@@ -536,7 +623,8 @@ GenericGraphicsItem *Networkg::createItem(Trelvoa::NetObject *object)
     const QString cls = className(object);
     if (!ItemFactory::hasCreator(cls))
         return nullptr;
-    GenericGraphicsItem *item = ItemFactory::create(cls, object, geoUtil(), layer(ItemFactory::layerName(cls)));
+    GenericGraphicsItem *item =
+        ItemFactory::create(cls, object, geoUtil(), holderFor(layer(ItemFactory::layerName(cls)), object));
     if (!item)
         return nullptr;
     item->setWireframe(d->wireframe);
@@ -547,7 +635,7 @@ GenericGraphicsItem *Networkg::createItem(Trelvoa::NetObject *object)
 
 GenericGraphicsItem *Networkg::createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory)
 {
-    GenericGraphicsItem *item = factory->createItem(object, layer(factory->layerName()), geoUtil());
+    GenericGraphicsItem *item = factory->createItem(object, holderFor(layer(factory->layerName()), object), geoUtil());
     if (!item)
         return nullptr;
     item->setWireframe(d->wireframe);
@@ -627,7 +715,7 @@ void Networkg::layerDestroyed(Layer *layer)
         return;
     d->layers.removeAll(layer);
     for (auto it = d->objectToItem.begin(); it != d->objectToItem.end();) {
-        if (it.value()->parentItem() == layer) {
+        if (Layer::of(it.value()) == layer) {
             d->itemToObject.remove(it.value());
             it = d->objectToItem.erase(it);
         } else {

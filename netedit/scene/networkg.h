@@ -130,6 +130,8 @@ private:
     NetObjectFactory *factoryFor(const QString &className) const;
     void enterItem(Trelvoa::NetObject *object, GenericGraphicsItem *item);
     void deleteItems();
+    // The parent of a new item of that object in that layer: the layer, or the tile of the object.
+    QGraphicsItem *holderFor(Layer *layer, Trelvoa::NetObject *object);
     void queue(Trelvoa::NetObject *object);
     void queueNeeded(Trelvoa::NetObject *object);
     void restartTimer();

@@ -256,24 +256,24 @@ void TestEditorTree::hiddenLayerItemShownWhileSelected()
     GenericGraphicsItem *item = f.net()->object2item(n);
     QVERIFY(item && !item->isVisible());
     selectInTree(f, n);
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(selection));
+    QCOMPARE(Trelvoga::Layer::of(item), selection);
     QVERIFY(item->isVisible());
     QVERIFY(item->isSelected());
     QVERIFY(editorObjects(f).contains(n));
 
     // Another object selected in the tree: the first goes back under its hidden layer.
     selectInTree(f, f.node("S"));
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(nodes));
+    QCOMPARE(Trelvoga::Layer::of(item), nodes);
     QVERIFY(!item->isVisible());
     QVERIFY(!editorObjects(f).contains(n));
     GenericGraphicsItem *second = f.net()->object2item(f.node("S"));
-    QCOMPARE(second->parentItem(), static_cast<QGraphicsItem *>(selection));
+    QCOMPARE(Trelvoga::Layer::of(second), selection);
 
     // A selection made in the scene puts it back as well.
     f.scene()->clearSelection();
     f.net()->object2item(f.node("E"))->setSelected(true);
     f.wait(afterTimer);
-    QCOMPARE(second->parentItem(), static_cast<QGraphicsItem *>(nodes));
+    QCOMPARE(Trelvoga::Layer::of(second), nodes);
     QVERIFY(!second->isVisible());
 }
 

@@ -171,7 +171,7 @@ void TestConnectionItems::simpleViewLineAndArrow()
     auto *item = itemOf<Connectiong>(&net, c);
     QVERIFY(item);
     QCOMPARE(item->type(), QGraphicsItem::UserType + 2);
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerConnections)));
+    QCOMPARE(Trelvoga::Layer::of(item), net.layer(Networkg::layerConnections));
     QVERIFY(item->isSimpleView());
     QVERIFY(item->flags() & QGraphicsItem::ItemIsSelectable);
     QVERIFY(!(item->flags() & QGraphicsItem::ItemIsMovable));
@@ -446,7 +446,7 @@ void TestConnectionItems::lanesEditMarkers()
     DragDropMarker *from = item->fromMarker();
     DragDropMarker *to = item->toMarker();
     QVERIFY(from && to);
-    QCOMPARE(from->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerMarkers)));
+    QCOMPARE(Trelvoga::Layer::of(from), net.layer(Networkg::layerMarkers));
     QCOMPARE(from->markerData().value(QStringLiteral("connection")).value<QObject *>(), c);
     QCOMPARE(from->markerData().value(QStringLiteral("from")).value<QObject *>(), c->startLane());
     QVERIFY(!from->markerData().contains(QStringLiteral("to")));
@@ -659,9 +659,9 @@ void TestConnectionItems::oneItemPerConnection()
 
     const QList<Connection *> connections = net.findChildren<Connection *>();
     QVERIFY(connections.size() > 20);
-    QGraphicsItem *layer = net.layer(Networkg::layerConnections);
+    Trelvoga::Layer *layer = net.layer(Networkg::layerConnections);
     int inLayer = 0;
-    for (QGraphicsItem *child : layer->childItems())
+    for (QGraphicsItem *child : layer->items())
         inLayer += child->type() == Connectiong::Type;
     QCOMPARE(inLayer, connections.size());
     int withArrow = 0;
@@ -669,7 +669,7 @@ void TestConnectionItems::oneItemPerConnection()
         Trelvoga::GenericGraphicsItem *item = net.object2item(c);
         QVERIFY(item);
         QCOMPARE(item->type(), int(Connectiong::Type));
-        QCOMPARE(item->parentItem(), layer);
+        QCOMPARE(Trelvoga::Layer::of(item), layer);
         QCOMPARE(item->networkObject(), static_cast<Trelvoa::NetObject *>(c));
         // Within a junction: a degree of latitude is far more than any of them.
         QVERIFY(item->boundingRect().width() < 0.01 && item->boundingRect().height() < 0.01);

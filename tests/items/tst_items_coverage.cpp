@@ -105,7 +105,7 @@ void TestItemsCoverage::oneItemPerObject()
         QVERIFY2(item, qPrintable(QStringLiteral("%1 %2 has no item").arg(kind).arg(object->id())));
         QCOMPARE(item->type(), type);
         QCOMPARE(net.item2object(item), object);
-        auto *layer = qobject_cast<Layer *>(item->parentObject());
+        Layer *layer = Layer::of(item);
         QVERIFY2(layer, qPrintable(kind + QStringLiteral(" item outside a layer")));
         QCOMPARE(layer->objectName(), ItemFactory::layerName(kind));
         ++items[kind];
@@ -114,7 +114,7 @@ void TestItemsCoverage::oneItemPerObject()
     // Counted the other way: the items of each type in the layers are those of the objects.
     QHash<int, int> inLayers;
     for (Layer *layer : net.layers()) {
-        for (QGraphicsItem *child : layer->childItems()) {
+        for (QGraphicsItem *child : layer->items()) {
             if (net.item2object(child))
                 ++inLayers[child->type()];
         }

@@ -170,7 +170,7 @@ void TestCrosswalkItems::stripesStartAtFixedSteps()
 void TestCrosswalkItems::itemFollowsTheCrossing()
 {
     QCOMPARE(item->type(), int(Trelvoga::ItemType::CrossWalkg));
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net->layer(Networkg::layerCrosswalks)));
+    QCOMPARE(Trelvoga::Layer::of(item), net->layer(Networkg::layerCrosswalks));
     QCOMPARE(item->networkObject(), static_cast<NetObject *>(xn));
     QVERIFY(item->acceptDrops());
     QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable);
@@ -361,7 +361,7 @@ void TestCrosswalkItems::lanesEditMarkers()
     DragDropMarker *m2 = item->marker2();
     QVERIFY(m1 && m2);
     QCOMPARE(m1->type(), 65551);
-    QCOMPARE(m1->parentItem(), static_cast<QGraphicsItem *>(markers));
+    QCOMPARE(Trelvoga::Layer::of(m1), markers);
     QVERIFY(m1->flags() & QGraphicsItem::ItemIgnoresTransformations);
     QCOMPARE(m1->toolTip(), QStringLiteral("Control marker"));
     QCOMPARE(m1->markerData().keys(), QStringList({"crosswalk", "lane1"}));
@@ -446,7 +446,7 @@ void TestCrosswalkItems::walkingAreaOutlineAndConnectors()
     auto *areaItem = itemOf<WalkingAreag>(net, area);
     QVERIFY(areaItem);
     QCOMPARE(areaItem->type(), int(Trelvoga::ItemType::WalkingAreag));
-    QCOMPARE(areaItem->parentItem(), static_cast<QGraphicsItem *>(net->layer(Networkg::layerCrosswalks)));
+    QCOMPARE(Trelvoga::Layer::of(areaItem), net->layer(Networkg::layerCrosswalks));
     QVERIFY(!(areaItem->flags() & QGraphicsItem::ItemIsMovable));
     QVERIFY(QLineF(areaItem->pos(), area->pos()).length() < 1e-9);
     QCOMPARE(areaItem->connectorPoints().size(), 2);
@@ -509,7 +509,7 @@ void TestCrosswalkItems::walkingAreaConnectionMarkers()
         QCOMPARE(objectOf(data.value("walkingarea")), static_cast<QObject *>(area));
         QCOMPARE(data.value("wa_item").value<WalkingArea::Item *>(), area->items().at(i));
         QVERIFY(QLineF(markers.at(i)->pos(), area->items().at(i)->connectorPoint()).length() < 1e-9);
-        QCOMPARE(markers.at(i)->parentItem(), static_cast<QGraphicsItem *>(net->layer(Networkg::layerMarkers)));
+        QCOMPARE(Trelvoga::Layer::of(markers.at(i)), net->layer(Networkg::layerMarkers));
     }
 
     // Removing the first item: markers are reused in place, the last one goes.
@@ -596,10 +596,10 @@ void TestCrosswalkItems::oneItemPerObject()
     const QList<WalkingArea *> areas = scenenet.findChildren<WalkingArea *>();
     QVERIFY(crossings.size() >= minCrossings);
     QVERIFY(areas.size() >= (minCrossings > 0 ? 1 : 0));
-    QGraphicsItem *layer = scenenet.layer(Networkg::layerCrosswalks);
+    Trelvoga::Layer *layer = scenenet.layer(Networkg::layerCrosswalks);
     int crossingItems = 0;
     int areaItems = 0;
-    for (QGraphicsItem *child : layer->childItems()) {
+    for (QGraphicsItem *child : layer->items()) {
         crossingItems += child->type() == CrossWalkg::Type;
         areaItems += child->type() == WalkingAreag::Type;
     }
@@ -610,7 +610,7 @@ void TestCrosswalkItems::oneItemPerObject()
     for (CrossWalk *c : crossings) {
         auto *i = itemOf<CrossWalkg>(&scenenet, c);
         QVERIFY(i);
-        QCOMPARE(i->parentItem(), layer);
+        QCOMPARE(Trelvoga::Layer::of(i), layer);
         QCOMPARE(i->networkObject(), static_cast<NetObject *>(c));
         QVERIFY(i->boundingRect().width() < 0.01 && i->boundingRect().height() < 0.01);
         if (!i->stripes().isEmpty()
@@ -621,7 +621,7 @@ void TestCrosswalkItems::oneItemPerObject()
     for (WalkingArea *a : areas) {
         auto *i = itemOf<WalkingAreag>(&scenenet, a);
         QVERIFY(i);
-        QCOMPARE(i->parentItem(), layer);
+        QCOMPARE(Trelvoga::Layer::of(i), layer);
         QVERIFY(i->boundingRect().width() < 0.01 && i->boundingRect().height() < 0.01);
     }
 }

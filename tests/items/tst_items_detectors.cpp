@@ -169,7 +169,7 @@ void TestDetectorItems::detectorDrawnOnItsLane()
     auto *item = itemOf<Detectorg>(&net, detector);
     QVERIFY(item);
     QCOMPARE(item->type(), QGraphicsItem::UserType + 4);
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerDetectors)));
+    QCOMPARE(Trelvoga::Layer::of(item), net.layer(Networkg::layerDetectors));
     QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable);
     QVERIFY(near(item->pos(), detector->pos(), 1e-9));
 
@@ -350,7 +350,7 @@ void TestDetectorItems::groupDrawnAndMovedAsAWhole()
     auto *item = itemOf<DetectorGroupg>(&net, group);
     QVERIFY(item);
     QCOMPARE(item->type(), QGraphicsItem::UserType + 5);
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerDetectorGroups)));
+    QCOMPARE(Trelvoga::Layer::of(item), net.layer(Networkg::layerDetectorGroups));
     QVERIFY(near(item->pos(), group->pos(), 1e-9));
 
     // A disc at each detector, joined by the band; the group's layer lies above the detectors'.
@@ -453,7 +453,7 @@ void TestDetectorItems::groupEditMarker()
     item->setEdit(true);
     Trelvoga::DragDropMarker *marker = item->marker();
     QVERIFY(marker);
-    QCOMPARE(marker->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerMarkers)));
+    QCOMPARE(Trelvoga::Layer::of(marker), net.layer(Networkg::layerMarkers));
     QCOMPARE(marker->markerData().value(QStringLiteral("DetectorGroup")).value<QObject *>(), group);
     QVERIFY(near(marker->scenePos(), item->scenePos(), 1e-9));
     item->setEdit(true);
@@ -599,7 +599,7 @@ void TestDetectorItems::emergencySectorAndFreeMove()
     auto *item = itemOf<EmergencyDetectorg>(&net, detector);
     QVERIFY(item);
     QCOMPARE(item->type(), QGraphicsItem::UserType + 21);
-    QCOMPARE(item->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerEmergencyDetectors)));
+    QCOMPARE(Trelvoga::Layer::of(item), net.layer(Networkg::layerEmergencyDetectors));
     // The sector lies where the model's shape does (angles as QLineF counts them), not mirrored.
     const QPainterPath path = item->path().translated(item->pos());
     QVERIFY(path.contains(QPointF(80, -10)));

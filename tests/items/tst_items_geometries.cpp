@@ -97,10 +97,10 @@ void checkOneItemEach(Networkg *net)
             QGraphicsItem *item = net->object2item(object);
             QVERIFY2(item, kind.className);
             QCOMPARE(item->type(), kind.type);
-            QCOMPARE(item->parentItem(), layer);
+            QCOMPARE(Trelvoga::Layer::of(item), layer);
         }
         int items = 0;
-        for (QGraphicsItem *child : layer->childItems())
+        for (QGraphicsItem *child : layer->items())
             items += child->type() == kind.type;
         QVERIFY2(items == count, qPrintable(QStringLiteral("%1: %2 objects, %3 items").arg(kind.className).arg(count).arg(items)));
     }
@@ -137,7 +137,7 @@ void TestGeometryItems::polygonIsDrawnInItsOwnColours()
     auto *item = itemOf<PolygonObjectg>(&s.net, polygon);
     QVERIFY(item);
     QCOMPARE(item->type(), int(Trelvoga::ItemType::PolygonObjectg));
-    QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerGeometries));
+    QCOMPARE(Trelvoga::Layer::of(item), s.net.layer(Networkg::layerGeometries));
     // Item-local around the outline's centre.
     QVERIFY(near(item->pos(), item->geoPos(QPointF(10, 10)), 1e-9));
 
@@ -268,7 +268,7 @@ void TestGeometryItems::pointObjectIsADiscThatIsDragged()
     auto *item = itemOf<PointObjectg>(&s.net, point);
     QVERIFY(item);
     QCOMPARE(item->type(), int(Trelvoga::ItemType::PointObjectg));
-    QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerGeometries));
+    QCOMPARE(Trelvoga::Layer::of(item), s.net.layer(Networkg::layerGeometries));
 
     const QRectF source(0, 0, 10, 10);
     QRgb p = probe(&s.scene, {source, 10}, QPointF(5.3, 5.3));
@@ -313,7 +313,7 @@ void TestGeometryItems::signalGroupIsInvisibleButSelectable()
     auto *item = itemOf<SignalGroupg>(&s.net, sg);
     QVERIFY(item);
     QCOMPARE(item->type(), 65553);
-    QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerConnections));
+    QCOMPARE(Trelvoga::Layer::of(item), s.net.layer(Networkg::layerConnections));
     QVERIFY(item->boundingRect().isEmpty());
     QVERIFY(item->flags() & QGraphicsItem::ItemHasNoContents);
     item->setSelected(true);

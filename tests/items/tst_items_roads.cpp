@@ -143,7 +143,7 @@ void TestRoadItems::centreLines()
         Marking *marking = itemOf<Edgeg>(&net, ab)->marking();
         QVERIFY(marking);
         QCOMPARE(marking->type(), QGraphicsItem::UserType + 6);
-        QCOMPARE(marking->parentItem(), static_cast<QGraphicsItem *>(net.layer(Networkg::layerMarking)));
+        QCOMPARE(Trelvoga::Layer::of(marking), net.layer(Networkg::layerMarking));
         const QList<QPainterPath> paths = marking->paths();
         QCOMPARE(paths.size(), c.forward);
         const QPainterPath centre = paths.last();

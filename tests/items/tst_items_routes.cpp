@@ -92,7 +92,7 @@ void TestRouteItems::routeIsAnArrowAlongItsSkeleton()
     auto *item = itemOf<Routeg>(&s.net, route);
     QVERIFY(item);
     QCOMPARE(item->type(), int(Trelvoga::ItemType::Routeg));
-    QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerRoutes));
+    QCOMPARE(Trelvoga::Layer::of(item), s.net.layer(Networkg::layerRoutes));
 
     const GeoPolyline sk = route->skeleton();
     const double length = sk.length();
@@ -281,7 +281,7 @@ void TestRouteItems::zoneLinksAndTheirVisibility()
     refresh(&s.net);
     auto *item = itemOf<Tazg>(&s.net, taz);
     QVERIFY(item);
-    QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerTaz));
+    QCOMPARE(Trelvoga::Layer::of(item), s.net.layer(Networkg::layerTaz));
     QVERIFY(item->flags() & QGraphicsItem::ItemIgnoresTransformations);
 
     // A source runs from the zone to the edge, a sink from the edge to the zone.
@@ -426,7 +426,7 @@ void TestRouteItems::stopSlidesAlongTheKerbWithoutJumping()
     refresh(&s.net);
     auto *item = itemOf<PtStopg>(&s.net, stop);
     QVERIFY(item);
-    QCOMPARE(item->parentItem(), s.net.layer(Networkg::layerPtStops));
+    QCOMPARE(Trelvoga::Layer::of(item), s.net.layer(Networkg::layerPtStops));
     QVERIFY(near(item->pos(), item->geoPos(stop->pos()), 1e-9));
 
     // Points on the kerb, on the straight and around the bend (the kerb is the outer side of this left

@@ -90,7 +90,7 @@ void TestSceneGeometryEditor::markersAreNumberedPerVertex()
     QCOMPARE(indices(*item), (QList<int>{0, 1, 2}));
     GeometryEditorMarker *m = item->markers().at(1);
     QCOMPARE(m->pos(), QPointF(5, 5));
-    QCOMPARE(m->parentItem(), net->layer(Networkg::layerMarkers));
+    QCOMPARE(Trelvoga::Layer::of(m), net->layer(Networkg::layerMarkers));
     QCOMPARE(m->type(), int(QGraphicsItem::UserType + 8));
     QCOMPARE(m->boundingRect(), QRectF(-6, -6, 12, 12));
     QVERIFY(m->flags() & QGraphicsItem::ItemIsMovable);

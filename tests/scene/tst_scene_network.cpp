@@ -1,5 +1,7 @@
 #include "scenetestkit.h"
 
+#include "layouts.h"
+
 #include "customobject.h"
 #include "edge.h"
 #include "lane.h"
@@ -87,6 +89,7 @@ private slots:
     void clearLeavesItemsItDoesNotOwn();
     void itemBase();
     void toolTipOnDemand();
+    void tiledLayersFollowTheirItems();
     void cursorsLoad();
     void modelKindsGetTheirLayers();
 };
@@ -166,7 +169,7 @@ void TestSceneNetwork::batchesRefreshes()
     QVERIFY(net.addItem(a));
     ThingItem *item = itemOf(net, a);
     QVERIFY(item);
-    QCOMPARE(item->parentItem(), net.layer(Networkg::layerNodes));
+    QCOMPARE(Trelvoga::Layer::of(item), net.layer(Networkg::layerNodes));
     QCOMPARE(item->scene(), &scene);
     QCOMPARE(net.item2object(item), a);
     QVERIFY(net.isUpdatePending());
@@ -325,7 +328,7 @@ void TestSceneNetwork::builtinKindsGoThroughTheItemTable()
     auto *point = new Trelvoa::PointObject(nullptr, QPointF(1, 2));
     QVERIFY(net.addItem(point));
     QVERIFY(net.object2item(point));
-    QCOMPARE(net.object2item(point)->parentItem(), net.layer(Networkg::layerGeometries));
+    QCOMPARE(Trelvoga::Layer::of(net.object2item(point)), net.layer(Networkg::layerGeometries));
     net.setSilent(true);
     auto *loaded = new Trelvoa::PointObject(nullptr, QPointF(3, 4));
     net.addItem(loaded);
@@ -651,7 +654,7 @@ void TestSceneNetwork::clearLeavesItemsItDoesNotOwn()
     QCOMPARE(ThingItem::alive, alive);
     QCOMPARE(marker->parentItem(), layer);
     QCOMPARE(late->parentItem(), layer);
-    QCOMPARE(feedback->parentItem(), net.layer(Networkg::layerSelection));
+    QCOMPARE(Trelvoga::Layer::of(feedback), net.layer(Networkg::layerSelection));
     QCOMPARE(layer->childItems().size(), 2);
     // A second load and clear leaves them too; then their owner lets go of them.
     net.addItem(new Thing);
@@ -688,6 +691,46 @@ void TestSceneNetwork::itemBase()
     QVERIFY(geo.y() > 47 && geo.y() < 48);
     const QPointF back = projected.netPos(geo);
     QVERIFY(qAbs(back.x() - 500000) < 1e-3 && qAbs(back.y() - 5300000) < 1e-3);
+}
+
+// Roads and connections are held in tiles: found where they are, also after their junction moved far
+// away, and the tiles go with the network.
+void TestSceneNetwork::tiledLayersFollowTheirItems()
+{
+    NetworkScene scene;
+    Networkg net(&scene);
+    Layouts::Layout layout = Layouts::fourArm(&net);
+    net.flushUpdates();
+    Trelvoa::Edge *edge = layout.edge(QStringLiteral("N"), QStringLiteral("C"));
+    QVERIFY(edge);
+    Trelvoa::Lane *lane = edge->lane(0);
+    GenericGraphicsItem *item = net.object2item(lane);
+    QVERIFY(item);
+    QCOMPARE(item->parentItem()->type(), int(ItemType::LayerTile));
+    QCOMPARE(Layer::of(item), net.layer(Networkg::layerLanes));
+    QVERIFY(net.layer(Networkg::layerLanes)->items().contains(item));
+    const auto laneAt = [&](const QPointF &p) {
+        for (QGraphicsItem *found : scene.items(p, Qt::IntersectsItemShape, Qt::DescendingOrder))
+            if (found == item)
+                return true;
+        return false;
+    };
+    const auto middle = [&] {
+        const Trelvoa::GeoPolyline line = lane->skeleton();
+        return line.part(0, line.length() / 2).points().last();
+    };
+    QVERIFY(laneAt(middle()));
+
+    // Five kilometres north: the lane's tile grows with it.
+    layout.node(QStringLiteral("N"))->setPos(QPointF(0, 5000));
+    net.flushUpdates();
+    QVERIFY(middle().y() > 2000);
+    QVERIFY(laneAt(middle()));
+    QVERIFY(item->parentItem()->sceneBoundingRect().contains(item->sceneBoundingRect()));
+
+    net.clear();
+    QVERIFY(net.layer(Networkg::layerLanes)->tiles().isEmpty());
+    QVERIFY(net.layer(Networkg::layerLanes)->items().isEmpty());
 }
 
 // The scene asks the hovered item for its tooltip; a helper item's own tooltip over it wins.
@@ -761,7 +804,7 @@ static bool itemsMatchKinds(Networkg &net, QString *why)
             continue;
         }
         ++withItem;
-        if (!item || item->parentItem() != net.layer(ItemFactory::layerName(cls))) {
+        if (!item || Layer::of(item) != net.layer(ItemFactory::layerName(cls))) {
             *why = cls + (item ? " is in the wrong layer" : " has no item");
             return false;
         }
