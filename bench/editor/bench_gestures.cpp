@@ -76,25 +76,6 @@ struct Bench
     }
 };
 
-// The signalised junction with the most incoming lanes.
-Node *busiestJunction(Network *net)
-{
-    Node *best = nullptr;
-    int bestScore = -1;
-    for (Node *node : net->findChildren<Node *>()) {
-        if (!node->isJunction())
-            continue;
-        int lanes = 0;
-        for (Edge *edge : node->incomingEdges())
-            lanes += edge->lanesCount();
-        const int score = lanes + (node->type() == Node::SignalisedJunction ? 1000 : 0);
-        if (score > bestScore) {
-            bestScore = score;
-            best = node;
-        }
-    }
-    return best;
-}
 
 // Junctions nearest to a point, nearest first.
 QList<Node *> nearestJunctions(Network *net, const QPointF &xy, int count)

@@ -53,25 +53,6 @@ void repaint(MapView *view)
     view->viewport()->repaint();
 }
 
-// The signalised junction with the most incoming lanes (any junction when none is signalised).
-Node *busiestJunction(Network *net)
-{
-    Node *best = nullptr;
-    int bestScore = -1;
-    for (Node *node : net->findChildren<Node *>()) {
-        if (!node->isJunction())
-            continue;
-        int lanes = 0;
-        for (Edge *edge : node->incomingEdges())
-            lanes += edge->lanesCount();
-        const int score = lanes + (node->type() == Node::SignalisedJunction ? 1000 : 0);
-        if (score > bestScore) {
-            bestScore = score;
-            best = node;
-        }
-    }
-    return best;
-}
 
 // Counts the paints of the widget it watches.
 class PaintCounter : public QObject

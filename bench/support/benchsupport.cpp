@@ -1,5 +1,8 @@
 #include "benchsupport.h"
 
+#include "edge.h"
+#include "node.h"
+
 #include "network.h"
 #include "sumo/sumonetimporter.h"
 
@@ -102,6 +105,25 @@ double medianMs(int runs, const std::function<void()> &prepare, const std::funct
     }
     std::sort(times.begin(), times.end());
     return times.at(runs / 2);
+}
+
+Trelvoa::Node *busiestJunction(Trelvoa::Network *net)
+{
+    Trelvoa::Node *best = nullptr;
+    int bestScore = -1;
+    for (Trelvoa::Node *node : net->findChildren<Trelvoa::Node *>()) {
+        if (!node->isJunction())
+            continue;
+        int lanes = 0;
+        for (Trelvoa::Edge *edge : node->incomingEdges())
+            lanes += edge->lanesCount();
+        const int score = lanes + (node->type() == Trelvoa::Node::SignalisedJunction ? 1000 : 0);
+        if (score > bestScore) {
+            bestScore = score;
+            best = node;
+        }
+    }
+    return best;
 }
 
 } // namespace BenchSupport

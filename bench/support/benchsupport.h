@@ -7,6 +7,11 @@
 
 #include <functional>
 
+namespace Trelvoa {
+class Network;
+class Node;
+} // namespace Trelvoa
+
 namespace BenchSupport {
 
 // Benchmarks with widgets run without a display unless QT_QPA_PLATFORM names a platform; call before
@@ -27,6 +32,10 @@ double peakKilobytes();
 double peakMegabytes();
 // CPU time of the whole process in seconds.
 double cpuSeconds();
+
+// The signalised junction with the most incoming lanes (any junction when none is signalised): where a
+// user of a city network works hardest.
+Trelvoa::Node *busiestJunction(Trelvoa::Network *net);
 
 // "name: value unit"; three decimals below 10, else one.
 void print(const QString &name, double value, const char *unit);
