@@ -9,6 +9,7 @@
 #include "editor/neteditprivate.h"
 #include "items/connectionline.h"
 #include "items/dragdropmarker.h"
+#include "items/stoplineg.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 
@@ -20,6 +21,7 @@
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
+#include <QSet>
 #include <QTreeWidget>
 #include <QUndoStack>
 
@@ -203,6 +205,17 @@ void NetEdit::sceneMouseReleased(int button, const QPointF &)
         return;
     ChangePropertyCommand *command = d->moveCommand;
     d->moveCommand = nullptr;
+    // A dragged stopline keeps the distance it was dragged to, even where the last move was refused.
+    const QSet<int> moved(command->objectIds().cbegin(), command->objectIds().cend());
+    if (d->scene) {
+        for (QGraphicsItem *item : d->scene->selectedItems()) {
+            if (item->type() != ItemType::Stoplineg)
+                continue;
+            auto *stopline = static_cast<Stoplineg *>(item);
+            if (Trelvoa::NetObject *object = stopline->networkObject(); object && moved.contains(object->id()))
+                stopline->moveComplete();
+        }
+    }
     if (d->undoStack) {
         command->saveAfter();
         d->undoStack->push(command);

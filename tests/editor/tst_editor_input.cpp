@@ -27,6 +27,7 @@
 #include "geo/geoshape.h"
 #include "geo/geoutil.h"
 #include "pointobject.h"
+#include "stopline.h"
 #include "polygonobject.h"
 #include "route.h"
 #include "taz.h"
@@ -143,6 +144,7 @@ class TestEditorInput : public QObject
 
 private slots:
     void dragOfSelectionIsOneStep();
+    void stoplineDragAlongItsLane();
     void geometryEditingPushesOnlyChanges();
     void geometryEditingOfObjectUndoneAway();
     void geometryEditingSurvivesUnrelatedUndo();
@@ -217,6 +219,34 @@ void TestEditorInput::dragOfSelectionIsOneStep()
     f.release(a0 + QPointF(12, 9), Qt::ShiftModifier);
     QCOMPARE(f.undoStack()->count(), afterUndo);
     QCOMPARE(f.undoStack()->index(), index);
+}
+
+// A stopline dragged along its lane: one step, the line no longer automatic, at the dragged distance;
+// undone to the saved network.
+void TestEditorInput::stoplineDragAlongItsLane()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    Lane *lane = f.edge("N", "C")->lane(0);
+    Stopline *line = lane->stopline();
+    QVERIFY(line->autoDistance());
+    const double d0 = line->distance();
+    const QPointF p0 = line->pos();
+    const QByteArray before = f.canonicalSave();
+    GenericGraphicsItem *item = f.net()->object2item(line);
+    QVERIFY(item && item->isVisible());
+    f.scene()->clearSelection();
+    item->setSelected(true);
+    // Along the lane, away from the junction (N is up the lane's start).
+    f.press(p0);
+    for (int i = 1; i <= 3; ++i)
+        dragTo(f, p0 + QPointF(0, 2.0 * i), Qt::NoModifier);
+    f.release(p0 + QPointF(0, 6));
+    QCOMPARE(f.undoStack()->count(), 1);
+    QVERIFY(topPropertyCommand(f.undoStack()));
+    QVERIFY(!line->autoDistance());
+    QVERIFY2(qAbs(line->distance() - (d0 + 6)) < 0.5, qPrintable(QString::number(line->distance())));
+    f.undoAll();
+    QCOMPARE(TestSupport::firstDifference(before, f.canonicalSave()), QString());
 }
 
 // A double click puts a polygon into geometry editing; a click on empty ground ends it and pushes one
