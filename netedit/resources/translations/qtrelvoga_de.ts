@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>DragDropMarker</name>
+    <message>
+        <source>Control marker</source>
+        <translation>Steuermarke</translation>
+    </message>
+</context>
+<context>
     <name>NetEdit</name>
     <message>
         <source>Add nodes mode</source>
@@ -796,6 +803,309 @@
     </message>
 </context>
 <context>
+    <name>Trelvoga::AddCompositeDetectorMode</name>
+    <message>
+        <source>Composite detector not made: the mode was left after its first group</source>
+        <translation>Kein zusammengesetzter Detektor angelegt: der Modus wurde nach der ersten Gruppe verlassen</translation>
+    </message>
+    <message>
+        <source>A composite detector joins two different groups: click the second group</source>
+        <translation>Ein zusammengesetzter Detektor verbindet zwei verschiedene Gruppen: klicken Sie die zweite Gruppe an</translation>
+    </message>
+    <message>
+        <source>Impossible movement from first getector group to this lane</source>
+        <translation>Keine Fahrbeziehung von der ersten Detektorgruppe zu diesem Fahrstreifen möglich</translation>
+    </message>
+    <message>
+        <source>Detector groups %1 and %2 already connected</source>
+        <translation>Die Detektorgruppen %1 und %2 sind bereits verbunden</translation>
+    </message>
+    <message>
+        <source>Detector groups %1 or %2 has no owned by edge</source>
+        <translation>Die Detektorgruppe %1 oder %2 gehört zu keiner Kante</translation>
+    </message>
+    <message>
+        <source>Invalid direction for composite detector</source>
+        <translation>Ungültige Richtung für den zusammengesetzten Detektor</translation>
+    </message>
+    <message>
+        <source>Click the detector group where the section starts (or a lane to make one)</source>
+        <translation>Klicken Sie die Detektorgruppe am Anfang des Abschnitts an (oder einen Fahrstreifen, um eine anzulegen)</translation>
+    </message>
+    <message>
+        <source>Click the detector group where the section ends (or a lane to make one; Escape cancels)</source>
+        <translation>Klicken Sie die Detektorgruppe am Ende des Abschnitts an (oder einen Fahrstreifen, um eine anzulegen; Esc bricht ab)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddCrosswalkMode</name>
+    <message>
+        <source>Crosswalk not made: the mode was left after its first lane</source>
+        <translation>Kein Fußgängerüberweg angelegt: der Modus wurde nach dem ersten Fahrstreifen verlassen</translation>
+    </message>
+    <message>
+        <source>Can&apos;t find junction for given lanes</source>
+        <translation>Für diese Fahrstreifen wurde kein Knoten gefunden</translation>
+    </message>
+    <message>
+        <source>Click the lane where the crosswalk starts</source>
+        <translation>Klicken Sie den Fahrstreifen an, an dem der Überweg beginnt</translation>
+    </message>
+    <message>
+        <source>Click the lane where the crosswalk ends (Escape cancels)</source>
+        <translation>Klicken Sie den Fahrstreifen an, an dem der Überweg endet (Esc bricht ab)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddDetectorMode</name>
+    <message>
+        <source>A detector is placed on a lane, a connection or a route: click one</source>
+        <translation>Ein Detektor liegt auf einem Fahrstreifen, einer Verbindung oder einer Route: klicken Sie eines davon an</translation>
+    </message>
+    <message>
+        <source>Detector for the group must be owned by Lane</source>
+        <translation>Ein Detektor der Gruppe muss auf einem Fahrstreifen liegen</translation>
+    </message>
+    <message>
+        <source>You can not add detector from different edge to group</source>
+        <translation>Ein Detektor einer anderen Kante kann nicht in die Gruppe aufgenommen werden</translation>
+    </message>
+    <message>
+        <source>Click a lane, a connection or a route to place a detector</source>
+        <translation>Klicken Sie einen Fahrstreifen, eine Verbindung oder eine Route an, um einen Detektor zu setzen</translation>
+    </message>
+    <message>
+        <source>Click to place another detector; Ctrl+click a lane of the same edge to add it to the group</source>
+        <translation>Klicken Sie, um einen weiteren Detektor zu setzen; Strg+Klick auf einen Fahrstreifen derselben Kante nimmt ihn in die Gruppe auf</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddEdgeGroupMode</name>
+    <message>
+        <source>Click the first node of the two-way road</source>
+        <translation>Klicken Sie den ersten Knoten der Straße in beiden Richtungen an</translation>
+    </message>
+    <message>
+        <source>Click the next node of the two-way road (Escape ends)</source>
+        <translation>Klicken Sie den nächsten Knoten der Straße in beiden Richtungen an (Esc beendet)</translation>
+    </message>
+    <message>
+        <source>Road not drawn: the mode was left after its first node</source>
+        <translation>Keine Straße gezeichnet: der Modus wurde nach dem ersten Knoten verlassen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddEdgeMode</name>
+    <message>
+        <source>Click the first node of the edge</source>
+        <translation>Klicken Sie den ersten Knoten der Kante an</translation>
+    </message>
+    <message>
+        <source>Click the second node of the edge (Escape ends)</source>
+        <translation>Klicken Sie den zweiten Knoten der Kante an (Esc beendet)</translation>
+    </message>
+    <message>
+        <source>Edge not drawn: the mode was left after its first node</source>
+        <translation>Keine Kante gezeichnet: der Modus wurde nach dem ersten Knoten verlassen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddEmergencyDetectorMode</name>
+    <message>
+        <source>Click the junction the emergency detector belongs to</source>
+        <translation>Klicken Sie den Knoten an, zu dem der Notfalldetektor gehört</translation>
+    </message>
+    <message>
+        <source>Click where the emergency detector is placed (Escape cancels)</source>
+        <translation>Klicken Sie dort, wo der Einsatzfahrzeug-Detektor liegen soll (Esc bricht ab)</translation>
+    </message>
+    <message>
+        <source>Emergency detector not placed: the mode was left after picking its junction</source>
+        <translation>Kein Einsatzfahrzeug-Detektor gesetzt: der Modus wurde nach der Wahl des Knotens verlassen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddJunctionMode</name>
+    <message>
+        <source>Click to place a junction</source>
+        <translation>Klicken Sie, um einen Knotenpunkt zu setzen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddNodeMode</name>
+    <message>
+        <source>Click to place a node</source>
+        <translation>Klicken Sie, um einen Knoten zu setzen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddPointObjectMode</name>
+    <message>
+        <source>Click to place a point object</source>
+        <translation>Klicken Sie, um ein Punktobjekt zu setzen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddPolygonMode</name>
+    <message>
+        <source>Click the first vertex of the polygon</source>
+        <translation>Klicken Sie den ersten Eckpunkt des Polygons</translation>
+    </message>
+    <message>
+        <source>Click the next vertex; Ctrl+click inserts one, Escape finishes the polygon</source>
+        <translation>Klicken Sie den nächsten Eckpunkt; Strg+Klick fügt einen ein, Esc schließt das Polygon ab</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddPtStopMode</name>
+    <message>
+        <source>A public-transport stop is placed on a lane: click a lane</source>
+        <translation>Eine ÖV-Haltestelle liegt an einem Fahrstreifen: klicken Sie einen Fahrstreifen an</translation>
+    </message>
+    <message>
+        <source>Click a lane to place a public-transport stop beside it</source>
+        <translation>Klicken Sie einen Fahrstreifen an, um daneben eine ÖV-Haltestelle zu setzen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddRouteMode</name>
+    <message>
+        <source>Click a lane to start the route on its edge</source>
+        <translation>Klicken Sie einen Fahrstreifen an, um die Route auf seiner Kante zu beginnen</translation>
+    </message>
+    <message>
+        <source>Click a lane to add its edge to the route; click beside the lanes to finish (Backspace takes the last edge back)</source>
+        <translation>Klicken Sie einen Fahrstreifen an, um seine Kante an die Route anzuhängen; ein Klick neben die Fahrstreifen beendet sie (Rücktaste nimmt die letzte Kante zurück)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddTazMode</name>
+    <message>
+        <source>Click to place a traffic assignment zone</source>
+        <translation>Klicken Sie, um einen Verkehrsbezirk zu setzen</translation>
+    </message>
+    <message>
+        <source>Click a lane to link the zone to its edge (elsewhere: finish the zone)</source>
+        <translation>Klicken Sie einen Fahrstreifen an, um den Bezirk an seine Kante anzubinden (anderswo: Bezirk abschließen)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AddWalkingAreaMode</name>
+    <message>
+        <source>The walking area does not take this item: its items belong to one junction, each once</source>
+        <translation>Der Gehbereich nimmt dieses Element nicht auf: ihre Elemente gehören zu einem Knoten, jedes nur einmal</translation>
+    </message>
+    <message>
+        <source>Click a sidewalk end or a crosswalk to start a walking area</source>
+        <translation>Klicken Sie ein Gehwegende oder einen Überweg an, um einen Gehbereich zu beginnen</translation>
+    </message>
+    <message>
+        <source>Click the next sidewalk end or crosswalk of the walking area (elsewhere: finish it)</source>
+        <translation>Klicken Sie das nächste Gehwegende oder den nächsten Überweg des Gehbereichs an (anderswo: abschließen)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AdjustStoplinesOffset</name>
+    <message>
+        <source>Adjust stoplines offset for node &apos;%1&apos;</source>
+        <translation>Haltlinienabstand für Knoten &apos;%1&apos; anpassen</translation>
+    </message>
+    <message>
+        <source>Adjust stoplines offset for %1 nodes</source>
+        <translation>Haltlinienabstand für %1 Knoten anpassen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::AreaSelectionMode</name>
+    <message>
+        <source>Click the first corner of the area to download</source>
+        <translation>Klicken Sie die erste Ecke des herunterzuladenden Gebiets an</translation>
+    </message>
+    <message>
+        <source>Click the opposite corner of the area to download (Escape cancels)</source>
+        <translation>Klicken Sie die gegenüberliegende Ecke des Gebiets an (Esc bricht ab)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::InsertJunctionCommand</name>
+    <message>
+        <source>Insert junction on edge</source>
+        <translation>Knotenpunkt in Kante einfügen</translation>
+    </message>
+    <message>
+        <source>Insert junction on group of edges</source>
+        <translation>Knotenpunkt in Kantengruppe einfügen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::JoinNodesCommand</name>
+    <message>
+        <source>Join nodes</source>
+        <translation>Knoten zusammenfassen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::JoinNodesMode</name>
+    <message>
+        <source>A node is not joined to itself: click another node</source>
+        <translation>Ein Knoten wird nicht mit sich selbst zusammengefasst: klicken Sie einen anderen Knoten an</translation>
+    </message>
+    <message>
+        <source>Click the node whose road is to be continued</source>
+        <translation>Klicken Sie den Knoten an, dessen Straße fortgesetzt werden soll</translation>
+    </message>
+    <message>
+        <source>Click the node to join it to (Escape cancels)</source>
+        <translation>Klicken Sie den Knoten an, mit dem er zusammengefasst wird (Esc bricht ab)</translation>
+    </message>
+    <message>
+        <source>Nodes not joined: the mode was left after the first node</source>
+        <translation>Keine Knoten zusammengefasst: der Modus wurde nach dem ersten Knoten verlassen</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::LanesConnectionMode</name>
+    <message>
+        <source>Connection not made: the mode was left after its first lane</source>
+        <translation>Keine Verbindung angelegt: der Modus wurde nach dem ersten Fahrstreifen verlassen</translation>
+    </message>
+    <message>
+        <source>The lane does not end at a junction: a connection starts at a lane&apos;s stopline</source>
+        <translation>Der Fahrstreifen endet an keinem Knotenpunkt: eine Verbindung beginnt an der Haltlinie eines Fahrstreifens</translation>
+    </message>
+    <message>
+        <source>A connection joins lanes of two different edges: click a lane leaving the junction</source>
+        <translation>Eine Verbindung führt zwischen Fahrstreifen zweier Kanten: klicken Sie einen Fahrstreifen an, der den Knotenpunkt verlässt</translation>
+    </message>
+    <message>
+        <source>The lane does not start at a junction: click a lane leaving the junction</source>
+        <translation>Der Fahrstreifen beginnt an keinem Knotenpunkt: klicken Sie einen Fahrstreifen an, der den Knotenpunkt verlässt</translation>
+    </message>
+    <message>
+        <source>The lanes do not meet at one junction: click a lane leaving the junction the first lane ends at</source>
+        <translation>Die Fahrstreifen treffen sich an keinem Knotenpunkt: klicken Sie einen Fahrstreifen an, der den Knotenpunkt am Ende des ersten verlässt</translation>
+    </message>
+    <message>
+        <source>The model refused a connection between these lanes</source>
+        <translation>Das Modell lehnt eine Verbindung zwischen diesen Fahrstreifen ab</translation>
+    </message>
+    <message>
+        <source>Click the lane the connection comes from</source>
+        <translation>Klicken Sie den Fahrstreifen an, von dem die Verbindung ausgeht</translation>
+    </message>
+    <message>
+        <source>Click the lane the connection goes to (Escape cancels)</source>
+        <translation>Klicken Sie den Fahrstreifen an, zu dem die Verbindung führt (Esc bricht ab)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::MakeConnectionsCommand</name>
+    <message>
+        <source>Make connections</source>
+        <translation>Verbindungen erzeugen</translation>
+    </message>
+</context>
+<context>
     <name>Trelvoga::NetEdit</name>
     <message>
         <source>Network items</source>
@@ -816,6 +1126,68 @@
     <message>
         <source>Show on tree</source>
         <translation>Im Objektbaum zeigen</translation>
+    </message>
+    <message>
+        <source>The downloaded network could not be stored</source>
+        <translation>Das heruntergeladene Netz konnte nicht gespeichert werden</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::NodeChainMode</name>
+    <message>
+        <source>Cancelled: nothing was made from the picked node</source>
+        <translation>Abgebrochen: aus dem gewählten Knoten wurde nichts erzeugt</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::PastePlacementMode</name>
+    <message>
+        <source>Click where the pasted part goes (its top-left corner)</source>
+        <translation>Klicken Sie dort, wo der eingefügte Teil liegen soll (seine linke obere Ecke)</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::RemoveJuncWithJoinCommand</name>
+    <message>
+        <source>Remove junction %1 with join</source>
+        <translation>Knotenpunkt %1 entfernen und Straßen verbinden</translation>
+    </message>
+    <message>
+        <source>Remove %1 junctions with join</source>
+        <translation>%1 Knotenpunkte entfernen und Straßen verbinden</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::RoadMode</name>
+    <message>
+        <source>A road needs two different nodes: click another node</source>
+        <translation>Eine Straße braucht zwei verschiedene Knoten: klicken Sie einen anderen Knoten an</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::SignalGroupContenta</name>
+    <message>
+        <source>Object list:</source>
+        <translation>Objektliste:</translation>
+    </message>
+    <message>
+        <source>Content of signal group %1</source>
+        <translation>Inhalt der Signalgruppe %1</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>Verbindung</translation>
+    </message>
+    <message>
+        <source>CrossWalk</source>
+        <translation>Fußgängerüberweg</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::UniteNodesCommand</name>
+    <message>
+        <source>Unite %1 nodes</source>
+        <translation>%1 Knoten vereinigen</translation>
     </message>
 </context>
 </TS>
