@@ -913,7 +913,7 @@
     <name>Trelvoga::AddEmergencyDetectorMode</name>
     <message>
         <source>Click the junction the emergency detector belongs to</source>
-        <translation>Klicken Sie den Knoten an, zu dem der Notfalldetektor gehört</translation>
+        <translation>Klicken Sie den Knoten an, zu dem der Einsatzfahrzeug-Detektor gehört</translation>
     </message>
     <message>
         <source>Click where the emergency detector is placed (Escape cancels)</source>
