@@ -195,6 +195,17 @@ public slots:
     void editPolygonShape();
     void editWAShape();
     void editEdgeSkeleton();
+    // Junction and road operations of the context menus, on the selected junctions (edges): each one
+    // undo step where it changes the network.
+    void uniteNodes();
+    void createJunctionConnections();
+    void selectJunctionConnections();
+    void selectJunctionStoplines();
+    void adjustStoplinesOffset();
+    void removeJunctionWithJoin();
+    // The triggering action's data is the clicked scene point: the junction goes there.
+    void insertJunctionOnEdge();
+    void insertJunctionOnEdgeGroup();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
     // when it has one); selected markers remove their vertex or connection instead.
     void removeSelectedItems();

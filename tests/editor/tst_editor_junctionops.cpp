@@ -1,0 +1,191 @@
+// The junction and road operations of the context menus, run as the menu runs them (the selection on
+// the map, the clicked point in the action's data), each undone back to the saved network.
+
+#include "editorfixture.h"
+#include "layouts.h"
+#include "saves.h"
+
+#include "editor/netedit.h"
+#include "scene/genericgraphicsitem.h"
+#include "scene/networkg.h"
+#include "scene/networkscene.h"
+
+#include "connection.h"
+#include "edge.h"
+#include "lane.h"
+#include "node.h"
+#include "stopline.h"
+
+#include <QAction>
+#include <QUndoStack>
+#include <QtTest>
+
+using namespace Trelvoa;
+
+namespace {
+
+void selectOnly(EditorFixture &f, const QList<NetObject *> &objects)
+{
+    f.scene()->clearSelection();
+    for (NetObject *object : objects)
+        if (Trelvoga::GenericGraphicsItem *item = f.net()->object2item(object))
+            item->setSelected(true);
+}
+
+QList<NetObject *> selected(EditorFixture &f)
+{
+    QList<NetObject *> objects;
+    for (QGraphicsItem *item : f.scene()->selectedItems())
+        if (NetObject *object = f.net()->item2object(item))
+            objects.append(object);
+    return objects;
+}
+
+void undoneToSave(EditorFixture &f, const QByteArray &before)
+{
+    f.undoAll();
+    f.settle();
+    QCOMPARE(TestSupport::firstDifference(before, f.canonicalSave()), QString());
+}
+
+} // namespace
+
+class TestEditorJunctionOps : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void uniteNodes();
+    void createConnectionsRecordsTheModelsConnections();
+    void selectConnectionsAndStoplines();
+    void adjustStoplinesOffsetRoundTrip();
+    void insertJunctionThenRemoveWithJoin();
+};
+
+void TestEditorJunctionOps::uniteNodes()
+{
+    EditorFixture f([](Network *net) { return Layouts::chain(net); });
+    const QByteArray before = f.canonicalSave();
+    Node *a = f.node("A");
+    Node *c = f.node("C");
+    const int aId = a->id();
+    const int cId = c->id();
+    selectOnly(f, {a, c});
+    f.edit()->uniteNodes();
+    QCOMPARE(f.undoStack()->count(), 1);
+    // One of the two is left, with the edges of both.
+    QVERIFY(bool(f.net()->findObject(aId)) != bool(f.net()->findObject(cId)));
+    undoneToSave(f, before);
+    f.redoAll();
+    QCOMPARE(f.undoStack()->index(), 1);
+    undoneToSave(f, before);
+}
+
+void TestEditorJunctionOps::createConnectionsRecordsTheModelsConnections()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    Node *c = f.node("C");
+    // Without connections first, so that making them changes the junction.
+    for (Connection *connection : f.net()->findChildren<Connection *>())
+        delete connection;
+    f.settle();
+    const QByteArray before = f.canonicalSave();
+    QCOMPARE(Layouts::connectionTable(c).size(), 0);
+    selectOnly(f, {c});
+    f.edit()->createJunctionConnections();
+    const QStringList made = Layouts::connectionTable(c);
+    QVERIFY(made.size() >= 8);
+    QCOMPARE(f.undoStack()->count(), 1);
+    const QByteArray after = f.canonicalSave();
+    undoneToSave(f, before);
+    f.redoAll();
+    QCOMPARE(TestSupport::firstDifference(after, f.canonicalSave()), QString());
+    QCOMPARE(Layouts::connectionTable(f.node("C")), made);
+}
+
+void TestEditorJunctionOps::selectConnectionsAndStoplines()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    Node *c = f.node("C");
+    int connectionsAtC = 0;
+    for (Connection *connection : f.net()->findChildren<Connection *>())
+        connectionsAtC += connection->junction() == c;
+    QVERIFY(connectionsAtC > 0);
+
+    selectOnly(f, {c});
+    f.edit()->selectJunctionConnections();
+    const QList<NetObject *> connections = selected(f);
+    QCOMPARE(connections.size(), connectionsAtC);
+    for (NetObject *object : connections)
+        QCOMPARE(qobject_cast<Connection *>(object)->junction(), c);
+
+    // Every lane of the four arms: 4 arriving with a stopline at C, 4 leaving with a start line.
+    selectOnly(f, {c});
+    f.edit()->selectJunctionStoplines();
+    int stoplines = 0;
+    int startlines = 0;
+    for (NetObject *object : selected(f)) {
+        auto *line = qobject_cast<Stopline *>(object);
+        QVERIFY(line);
+        (line->isStopline() ? stoplines : startlines)++;
+    }
+    QVERIFY(stoplines >= 8 && startlines >= 8);
+    QVERIFY(!f.net()->object2item(c)->isSelected());
+    QCOMPARE(f.undoStack()->count(), 0);
+}
+
+void TestEditorJunctionOps::adjustStoplinesOffsetRoundTrip()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    const QByteArray before = f.canonicalSave();
+    selectOnly(f, {f.node("C")});
+    f.edit()->adjustStoplinesOffset();
+    QCOMPARE(f.undoStack()->count(), 1);
+    const QByteArray after = f.canonicalSave();
+    QVERIFY(after != before);
+    undoneToSave(f, before);
+    f.redoAll();
+    QCOMPARE(TestSupport::firstDifference(after, f.canonicalSave()), QString());
+}
+
+// A junction put in the middle of a one-way edge by the menu (the clicked point in the action's data),
+// then taken out again with its two edges joined: the chain is as before, and both steps undo.
+void TestEditorJunctionOps::insertJunctionThenRemoveWithJoin()
+{
+    EditorFixture f([](Network *net) { return Layouts::chain(net); });
+    const QByteArray before = f.canonicalSave();
+    Edge *ab = f.edge("A", "B");
+    const int nodesBefore = f.net()->findChildren<Node *>().size();
+    // A road with lanes is picked by one of its lanes.
+    selectOnly(f, {ab->lane(0)});
+    QAction menuEntry;
+    menuEntry.setData(f.toScene(QPointF(50, 0)));
+    QObject::connect(&menuEntry, &QAction::triggered, f.edit(), &Trelvoga::NetEdit::insertJunctionOnEdge);
+    menuEntry.trigger();
+    QCOMPARE(f.undoStack()->count(), 1);
+    QCOMPARE(f.net()->findChildren<Node *>().size(), nodesBefore + 1);
+    Node *inserted = nullptr;
+    for (Node *node : f.net()->findChildren<Node *>())
+        if (QLineF(node->pos(), QPointF(50, 0)).length() < 1)
+            inserted = node;
+    QVERIFY(inserted);
+    QVERIFY(inserted->isJunction());
+    QCOMPARE(inserted->edgesCount(), 2);
+
+    selectOnly(f, {inserted});
+    f.edit()->removeJunctionWithJoin();
+    f.settle();
+    QCOMPARE(f.undoStack()->count(), 2);
+    QCOMPARE(f.net()->findChildren<Node *>().size(), nodesBefore);
+    QVERIFY(f.edge("A", "B"));
+    undoneToSave(f, before);
+
+    // Without a selected road, or called from no action, nothing happens.
+    f.scene()->clearSelection();
+    menuEntry.trigger();
+    f.edit()->insertJunctionOnEdge();
+    QCOMPARE(f.undoStack()->index(), 0);
+}
+
+QTEST_MAIN(TestEditorJunctionOps)
+#include "tst_editor_junctionops.moc"
