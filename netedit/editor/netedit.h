@@ -206,6 +206,12 @@ public slots:
     // The triggering action's data is the clicked scene point: the junction goes there.
     void insertJunctionOnEdge();
     void insertJunctionOnEdgeGroup();
+    // Road operations of the context menus: a lane inserted beside each selected lane (the action's data
+    // false: on its left), the selected road as template of new ones, edges into and out of groups.
+    void insertLane();
+    void useAsTemplate(bool on);
+    void addEdgeToGroup();
+    void removeEdgeFromGroup();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
     // when it has one); selected markers remove their vertex or connection instead.
     void removeSelectedItems();

@@ -214,6 +214,10 @@
         <source>Type</source>
         <translation>Typ</translation>
     </message>
+    <message>
+        <source>Invalid lane %1 for edge %2</source>
+        <translation>Ungültiger Fahrstreifen %1 für Kante %2</translation>
+    </message>
 </context>
 <context>
     <name>NetEditPrivate</name>

@@ -12,6 +12,8 @@
 
 #include "connection.h"
 #include "edge.h"
+#include "edgegroup.h"
+#include "editor/editcontext.h"
 #include "lane.h"
 #include "node.h"
 #include "stopline.h"
@@ -50,7 +52,7 @@ void undoneToSave(EditorFixture &f, const QByteArray &before)
 
 } // namespace
 
-class TestEditorJunctionOps : public QObject
+class TestEditorOperations : public QObject
 {
     Q_OBJECT
 
@@ -60,9 +62,12 @@ private slots:
     void selectConnectionsAndStoplines();
     void adjustStoplinesOffsetRoundTrip();
     void insertJunctionThenRemoveWithJoin();
+    void insertLaneRightAndLeft();
+    void templateFollowsTheSelection();
+    void edgesLeaveAndJoinTheirGroup();
 };
 
-void TestEditorJunctionOps::uniteNodes()
+void TestEditorOperations::uniteNodes()
 {
     EditorFixture f([](Network *net) { return Layouts::chain(net); });
     const QByteArray before = f.canonicalSave();
@@ -81,7 +86,7 @@ void TestEditorJunctionOps::uniteNodes()
     undoneToSave(f, before);
 }
 
-void TestEditorJunctionOps::createConnectionsRecordsTheModelsConnections()
+void TestEditorOperations::createConnectionsRecordsTheModelsConnections()
 {
     EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
     Node *c = f.node("C");
@@ -103,7 +108,7 @@ void TestEditorJunctionOps::createConnectionsRecordsTheModelsConnections()
     QCOMPARE(Layouts::connectionTable(f.node("C")), made);
 }
 
-void TestEditorJunctionOps::selectConnectionsAndStoplines()
+void TestEditorOperations::selectConnectionsAndStoplines()
 {
     EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
     Node *c = f.node("C");
@@ -134,7 +139,7 @@ void TestEditorJunctionOps::selectConnectionsAndStoplines()
     QCOMPARE(f.undoStack()->count(), 0);
 }
 
-void TestEditorJunctionOps::adjustStoplinesOffsetRoundTrip()
+void TestEditorOperations::adjustStoplinesOffsetRoundTrip()
 {
     EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
     const QByteArray before = f.canonicalSave();
@@ -150,7 +155,7 @@ void TestEditorJunctionOps::adjustStoplinesOffsetRoundTrip()
 
 // A junction put in the middle of a one-way edge by the menu (the clicked point in the action's data),
 // then taken out again with its two edges joined: the chain is as before, and both steps undo.
-void TestEditorJunctionOps::insertJunctionThenRemoveWithJoin()
+void TestEditorOperations::insertJunctionThenRemoveWithJoin()
 {
     EditorFixture f([](Network *net) { return Layouts::chain(net); });
     const QByteArray before = f.canonicalSave();
@@ -187,5 +192,80 @@ void TestEditorJunctionOps::insertJunctionThenRemoveWithJoin()
     QCOMPARE(f.undoStack()->index(), 0);
 }
 
-QTEST_MAIN(TestEditorJunctionOps)
-#include "tst_editor_junctionops.moc"
+// A lane inserted on the right of lane 0 becomes lane 0, one on the left of it lane 1; both copy width,
+// speed and classes; one undo step each.
+void TestEditorOperations::insertLaneRightAndLeft()
+{
+    EditorFixture f([](Network *net) { return Layouts::chain(net); });
+    Edge *ab = f.edge("A", "B");
+    Lane *lane = ab->lane(0);
+    lane->setWidth(3.1);
+    lane->setMaxSpeed(12.5);
+    f.settle();
+    const QByteArray widened = f.canonicalSave();
+    selectOnly(f, {lane});
+    QAction right;
+    QObject::connect(&right, &QAction::triggered, f.edit(), &Trelvoga::NetEdit::insertLane);
+    right.trigger();
+    QCOMPARE(ab->lanesCount(), 3);
+    QCOMPARE(ab->laneIndex(lane), 1);
+    QCOMPARE(ab->lane(0)->width(), 3.1);
+    QCOMPARE(ab->lane(0)->maxSpeed(), 12.5);
+    QCOMPARE(ab->lane(0)->allowed(), lane->allowed());
+
+    selectOnly(f, {lane});
+    QAction left;
+    left.setData(false);
+    QObject::connect(&left, &QAction::triggered, f.edit(), &Trelvoga::NetEdit::insertLane);
+    left.trigger();
+    QCOMPARE(ab->lanesCount(), 4);
+    QCOMPARE(ab->laneIndex(lane), 1);
+    QCOMPARE(ab->lane(2)->width(), 3.1);
+    QCOMPARE(f.undoStack()->count(), 2);
+    undoneToSave(f, widened);
+}
+
+void TestEditorOperations::templateFollowsTheSelection()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    Edge *nc = f.edge("N", "C");
+    selectOnly(f, {nc->lane(1)});
+    f.edit()->useAsTemplate(true);
+    QCOMPARE(f.edit()->context()->templateEdge(), nc);
+    // Turning off another road's template leaves this one.
+    selectOnly(f, {f.edge("E", "C")->lane(0)});
+    f.edit()->useAsTemplate(false);
+    QCOMPARE(f.edit()->context()->templateEdge(), nc);
+    selectOnly(f, {nc->lane(0)});
+    f.edit()->useAsTemplate(false);
+    QVERIFY(!f.edit()->context()->templateEdge());
+}
+
+// Two edges of an arm taken out of their group and put back: each one step, undone to the saved network.
+void TestEditorOperations::edgesLeaveAndJoinTheirGroup()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net, Layouts::Grouped); });
+    const QByteArray before = f.canonicalSave();
+    Edge *nc = f.edge("N", "C");
+    Edge *cn = f.edge("C", "N");
+    EdgeGroup *group = nc->group();
+    QVERIFY(group && cn->group() == group);
+    selectOnly(f, {nc->lane(0), cn->lane(0)});
+    f.edit()->removeEdgeFromGroup();
+    QVERIFY(!nc->group() && !cn->group());
+    QCOMPARE(f.undoStack()->count(), 1);
+
+    // The group picked in the tree with the two edges.
+    f.scene()->clearSelection();
+    f.edit()->selectObjectInTree(group);
+    f.edit()->selectObjectInTree(nc);
+    f.edit()->selectObjectInTree(cn);
+    f.edit()->addEdgeToGroup();
+    QCOMPARE(nc->group(), group);
+    QCOMPARE(cn->group(), group);
+    QCOMPARE(f.undoStack()->count(), 2);
+    undoneToSave(f, before);
+}
+
+QTEST_MAIN(TestEditorOperations)
+#include "tst_editor_operations.moc"
