@@ -212,6 +212,14 @@ public slots:
     void useAsTemplate(bool on);
     void addEdgeToGroup();
     void removeEdgeFromGroup();
+    // Detector groups of the context menus: a group per edge for the selected detectors (one undo step),
+    // detectors into the selected group, selected detectors out of theirs.
+    void createDtGroup();
+    void addDtToGroup();
+    void removeSelectedDtFromGroup();
+    // What lies under the selected polygons: selected, or deleted as one undo step.
+    void selectItemsUnderPolygon();
+    void deleteItemsUnderPolygon();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
     // when it has one); selected markers remove their vertex or connection instead.
     void removeSelectedItems();

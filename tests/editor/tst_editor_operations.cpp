@@ -11,6 +11,10 @@
 #include "scene/networkscene.h"
 
 #include "connection.h"
+#include "detector.h"
+#include "detectorgroup.h"
+#include "geo/geoshape.h"
+#include "polygonobject.h"
 #include "edge.h"
 #include "edgegroup.h"
 #include "editor/editcontext.h"
@@ -65,6 +69,8 @@ private slots:
     void insertLaneRightAndLeft();
     void templateFollowsTheSelection();
     void edgesLeaveAndJoinTheirGroup();
+    void detectorGroupsPerEdge();
+    void underAPolygon();
 };
 
 void TestEditorOperations::uniteNodes()
@@ -265,6 +271,91 @@ void TestEditorOperations::edgesLeaveAndJoinTheirGroup()
     QCOMPARE(cn->group(), group);
     QCOMPARE(f.undoStack()->count(), 2);
     undoneToSave(f, before);
+}
+
+// Detectors on two lanes of one arm and one of another: one group per edge, one undo step; then one
+// detector out of its group and back in.
+void TestEditorOperations::detectorGroupsPerEdge()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    Edge *nc = f.edge("N", "C");
+    Edge *ec = f.edge("E", "C");
+    QList<Detector *> detectors;
+    for (Lane *lane : {nc->lane(0), nc->lane(1), ec->lane(0)}) {
+        auto *detector = new Detector(lane, 30);
+        QVERIFY(f.net()->addItem(detector));
+        detectors.append(detector);
+    }
+    f.settle();
+    const QByteArray before = f.canonicalSave();
+    selectOnly(f, {detectors.at(0), detectors.at(1), detectors.at(2)});
+    f.edit()->createDtGroup();
+    QCOMPARE(f.undoStack()->count(), 1);
+    DetectorGroup *north = detectors.at(0)->group();
+    DetectorGroup *east = detectors.at(2)->group();
+    QVERIFY(north && east && north != east);
+    QCOMPARE(detectors.at(1)->group(), north);
+    QCOMPARE(north->edge(), nc);
+    QCOMPARE(east->edge(), ec);
+
+    selectOnly(f, {detectors.at(1)});
+    f.edit()->removeSelectedDtFromGroup();
+    QVERIFY(!detectors.at(1)->group());
+    QCOMPARE(north->detectorCount(), 1);
+    // Back through the tree: the group and the detector picked there.
+    f.scene()->clearSelection();
+    f.edit()->selectObjectInTree(north);
+    f.edit()->selectObjectInTree(detectors.at(1));
+    f.edit()->addDtToGroup();
+    QCOMPARE(detectors.at(1)->group(), north);
+    // A detector of another edge is not taken.
+    f.edit()->selectObjectInTree(detectors.at(2));
+    east->removeDetector(detectors.at(2));
+    f.edit()->addDtToGroup();
+    QVERIFY(!detectors.at(2)->group());
+    east->addDetector(detectors.at(2));
+
+    undoneToSave(f, before);
+}
+
+// Node A of the chain and the start of its road under a polygon: selected by area without the polygon;
+// deleted as one step with the road (lanes go with their edge), undone to the saved network. A polygon
+// over empty ground says so and changes nothing.
+void TestEditorOperations::underAPolygon()
+{
+    EditorFixture f([](Network *net) { return Layouts::chain(net); });
+    auto *polygon = new PolygonObject(f.net(), GeoShape({{-15, -15}, {15, -15}, {15, 15}, {-15, 15}}));
+    QVERIFY(f.net()->addItem(polygon));
+    auto *far = new PolygonObject(f.net(), GeoShape({{500, 500}, {520, 500}, {520, 520}, {500, 520}}));
+    QVERIFY(f.net()->addItem(far));
+    f.settle();
+    const QByteArray before = f.canonicalSave();
+    Node *a = f.node("A");
+    Edge *ab = f.edge("A", "B");
+
+    selectOnly(f, {polygon});
+    f.edit()->selectItemsUnderPolygon();
+    const QList<NetObject *> picked = selected(f);
+    QVERIFY(picked.contains(a));
+    QVERIFY(!picked.contains(polygon));
+    QVERIFY(f.net()->object2item(polygon)->isEnabled());
+
+    selectOnly(f, {polygon});
+    f.edit()->deleteItemsUnderPolygon();
+    QCOMPARE(f.undoStack()->count(), 1);
+    QVERIFY(!f.net()->findChildren<Edge *>().contains(ab));
+    QVERIFY(f.net()->findChildren<PolygonObject *>().contains(polygon));
+    undoneToSave(f, before);
+
+    int warnings = 0;
+    QObject::connect(f.edit(), &Trelvoga::NetEdit::logMessage,
+                     [&warnings](const QString &text, QtMsgType type) {
+                         warnings += text == QStringLiteral("No items under polygon") && type == QtWarningMsg;
+                     });
+    selectOnly(f, {far});
+    f.edit()->deleteItemsUnderPolygon();
+    QCOMPARE(warnings, 1);
+    QCOMPARE(f.undoStack()->index(), 0);
 }
 
 QTEST_MAIN(TestEditorOperations)

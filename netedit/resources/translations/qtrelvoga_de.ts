@@ -218,6 +218,10 @@
         <source>Invalid lane %1 for edge %2</source>
         <translation>Ungültiger Fahrstreifen %1 für Kante %2</translation>
     </message>
+    <message>
+        <source>No items under polygon</source>
+        <translation>Unter dem Polygon liegen keine Objekte</translation>
+    </message>
 </context>
 <context>
     <name>NetEditPrivate</name>
