@@ -20,18 +20,6 @@ namespace Trelvoga {
 
 namespace {
 
-QList<Trelvoa::NetObject *> sceneObjects(NetEditPrivate *d)
-{
-    QList<Trelvoa::NetObject *> objects;
-    if (!d->scene)
-        return objects;
-    for (QGraphicsItem *item : d->scene->selectedItems()) {
-        if (Trelvoa::NetObject *object = d->net->item2object(item))
-            objects.append(object);
-    }
-    return objects;
-}
-
 // Exactly a detector (not a kind derived from it).
 Trelvoa::Detector *plainDetector(Trelvoa::NetObject *object)
 {
@@ -45,7 +33,7 @@ void NetEdit::createDtGroup()
 {
     QHash<Trelvoa::Edge *, Trelvoa::DetectorGroup *> groupOfEdge;
     QList<Trelvoa::NetObject *> made;
-    for (Trelvoa::NetObject *object : sceneObjects(d.get())) {
+    for (Trelvoa::NetObject *object : d->selectedSceneObjects()) {
         Trelvoa::Detector *detector = plainDetector(object);
         auto *lane = detector ? qobject_cast<Trelvoa::Lane *>(detector->parent()) : nullptr;
         Trelvoa::Edge *edge = lane ? lane->edge() : nullptr;
@@ -94,7 +82,7 @@ void NetEdit::addDtToGroup()
 
 void NetEdit::removeSelectedDtFromGroup()
 {
-    for (Trelvoa::NetObject *object : sceneObjects(d.get())) {
+    for (Trelvoa::NetObject *object : d->selectedSceneObjects()) {
         Trelvoa::Detector *detector = plainDetector(object);
         Trelvoa::DetectorGroup *group = detector ? detector->group() : nullptr;
         if (!group)

@@ -45,17 +45,6 @@ QList<Trelvoa::Node *> selectedJunctions(NetEditPrivate *d)
     return junctions;
 }
 
-// Pushed when there is a stack (the push does the change), else done once and dropped.
-void perform(NetEditPrivate *d, QUndoCommand *command)
-{
-    if (d->undoStack) {
-        d->undoStack->push(command);
-    } else {
-        command->redo();
-        delete command;
-    }
-}
-
 void select(NetEditPrivate *d, Trelvoa::NetObject *object)
 {
     if (GenericGraphicsItem *item = d->itemOf(object))
@@ -135,7 +124,7 @@ void NetEdit::adjustStoplinesOffset()
 {
     const QList<Trelvoa::Node *> junctions = selectedJunctions(d.get());
     if (!junctions.isEmpty())
-        perform(d.get(), new AdjustStoplinesOffset(d->net, junctions));
+        d->context->perform(new AdjustStoplinesOffset(d->net, junctions));
 }
 
 void NetEdit::removeJunctionWithJoin()
@@ -146,7 +135,7 @@ void NetEdit::removeJunctionWithJoin()
             junctions.append(junction);
     }
     if (!junctions.isEmpty())
-        perform(d.get(), new RemoveJuncWithJoinCommand(d->net, junctions));
+        d->context->perform(new RemoveJuncWithJoinCommand(d->net, junctions));
 }
 
 namespace {
@@ -184,7 +173,7 @@ void NetEdit::insertJunctionOnEdge()
 {
     double position = 0.0;
     if (auto *edge = roadAtMenuPoint<Trelvoa::Edge>(d.get(), sender(), &position)) {
-        perform(d.get(), new InsertJunctionCommand(d->net, edge, position));
+        d->context->perform(new InsertJunctionCommand(d->net, edge, position));
         objectAdded(edge);
     }
 }
@@ -193,7 +182,7 @@ void NetEdit::insertJunctionOnEdgeGroup()
 {
     double position = 0.0;
     if (auto *group = roadAtMenuPoint<Trelvoa::EdgeGroup>(d.get(), sender(), &position)) {
-        perform(d.get(), new InsertJunctionCommand(d->net, group, position));
+        d->context->perform(new InsertJunctionCommand(d->net, group, position));
         objectAdded(group);
     }
 }

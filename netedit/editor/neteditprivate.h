@@ -95,6 +95,8 @@ public:
     void restoreReparented();
     // Resolves an item held through its object; null when the object or its item is gone.
     GenericGraphicsItem *itemOf(Trelvoa::NetObject *object) const;
+    // The objects of the selected scene items, in selection order.
+    QList<Trelvoa::NetObject *> selectedSceneObjects() const;
 
     NetEdit *q;
     Networkg *net;

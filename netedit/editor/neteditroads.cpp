@@ -24,39 +24,13 @@
 
 namespace Trelvoga {
 
-namespace {
-
-void perform(NetEditPrivate *d, QUndoCommand *command)
-{
-    if (d->undoStack) {
-        d->undoStack->push(command);
-    } else {
-        command->redo();
-        delete command;
-    }
-}
-
-QList<Trelvoa::NetObject *> sceneSelection(NetEditPrivate *d)
-{
-    QList<Trelvoa::NetObject *> objects;
-    if (!d->scene)
-        return objects;
-    for (QGraphicsItem *item : d->scene->selectedItems()) {
-        if (Trelvoa::NetObject *object = d->net->item2object(item))
-            objects.append(object);
-    }
-    return objects;
-}
-
-} // namespace
-
 void NetEdit::insertLane()
 {
     bool right = true;
     if (auto *action = qobject_cast<QAction *>(sender()); action && action->data().isValid())
         right = action->data().toBool();
     QList<Trelvoa::NetObject *> made;
-    for (Trelvoa::NetObject *object : sceneSelection(d.get())) {
+    for (Trelvoa::NetObject *object : d->selectedSceneObjects()) {
         auto *lane = qobject_cast<Trelvoa::Lane *>(object);
         Trelvoa::Edge *edge = lane ? lane->edge() : nullptr;
         if (!lane)
@@ -93,7 +67,7 @@ void NetEdit::insertLane()
 void NetEdit::useAsTemplate(bool on)
 {
     Trelvoa::NetObject *object = nullptr;
-    const QList<Trelvoa::NetObject *> scene = sceneSelection(d.get());
+    const QList<Trelvoa::NetObject *> scene = d->selectedSceneObjects();
     if (scene.size() == 1) {
         object = scene.first();
     } else if (d->objectsTree && d->objectsTree->selectedItems().size() == 1) {
@@ -120,7 +94,7 @@ void NetEdit::addEdgeToGroup()
 {
     Trelvoa::EdgeGroup *group = nullptr;
     QList<Trelvoa::Edge *> edges;
-    for (Trelvoa::NetObject *object : sceneSelection(d.get())) {
+    for (Trelvoa::NetObject *object : d->selectedSceneObjects()) {
         if (auto *g = qobject_cast<Trelvoa::EdgeGroup *>(object))
             group = g;
         else if (auto *edge = qobject_cast<Trelvoa::Edge *>(object))
@@ -137,7 +111,7 @@ void NetEdit::addEdgeToGroup()
         }
     }
     if (group)
-        perform(d.get(), new AddEdgeToGroupCommand(d->net, group, edges));
+        d->context->perform(new AddEdgeToGroupCommand(d->net, group, edges));
 }
 
 void NetEdit::removeEdgeFromGroup()
@@ -151,7 +125,7 @@ void NetEdit::removeEdgeFromGroup()
             edges.append(edge);
     }
     if (!edges.isEmpty())
-        perform(d.get(), new RemoveEdgeFromGroupCommand(d->net, edges));
+        d->context->perform(new RemoveEdgeFromGroupCommand(d->net, edges));
 }
 
 } // namespace Trelvoga

@@ -322,6 +322,18 @@ void NetEdit::selectObjectInTree(QObject *object)
         item->setSelected(true);
 }
 
+QList<Trelvoa::NetObject *> NetEditPrivate::selectedSceneObjects() const
+{
+    QList<Trelvoa::NetObject *> objects;
+    if (!scene)
+        return objects;
+    for (QGraphicsItem *item : scene->selectedItems()) {
+        if (Trelvoa::NetObject *object = net->item2object(item))
+            objects.append(object);
+    }
+    return objects;
+}
+
 QList<Trelvoa::NetObject *> NetEdit::selectedObjects() const
 {
     QList<Trelvoa::NetObject *> result;
