@@ -14,8 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
-#include <QMimeData>
 #include <QGraphicsObject>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -74,6 +72,8 @@ NetEdit::NetEdit(Networkg *net, QGraphicsView *view, QObject *parent)
         view->viewport()->installEventFilter(this);
     }
     d->objectsTree->installEventFilter(this);
+    // Right clicks reach the tree's viewport, not the tree.
+    d->objectsTree->viewport()->installEventFilter(this);
     if (d->scene)
         d->scene->installEventFilter(this);
     d->objectsTree->setSortingEnabled(false);
@@ -393,22 +393,6 @@ void NetEdit::selectAnother(QAction *action)
         return;
     d->scene->clearSelection();
     item->setSelected(true);
-}
-
-void NetEdit::copySelection()
-{
-}
-
-void NetEdit::paste()
-{
-}
-
-void NetEdit::clipboardDataChanged()
-{
-    const QMimeData *mime = QApplication::clipboard() ? QApplication::clipboard()->mimeData() : nullptr;
-    const bool network = mime && mime->hasFormat(QStringLiteral("text/trelvo"));
-    d->pasteAction->setEnabled(network);
-    d->pasteInPlaceAction->setEnabled(network);
 }
 
 } // namespace Trelvoga

@@ -12,6 +12,7 @@
 class QAction;
 class QGraphicsView;
 class QMenu;
+class QPoint;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -129,6 +130,10 @@ public:
     // network, in one pass.
     void rebuildObjectTree();
 
+    // The menu a right click at pos (viewport coordinates of source: the view's or the object tree's
+    // viewport) shows for the current selection; null when it would be empty. The caller owns it.
+    QMenu *contextMenuFor(QObject *source, const QPoint &pos);
+
     // Dialogs of the demand editors; null when cancelled or without a main window.
     Trelvoa::NetObject *createOdMatix();
     Trelvoa::NetObject *createTrafficState();
@@ -178,9 +183,22 @@ public slots:
     void disallowAll();
     void allowDefault();
 
+    // The clipboard: network parts as "text/trelvo" (copy the selection or a granule, paste to place
+    // with the mouse or in place), and one object's position, shape or skeleton as WKT or KML text
+    // (in WGS84 when the triggering action's text ends so and the network has a projection).
     void copySelection();
+    void copyGranuleToClipboard();
     void paste();
     void clipboardDataChanged();
+    void copyPosAsWKT();
+    void copyPosAsKML();
+    void copyShapeAsWKT();
+    void copyShapeAsKML();
+    void copySkeletonAsWKT();
+    void copySkeletonAsKML();
+    // Network parts to a file: the granule selected in the tree, or what lies under the selected polygons.
+    void saveGranule();
+    void savePolygonNetPart();
 
     void selectLanesEdge();
     void selectLanesEdgeGroup();
@@ -220,6 +238,15 @@ public slots:
     // What lies under the selected polygons: selected, or deleted as one undo step.
     void selectItemsUnderPolygon();
     void deleteItemsUnderPolygon();
+    // Granules and signal groups of the context menus.
+    void createGranule();
+    void addJunctionToGranule();
+    void removeJunctionFromGranule();
+    void createSg();
+    void changeSgContent();
+    void selectSg();
+    // Has the model recompute the course of the selected routes (not undoable).
+    void recalculateSelectedRoutes();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
     // when it has one); selected markers remove their vertex or connection instead.
     void removeSelectedItems();

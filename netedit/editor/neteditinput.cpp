@@ -14,6 +14,7 @@
 #include "scene/networkg.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QGraphicsEllipseItem>
 #include <QGraphicsRectItem>
@@ -21,9 +22,11 @@
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QSet>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <memory>
 
 namespace Trelvoga {
 
@@ -124,6 +127,14 @@ bool NetEdit::eventFilter(QObject *watched, QEvent *event)
         default:
             break;
         }
+    }
+    if (event->type() == QEvent::ContextMenu
+        && ((d->view && watched == d->view->viewport()) || watched == d->objectsTree->viewport())) {
+        auto *e = static_cast<QContextMenuEvent *>(event);
+        const std::unique_ptr<QMenu> menu(contextMenuFor(watched, e->pos()));
+        if (menu)
+            menu->exec(e->globalPos());
+        return true;
     }
     if (event->type() == QEvent::KeyPress && watched == d->objectsTree
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Delete) {

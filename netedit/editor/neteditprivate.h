@@ -98,6 +98,12 @@ public:
     // The objects of the selected scene items, in selection order.
     QList<Trelvoa::NetObject *> selectedSceneObjects() const;
 
+    // --- context menus (neteditcontextmenu.cpp)
+    // --- end context menus
+
+    // --- clipboard (neteditclipboard.cpp)
+    // --- end clipboard
+
     NetEdit *q;
     Networkg *net;
     QPointer<QGraphicsView> view;
