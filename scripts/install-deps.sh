@@ -10,6 +10,7 @@ packages=(
     xvfb xauth
     sumo
     geographiclib-tools
+    gdal-bin
 )
 
 missing=()
