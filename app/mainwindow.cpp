@@ -93,6 +93,9 @@ void MainWindow::createActions()
     QMenu *file = menuBar()->addMenu(tr("&File"));
     QAction *a = file->addAction(tr("&New"), this, &MainWindow::newNetwork, QKeySequence::New);
     a->setObjectName(QStringLiteral("actionNew"));
+    // A second network beside this one, to copy parts between them.
+    a = file->addAction(tr("New &window"), this, &MainWindow::newWindow, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    a->setObjectName(QStringLiteral("actionNewWindow"));
     a = file->addAction(tr("&Open..."), this, &MainWindow::open, QKeySequence::Open);
     a->setObjectName(QStringLiteral("actionOpen"));
     a = file->addAction(tr("Open &SUMO network..."), this, &MainWindow::openSumo);
@@ -118,6 +121,10 @@ void MainWindow::createActions()
     edit->addAction(redo);
     edit->addSeparator();
     edit->addActions(m_edit->editActions());
+    for (QAction *action : m_edit->editActions()) {
+        if (action->objectName() == QLatin1String("pasteInplace"))
+            action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    }
     QMenu *modes = menuBar()->addMenu(tr("&Network"));
     modes->setObjectName(QStringLiteral("networkMenu"));
     modes->addActions(m_edit->inputActions());
@@ -283,6 +290,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     writeSettings();
     event->accept();
+}
+
+void MainWindow::newWindow()
+{
+    auto *window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setInteractive(m_interactive);
+    window->resize(size());
+    window->show();
 }
 
 void MainWindow::newNetwork()

@@ -73,6 +73,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
+    void newWindow();
     void newNetwork();
     void open();
     void openSumo();

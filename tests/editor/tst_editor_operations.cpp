@@ -12,8 +12,13 @@
 
 #include "connection.h"
 #include "detector.h"
+#include "crosswalk.h"
 #include "detectorgroup.h"
 #include "geo/geoshape.h"
+#include "granule.h"
+#include "route.h"
+#include "signalgroup.h"
+#include "sumo/sumonetimporter.h"
 #include "polygonobject.h"
 #include "edge.h"
 #include "edgegroup.h"
@@ -23,6 +28,10 @@
 #include "stopline.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QInputDialog>
+#include <QTimer>
+#include <QTreeWidgetItem>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -54,6 +63,26 @@ void undoneToSave(EditorFixture &f, const QByteArray &before)
     QCOMPARE(TestSupport::firstDifference(before, f.canonicalSave()), QString());
 }
 
+// Answers the next input dialog: sets the number (or picks the item) and accepts, or cancels. Polls
+// until the dialog is up, since it opens inside the slot under test.
+void answerDialog(const QVariant &answer, bool accept = true)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, accept] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (answer.type() == QVariant::Int)
+            dialog->setIntValue(answer.toInt());
+        else
+            dialog->setTextValue(answer.toString());
+        accept ? dialog->accept() : dialog->reject();
+    });
+    timer->start(10);
+}
+
 } // namespace
 
 class TestEditorOperations : public QObject
@@ -71,6 +100,12 @@ private slots:
     void edgesLeaveAndJoinTheirGroup();
     void detectorGroupsPerEdge();
     void underAPolygon();
+    void underAPolygonTakesAGroupedEdgeOnce();
+    void granulesFromTheMenu();
+    void granuleConflictChangesNothing();
+    void signalGroupsFromTheMenu();
+    void recalculateRoutes();
+    void operationsOnARealNetwork();
 };
 
 void TestEditorOperations::uniteNodes()
@@ -356,6 +391,254 @@ void TestEditorOperations::underAPolygon()
     f.edit()->deleteItemsUnderPolygon();
     QCOMPARE(warnings, 1);
     QCOMPARE(f.undoStack()->index(), 0);
+}
+
+// A polygon over a lane of a grouped edge: the group, the edge and its lanes each go once; one step.
+void TestEditorOperations::underAPolygonTakesAGroupedEdgeOnce()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net, Layouts::Grouped); });
+    Edge *nc = f.edge("N", "C");
+    EdgeGroup *group = nc->group();
+    QVERIFY(group);
+    // Over the middle of the north arm: both directions' lanes, nothing of the junction.
+    auto *polygon = new PolygonObject(f.net(), GeoShape({{-12, 45}, {12, 45}, {12, 55}, {-12, 55}}));
+    QVERIFY(f.net()->addItem(polygon));
+    f.settle();
+    const QByteArray before = f.canonicalSave();
+    const int edgesBefore = f.net()->findChildren<Edge *>().size();
+    const int groupsBefore = f.net()->findChildren<EdgeGroup *>().size();
+    QList<NetObject *> removed;
+    QObject::connect(f.net(), &Network::objectRemoved, [&removed](NetObject *o) { removed.append(o); });
+    selectOnly(f, {polygon});
+    f.edit()->deleteItemsUnderPolygon();
+    QCOMPARE(f.undoStack()->count(), 1);
+    QCOMPARE(f.net()->findChildren<EdgeGroup *>().size(), groupsBefore - 1);
+    QCOMPARE(f.net()->findChildren<Edge *>().size(), edgesBefore - 2);
+    QCOMPARE(QSet<NetObject *>(removed.cbegin(), removed.cend()).size(), removed.size());
+    QVERIFY(f.node("C"));
+    undoneToSave(f, before);
+}
+
+// Three junctions of the roundabout become a granule (the number asked for); two more join it as one
+// property change; "Add to granule" takes one more without a record; one leaves it again. Each recorded
+// step undoes, the tree follows.
+void TestEditorOperations::granulesFromTheMenu()
+{
+    EditorFixture f([](Network *net) { return Layouts::roundabout(net); });
+    const QByteArray before = f.canonicalSave();
+    selectOnly(f, {f.node("R0"), f.node("R1"), f.node("X0")});
+    answerDialog(7);
+    f.edit()->createGranule();
+    QCOMPARE(f.net()->findChildren<Granule *>().size(), 1);
+    Granule *granule = f.net()->findChildren<Granule *>().first();
+    QCOMPARE(granule->tlId(), 7);
+    // The plain node is no junction and stays out.
+    QCOMPARE(granule->nodes().size(), 2);
+    QVERIFY(granule->contains(f.node("R0")) && granule->contains(f.node("R1")));
+    QCOMPARE(f.undoStack()->count(), 1);
+    QVERIFY(!f.edit()->treeItems(granule).isEmpty());
+    QCOMPARE(f.edit()->treeItems(granule).first()->isSelected(), true);
+
+    // Junctions of which one is in the granule: the others join it, one property change.
+    selectOnly(f, {f.node("R2"), f.node("R1"), f.node("R3")});
+    f.edit()->createGranule();
+    QCOMPARE(f.net()->findChildren<Granule *>().size(), 1);
+    QCOMPARE(granule->nodes().size(), 4);
+    QCOMPARE(f.undoStack()->count(), 2);
+    QCOMPARE(f.edit()->treeItems(f.node("R3")).size(), 2);
+    f.undoStack()->undo();
+    QCOMPARE(granule->nodes().size(), 2);
+    // The rows under the granule follow the undo: R3 is shown once again, in the nodes' group.
+    QCOMPARE(f.edit()->treeItems(f.node("R3")).size(), 1);
+    f.undoStack()->redo();
+    QCOMPARE(granule->nodes().size(), 4);
+
+    // Add to granule: the granule of the first selected node; no record.
+    selectOnly(f, {f.node("R0"), f.node("R4")});
+    f.edit()->addJunctionToGranule();
+    QVERIFY(granule->contains(f.node("R4")));
+    QCOMPARE(f.undoStack()->count(), 2);
+    granule->removeNode(f.node("R4"));
+    f.edit()->objectAdded(granule);
+
+    // Remove from granule: one step per node.
+    selectOnly(f, {f.node("R3"), f.node("R2")});
+    f.edit()->removeJunctionFromGranule();
+    QCOMPARE(granule->nodes().size(), 2);
+    QCOMPARE(f.undoStack()->count(), 4);
+    QCOMPARE(f.edit()->treeItems(f.node("R3")).size(), 1);
+    undoneToSave(f, before);
+
+    // With nothing selected: an empty granule, cancelling keeps -1.
+    f.scene()->clearSelection();
+    answerDialog(3, false);
+    f.edit()->createGranule();
+    QCOMPARE(f.net()->findChildren<Granule *>().size(), 1);
+    QCOMPARE(f.net()->findChildren<Granule *>().first()->tlId(), -1);
+    QVERIFY(f.net()->findChildren<Granule *>().first()->nodes().isEmpty());
+}
+
+void TestEditorOperations::granuleConflictChangesNothing()
+{
+    EditorFixture f([](Network *net) { return Layouts::roundabout(net); });
+    auto *first = new Granule({f.node("R0")}, f.net());
+    auto *second = new Granule({f.node("R1")}, f.net());
+    QVERIFY(f.net()->addItem(first) && f.net()->addItem(second));
+    f.settle();
+    const QByteArray before = f.canonicalSave();
+    QStringList texts;
+    QList<QtMsgType> types;
+    QObject::connect(f.edit(), &Trelvoga::NetEdit::logMessage, [&](const QString &text, QtMsgType type) {
+        texts.append(text);
+        types.append(type);
+    });
+    selectOnly(f, {f.node("R0"), f.node("R2"), f.node("R1")});
+    f.edit()->createGranule();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY(texts.first().startsWith(QStringLiteral("Node ")));
+    QVERIFY(texts.first().contains(QStringLiteral("already in another granule")));
+    QCOMPARE(types.first(), QtCriticalMsg);
+    QCOMPARE(TestSupport::firstDifference(before, f.canonicalSave()), QString());
+    QCOMPARE(f.undoStack()->count(), 0);
+
+    // A signal group over connections of two granules is refused the same way.
+    selectOnly(f, {f.node("R0")->findChildren<Connection *>().first(),
+                   f.node("R1")->findChildren<Connection *>().first()});
+    f.edit()->createSg();
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.last(), QStringLiteral("You cannot create signal group for different granules"));
+    QCOMPARE(TestSupport::firstDifference(before, f.canonicalSave()), QString());
+}
+
+// A signal group over two connections and a crosswalk of the junction: its granule made with it (one
+// step), the number proposed one above the highest; changing and selecting it from the tree.
+void TestEditorOperations::signalGroupsFromTheMenu()
+{
+    EditorFixture f([](Network *net) { return Layouts::fourArm(net); });
+    const QByteArray before = f.canonicalSave();
+    Node *c = f.node("C");
+    const QList<Connection *> connections = c->findChildren<Connection *>();
+    QVERIFY(connections.size() >= 2);
+    CrossWalk *crosswalk = f.net()->findChildren<CrossWalk *>().first();
+    selectOnly(f, {connections.at(0), connections.at(1), crosswalk});
+    answerDialog(QVariant(), false);
+    f.edit()->createSg();
+    QCOMPARE(f.undoStack()->count(), 1);
+    QCOMPARE(f.net()->findChildren<Granule *>().size(), 1);
+    Granule *granule = c->granule();
+    QVERIFY(granule);
+    QCOMPARE(granule->signalGroups().size(), 1);
+    SignalGroup *first = granule->signalGroups().first();
+    QCOMPARE(first->tlId(), 1);
+    QCOMPARE(first->connections().size(), 2);
+    QCOMPARE(crosswalk->signalGroup(), first);
+
+    first->setTlId(4);
+    selectOnly(f, {connections.at(2)});
+    answerDialog(QVariant(), false);
+    f.edit()->createSg();
+    QCOMPARE(granule->signalGroups().size(), 2);
+    QCOMPARE(granule->signalGroups().last()->tlId(), 5);
+    SignalGroup *second = granule->signalGroups().last();
+
+    // Selecting through a connection in two groups asks which.
+    second->addConnection(connections.at(0));
+    f.scene()->clearSelection();
+    f.edit()->objectsTree()->clearSelection();
+    f.edit()->selectObjectInTree(connections.at(0));
+    answerDialog(QStringLiteral("%1(number in TL=5)").arg(second->id()));
+    f.edit()->selectSg();
+    QCOMPARE(f.edit()->objectsTree()->selectedItems(), f.edit()->treeItems(second));
+    second->removeConnection(connections.at(0));
+
+    // Nothing of a signal group selected: nothing happens.
+    f.scene()->clearSelection();
+    f.edit()->objectsTree()->clearSelection();
+    f.edit()->createSg();
+    QCOMPARE(granule->signalGroups().size(), 2);
+    QCOMPARE(f.undoStack()->count(), 2);
+    undoneToSave(f, before);
+}
+
+// A road that closes a gap away from the route's own edges counts only once the route is recalculated.
+void TestEditorOperations::recalculateRoutes()
+{
+    EditorFixture f([](Network *net) { return Layouts::chain(net); });
+    QList<Node *> nodes;
+    for (double x : {300.0, 400.0, 500.0}) {
+        nodes.append(new Node(f.net(), QPointF(x, 10)));
+        QVERIFY(f.net()->addItem(nodes.last()));
+    }
+    auto road = [&f](Node *from, Node *to) {
+        auto *edge = new Edge(f.net(), from, to);
+        new Lane(edge);
+        return f.net()->addItem(edge) ? edge : nullptr;
+    };
+    Edge *fd = road(nodes.at(0), nodes.at(1));
+    Edge *de = road(nodes.at(1), nodes.at(2));
+    QVERIFY(fd && de);
+    auto *route = new Route(f.net());
+    QVERIFY(f.net()->addItem(route));
+    route->addControlEdge(f.edge("A", "B"));
+    route->addControlEdge(de);
+    QVERIFY(!route->isValid());
+    QVERIFY(road(f.node("C"), nodes.at(0)));
+    f.settle();
+    QVERIFY(!route->isValid());
+    selectOnly(f, {route});
+    f.edit()->recalculateSelectedRoutes();
+    QVERIFY(route->isValid());
+    QCOMPARE(route->edges().size(), 5);
+    QCOMPARE(f.undoStack()->count(), 0);
+}
+
+// The operations on the busiest junction of a real network, each undone back to the saved network.
+void TestEditorOperations::operationsOnARealNetwork()
+{
+    const QString file = TestSupport::dataPath(QStringLiteral("bologna-acosta/acosta_buslanes.net.xml"));
+    if (!QFile::exists(file))
+        QSKIP("the shared real networks are not available");
+    EditorFixture f;
+    f.edit()->beforeLoad();
+    QVERIFY(importSumoNetwork(f.net(), file));
+    f.edit()->afterLoad();
+    f.net()->updateGeometry();
+    f.settle();
+    Node *busiest = nullptr;
+    for (Node *node : f.net()->findChildren<Node *>()) {
+        if (node->isJunction() && (!busiest || node->edgesCount() > busiest->edgesCount()))
+            busiest = node;
+    }
+    QVERIFY(busiest);
+    const QByteArray before = f.canonicalSave();
+
+    selectOnly(f, {busiest});
+    f.edit()->adjustStoplinesOffset();
+    selectOnly(f, {busiest});
+    f.edit()->createJunctionConnections();
+    selectOnly(f, {busiest});
+    answerDialog(12);
+    f.edit()->createGranule();
+    QVERIFY(busiest->granule());
+    selectOnly(f, {busiest->findChildren<Connection *>().first()});
+    answerDialog(2);
+    f.edit()->createSg();
+    QCOMPARE(busiest->granule()->signalGroups().size(), 1);
+    Edge *edge = busiest->incomingEdges().first();
+    selectOnly(f, {edge->lane(0)});
+    QAction left;
+    left.setData(false);
+    QObject::connect(&left, &QAction::triggered, f.edit(), &Trelvoga::NetEdit::insertLane);
+    left.trigger();
+    selectOnly(f, {busiest});
+    f.edit()->removeJunctionFromGranule();
+    QVERIFY(f.undoStack()->count() >= 6);
+    const QByteArray after = f.canonicalSave();
+    undoneToSave(f, before);
+    f.redoAll();
+    f.settle();
+    QCOMPARE(TestSupport::firstDifference(after, f.canonicalSave()), QString());
+    undoneToSave(f, before);
 }
 
 QTEST_MAIN(TestEditorOperations)
