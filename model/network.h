@@ -24,6 +24,7 @@ class EdgeGroup;
 class Granule;
 class Node;
 class NetObject;
+class SUMONet;
 
 // The network: owner of the top-level model objects, the id space and the projection. Subclasses (the
 // scene network) follow the model through the virtual hooks below; the hooks run on the GUI thread,
@@ -100,6 +101,9 @@ public:
     // Adds the objects of a network file as copies under fresh ids, their references between each
     // other following the copies. Coordinates are converted when the file has another projection.
     bool join(const QString &fileName);
+    // The network converted for the SUMO simulator, as it is now; null with errorString() when it
+    // cannot be converted. Defined in sumo/sumonet.cpp.
+    std::shared_ptr<SUMONet> toSUMO();
 
     // Renumbers objects: old id (decimal text) to new id (a number). Keys that name no object are
     // ignored. Fails, changing nothing, when a key is not an id, a value is not a positive integer, two

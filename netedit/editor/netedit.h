@@ -245,6 +245,8 @@ public slots:
     void createSg();
     void changeSgContent();
     void selectSg();
+    // The measured intensities of the one selected junction, in their dialog (modal).
+    void editMeasurementData();
     // Has the model recompute the course of the selected routes (not undoable).
     void recalculateSelectedRoutes();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
