@@ -3,8 +3,14 @@
 #include "editor/netedit.h"
 #include "scene/networkg.h"
 
+#include "netobject.h"
 #include "network.h"
 
+#include <QHash>
+#include <QMetaObject>
+#include <QTemporaryFile>
+#include <QVector>
+#include <QXmlStreamWriter>
 #include <QtGlobal>
 
 namespace Trelvoga {
@@ -14,11 +20,44 @@ JoinNetCommand::JoinNetCommand(NetEdit *edit, Trelvoa::Network *other, QUndoComm
     , m_edit(edit)
 {
     setText(QStringLiteral("Join networks"));
-    if (!edit || !edit->net())
+    if (!other)
         return;
-    m_before.write(edit->net());
-    if (other)
-        m_other.write(other);
+    // The whole document, with its projection: the join converts coordinates from it.
+    QXmlStreamWriter writer(&m_other);
+    if (!other->save(writer, true, false)) {
+        qWarning("JoinNetCommand: %s", qPrintable(other->errorString()));
+        m_other.clear();
+    }
+}
+
+bool JoinNetCommand::join(Trelvoa::Network *net)
+{
+    QTemporaryFile file;
+    if (!file.open() || file.write(m_other) != m_other.size() || !file.flush()) {
+        qWarning("JoinNetCommand: %s", qPrintable(file.errorString()));
+        return false;
+    }
+    file.close();
+
+    // The copies announce themselves as they join, parents first.
+    QVector<Trelvoa::NetObject *> added;
+    const QMetaObject::Connection connection = QObject::connect(
+        net, &Trelvoa::Network::objectAdded, net, [&added](Trelvoa::NetObject *object) { added.append(object); });
+    const bool ok = net->join(file.fileName());
+    QObject::disconnect(connection);
+    if (!ok) {
+        qWarning("JoinNetCommand: %s", qPrintable(net->errorString()));
+        return false;
+    }
+    QList<Trelvoa::NetObject *> topLevel;
+    for (Trelvoa::NetObject *object : qAsConst(added)) {
+        if (object->topLevelObject() == object) {
+            topLevel.append(object);
+            m_ids.append(object->id());
+        }
+    }
+    m_joined.save(net, topLevel);
+    return true;
 }
 
 void JoinNetCommand::redo()
@@ -26,28 +65,27 @@ void JoinNetCommand::redo()
     Networkg *net = m_edit ? m_edit->net() : nullptr;
     if (!net)
         return;
-    if (!m_after.isEmpty()) {
-        QString error;
-        if (!NetworkFile::replaceNetwork(m_edit, m_after.fileName(), &error))
-            qWarning("%s", qPrintable(error));
+    if (!m_done) {
+        m_done = true;
+        if (!m_other.isEmpty())
+            join(net);
+        m_other.clear();
         return;
     }
-    if (m_other.isEmpty())
-        return;
-    if (!net->join(m_other.fileName())) {
-        qWarning("%s", qPrintable(net->errorString()));
-        return;
-    }
-    m_after.write(net);
+    m_joined.restore(net);
 }
 
 void JoinNetCommand::undo()
 {
-    if (!m_edit || m_before.isEmpty())
+    Networkg *net = m_edit ? m_edit->net() : nullptr;
+    if (!net)
         return;
-    QString error;
-    if (!NetworkFile::replaceNetwork(m_edit, m_before.fileName(), &error))
-        qWarning("%s", qPrintable(error));
+    // Last joined first: what refers to a copy goes before it, so no deletion cascades.
+    for (auto it = m_ids.crbegin(); it != m_ids.crend(); ++it) {
+        const int id = *it;
+        if (Trelvoa::NetObject *object = net->findObject(id))
+            delete object;
+    }
 }
 
 } // namespace Trelvoga

@@ -102,6 +102,15 @@ public:
     // --- end context menus
 
     // --- clipboard (neteditclipboard.cpp)
+    // Adds an object to a copy: the object, the granule of a node with what the granule needs, and the
+    // object's needed top-level objects (one level); each once, in order. Excluded objects are left out.
+    void collectForCopy(QObject *object, QList<Trelvoa::NetObject *> &list,
+                        const QList<Trelvoa::NetObject *> &excluded = {}) const;
+    // The objects as a "text/trelvo" fragment on the clipboard; a failed save is logged and leaves the
+    // clipboard as it was.
+    bool copyToClipboard(const QList<Trelvoa::NetObject *> &objects);
+    // A save-file dialog starting in the last directory saved to; empty when cancelled.
+    QString chooseSaveFile(const QString &title, QString *selectedFilter);
     // --- end clipboard
 
     NetEdit *q;

@@ -193,6 +193,13 @@ def mid_point():
     return prims
 
 
+def clipboard():
+    board = rgba(150, 110, 60)
+    return [(rect(16, 16, 13, 15), DARK), (rect(17.2, 17.2, 10.6, 12.6), board),
+            (rect(18.8, 19.5, 7.4, 9.5), WHITE), (rect(19.5, 14.5, 6, 3.5), DARK),
+            (stroke([(20.3, 22.5), (24.7, 22.5)], 1.0), GREY), (stroke([(20.3, 25.5), (24.7, 25.5)], 1.0), GREY)]
+
+
 def with_plus(picto):
     return lambda: picto() + plus()
 
@@ -214,6 +221,7 @@ MODE_CURSORS = {
     "add_pt_stop_cursor.png": (with_plus(pt_stop), (2, 2)),
     "add_taz_cursor.png": (with_plus(taz), (0, 0)),
     "add_mid_point_cursor.png": (with_plus(mid_point), (2, 2)),
+    "paste_cursor.png": (clipboard, (0, 0)),
 }
 
 
