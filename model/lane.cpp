@@ -225,15 +225,42 @@ void Lane::computeCuts() const
     if (m_cutsValid)
         return;
     const GeoPolyline full = fullSkeleton();
+    const double length = full.length();
     double start = 0.0;
     double end = 0.0;
-    if (Node *n = startNode(); n && n->isJunction())
+    if (m_fixedStartCut >= 0.0)
+        start = std::min(m_fixedStartCut, length);
+    else if (Node *n = startNode(); n && n->isJunction())
         start = RoadGeometry::exitDistance(full, n->shape(), true);
-    if (Node *n = endNode(); n && n->isJunction())
+    if (m_fixedEndCut >= 0.0)
+        end = std::min(m_fixedEndCut, length);
+    else if (Node *n = endNode(); n && n->isJunction())
         end = RoadGeometry::exitDistance(full, n->shape(), false);
     m_startCut = start;
     m_endCut = end;
     m_cutsValid = true;
+}
+
+bool Lane::setFixedCut(double *cut, double distance)
+{
+    if (!ObjectHelpers::isFinite(distance))
+        return false;
+    distance = distance < 0.0 ? -1.0 : distance;
+    if (distance == *cut)
+        return true;
+    *cut = distance;
+    setChanged(this, ChangeFlag::Geometry | ChangeFlag::Attributes);
+    return true;
+}
+
+bool Lane::setFixedStartCut(double distance)
+{
+    return setFixedCut(&m_fixedStartCut, distance);
+}
+
+bool Lane::setFixedEndCut(double distance)
+{
+    return setFixedCut(&m_fixedEndCut, distance);
 }
 
 double Lane::startCut() const

@@ -19,6 +19,10 @@ class Stopline;
 // junction shapes at either end. A lane always owns exactly two Stopline children, made by its
 // constructor: stopline() near its end and startline() near its start. They are in use (hasStopline(),
 // hasStartline()) when the lane ends (starts) at a junction. Widths and speeds: metres, km/h.
+//
+// A cut can be fixed instead (fixedStartCut(), fixedEndCut() not negative): for lanes whose ends come
+// from elsewhere, such as an imported network whose lanes end where its own junction shapes do not say.
+// A fixed cut applies at any node, also a plain one, and stays while the junction changes.
 class TRELVOA_EXPORT Lane : public NetObject
 {
     Q_OBJECT
@@ -26,6 +30,8 @@ class TRELVOA_EXPORT Lane : public NetObject
     Q_PROPERTY(double maxSpeed READ maxSpeed WRITE setMaxSpeed)
     Q_PROPERTY(VehicleClasses allowed READ allowed WRITE setAllowed)
     Q_PROPERTY(VehicleClasses disallowed READ disallowed WRITE setDisallowed STORED false)
+    Q_PROPERTY(double fixedStartCut READ fixedStartCut WRITE setFixedStartCut)
+    Q_PROPERTY(double fixedEndCut READ fixedEndCut WRITE setFixedEndCut)
     Q_PROPERTY(double length READ length STORED false)
     Q_PROPERTY(double fullLength READ fullLength STORED false)
     Q_PROPERTY(int index READ index STORED false)
@@ -98,7 +104,7 @@ public:
     // Node to node, the edge skeleton moved sideways to the lane centre.
     GeoPolyline fullSkeleton() const;
     double fullLength() const { return fullSkeleton().length(); }
-    // The full skeleton cut back where it leaves the junction shapes at its start and end.
+    // The full skeleton cut back by startCut() and endCut().
     GeoPolyline skeleton() const override;
     double length() const { return skeleton().length(); }
     // The skeleton stroked by the width.
@@ -106,8 +112,15 @@ public:
     // The distances along the full skeleton from its start to where it leaves the start junction's
     // shape, and from its end back to where it enters the end junction's shape (0 without a shape).
     // When the two shapes overlap along the lane the cuts pass each other and skeleton() is one point.
+    // A fixed cut replaces the one from the junction shape at that end.
     double startCut() const;
     double endCut() const;
+    // -1 while the cut follows the junction shape.
+    double fixedStartCut() const { return m_fixedStartCut; }
+    double fixedEndCut() const { return m_fixedEndCut; }
+    // A negative distance gives the cut back to the junction shape; refuses non-finite values.
+    bool setFixedStartCut(double distance);
+    bool setFixedEndCut(double distance);
     // Signed distance of the lane centre from the edge skeleton (negative: to the right).
     double centreOffset() const;
 
@@ -138,6 +151,7 @@ private:
     friend class Stopline;
 
     void computeCuts() const;
+    bool setFixedCut(double *cut, double distance);
     void dropGeometry() const;
 
     Edge *m_edge = nullptr;
@@ -146,6 +160,8 @@ private:
     double m_width = 3.5;
     double m_maxSpeed = 50.0;
     VehicleClasses m_allowed = VehicleClasses(DefaultClasses);
+    double m_fixedStartCut = -1.0;
+    double m_fixedEndCut = -1.0;
 
     mutable GeoPolyline m_fullSkeleton;
     mutable GeoPolyline m_skeleton;

@@ -134,6 +134,14 @@ bool skipAutoDistance(const NetObject *object, const QByteArray &name)
     return name == "distance" && static_cast<const Stopline *>(object)->autoDistance();
 }
 
+// Lanes cut at their junction shapes (all but some imported ones) save no cut.
+bool skipAutoCut(const NetObject *object, const QByteArray &name)
+{
+    const auto *lane = static_cast<const Lane *>(object);
+    return (name == "fixedStartCut" && lane->fixedStartCut() < 0.0)
+           || (name == "fixedEndCut" && lane->fixedEndCut() < 0.0);
+}
+
 // ---- Walking area: its items
 
 void saveWalkingArea(const NetObject *object, ContentWriter &w)
@@ -401,6 +409,7 @@ QVector<ObjectKind> makeKinds()
         k.create = makeUnder<Lane, Edge>;
         k.fixedChildren = laneLines;
         k.fixedChildKinds = {stopline, stopline};
+        k.skipProperty = skipAutoCut;
     }
     {
         ObjectKind &k = add("stopline", stopline);

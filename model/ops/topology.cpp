@@ -88,6 +88,7 @@ private:
         Lane *lane = nullptr;
         bool stopAuto = true;
         double stopDistance = 0.0;
+        double fixedEndCut = -1.0; // the cut at the far junction goes with the part
         QVector<QPair<Detector *, QPointF>> detectors; // past the split, with their start point
         QVector<QPair<PtStop *, QPointF>> stops;
         QVector<Connection *> connections; // leaving at the far junction
@@ -124,6 +125,7 @@ void EdgeSplit::record(Edge *edge, double position)
         r.lane = lane;
         r.stopAuto = lane->stopline()->autoDistance();
         r.stopDistance = lane->stopline()->distance();
+        r.fixedEndCut = lane->fixedEndCut();
         const GeoPolyline full = lane->fullSkeleton();
         const double split = distanceOf(full, at);
         const double startCut = lane->startCut();
@@ -183,6 +185,7 @@ void EdgeSplit::build(Network *net, Node *node, EdgeGroup *partGroup)
         lane->setAllowed(r.lane->allowed());
         if (!r.stopAuto)
             lane->stopline()->setDistance(r.stopDistance);
+        lane->setFixedEndCut(r.fixedEndCut);
     }
     net->addItem(part);
     if (partGroup)
@@ -227,8 +230,10 @@ void EdgeSplit::build(Network *net, Node *node, EdgeGroup *partGroup)
     m_edge->setEnd(node);
     if (m_custom)
         m_edge->setSkeleton(m_first);
-    for (const LaneRecord &r : qAsConst(m_lanes))
+    for (const LaneRecord &r : qAsConst(m_lanes)) {
         r.lane->stopline()->setAutoDistance(true);
+        r.lane->setFixedEndCut(-1.0);
+    }
 
     for (TrafficState *s : qAsConst(m_states)) {
         for (const TrafficState::Movement &m : s->turnPercentages()) {

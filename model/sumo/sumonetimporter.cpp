@@ -9,6 +9,8 @@
 #include "lane.h"
 #include "network.h"
 #include "node.h"
+#include "objecthelpers.h"
+#include "roadgeometry.h"
 #include "stopline.h"
 #include "gzipdevice.h"
 #include "sumonetreader.h"
@@ -53,6 +55,8 @@ constexpr double kMsToKmh = 3.6;
 constexpr double kLaneTolerance = 0.2;
 // Two opposite edges share a road when their skeletons are this close everywhere.
 constexpr double kGroupTolerance = 0.05;
+// A lane end is fixed where the junction shape would cut the lane further than this from SUMO's end.
+constexpr double kCutTolerance = 0.05;
 
 int nodeType(const QString &sumoType)
 {
@@ -138,23 +142,50 @@ GeoPolyline laneSkeleton(const SumoNetReader::Lane &leftmost, double lanesOffset
     return extendedToNodes(points, start, end);
 }
 
-// How far SUMO's lane shapes lie from the lanes the model derives from the skeleton (the largest
-// distance of a shape point); stops counting beyond `enough`.
-double laneDeviation(const GeoPolyline &skeleton, double lanesOffset, const SumoNetReader::Edge &e,
-                     const QVector<int> &order, double enough)
+// A model lane's centre line node to node (Lane::fullSkeleton) and where SUMO's lane starts and ends
+// on it (distances from its start and from its end).
+struct LaneFit
 {
+    GeoPolyline centre;
+    double start = 0.0;
+    double end = 0.0;
+};
+
+// How far SUMO's lane shapes lie from the lanes the model derives from the skeleton (the largest
+// distance of a shape point, or how far a lane runs backwards along its centre line, which no cut of
+// the centre line can give); stops counting beyond `enough`. *fits gets the lanes in our order when all
+// were measured, else nothing.
+double laneDeviation(const GeoPolyline &skeleton, double lanesOffset, const SumoNetReader::Edge &e,
+                     const QVector<int> &order, double enough, QVector<LaneFit> *fits)
+{
+    fits->clear();
     if (skeleton.count() < 2)
         return qInf();
+    fits->resize(order.size());
     double worst = 0;
     double offset = lanesOffset;
-    for (int i = order.size() - 1; i >= 0 && worst <= enough; --i) {
+    int i = order.size() - 1;
+    for (; i >= 0 && worst <= enough; --i) {
         const SumoNetReader::Lane &lane = e.lanes.at(order.at(i));
         const double width = laneWidth(lane);
-        const GeoPolyline centre = skeleton.parallel(offset - width / 2, true);
+        LaneFit &fit = (*fits)[i];
+        fit.centre = skeleton.parallel(offset - width / 2, true);
         offset -= width;
-        for (const QPointF &p : lane.shape)
-            worst = qMax(worst, flatDistance(p, centre.pointOn(p)));
+        const double length = fit.centre.length();
+        const int last = lane.shape.size() - 1;
+        double along = 0;
+        for (int k = 0; k <= last; ++k) {
+            const QPointF &p = lane.shape.at(k);
+            worst = qMax(worst, flatDistance(p, fit.centre.pointOn(p, &along)));
+            if (k == 0)
+                fit.start = along;
+            if (k == last)
+                fit.end = length - along;
+        }
+        worst = qMax(worst, fit.start + fit.end - length);
     }
+    if (i >= 0)
+        fits->clear();
     return worst;
 }
 
@@ -185,13 +216,20 @@ public:
         QVector<int> laneOrder; // our lane i is SUMO lane laneOrder[i]
         GeoPolyline skeleton;
         double lanesOffset = 0.0;
-        int group = -1; // index into groups
+        // Per our lane: where SUMO's lane starts and ends on the lane's centre line, where the junction
+        // shape does not cut it there (else negative).
+        QVector<double> startCuts;
+        QVector<double> endCuts;
+        double deviation = 0.0; // of SUMO's lanes from ours (laneDeviation)
+        int group = -1;         // index into groups
         bool skipped = false;
     };
 
     struct Plan
     {
         QHash<QString, int> junctionIndex;
+        QVector<GeoShape> junctionShapes; // closed; empty where SUMO gives no usable outline
+        QVector<bool> cutting;            // the junction cuts its lanes (not a plain node)
         QHash<QString, int> edgeIndex; // every edge that is not internal
         QVector<EdgePlan> edges;       // parallel to reader.edges
         QVector<int> groupEdges;       // first edge of each group (its skeleton is the group's)
@@ -214,6 +252,7 @@ public:
     };
 
     bool resolve(const SumoNetReader &reader, Plan *plan);
+    static void planCuts(const QVector<LaneFit> &fits, const Plan &plan, EdgePlan *p);
     void planGroups(const SumoNetReader &reader, Plan *plan);
     void build(const SumoNetReader &reader, const Plan &plan);
     void progress(int perMille);
@@ -242,12 +281,22 @@ void SumoNetImporter::Private::progress(int perMille)
 bool SumoNetImporter::Private::resolve(const SumoNetReader &reader, Plan *plan)
 {
     plan->junctionIndex.reserve(reader.junctions.size());
+    plan->junctionShapes.resize(reader.junctions.size());
+    plan->cutting.resize(reader.junctions.size());
     for (int i = 0; i < reader.junctions.size(); ++i) {
         const SumoNetReader::Junction &j = reader.junctions.at(i);
         if (plan->junctionIndex.contains(j.id))
             return fail(tr("Junction \"%1\" is defined twice (line %2, column %3)").arg(j.id).arg(j.line).arg(j.column));
         plan->junctionIndex.insert(j.id, i);
         plan->extend(j.pos);
+        plan->cutting[i] = nodeType(j.type) != Node::PlainNode;
+        // As Node::setCustomShape takes it.
+        if (!j.shape.isEmpty()) {
+            GeoShape shape(j.shape);
+            shape.close();
+            if (ObjectHelpers::isUsableOutline(shape))
+                plan->junctionShapes[i] = ObjectHelpers::closedOutline(shape);
+        }
     }
 
     int selfLoops = 0;
@@ -305,21 +354,43 @@ bool SumoNetImporter::Private::resolve(const SumoNetReader &reader, Plan *plan)
         const QPointF start = reader.junctions.at(p.from).pos;
         const QPointF end = reader.junctions.at(p.to).pos;
         p.skeleton = geometrySkeleton(e, start, end);
-        double deviation = laneDeviation(p.skeleton, p.lanesOffset, e, p.laneOrder, kLaneTolerance);
+        QVector<LaneFit> fits;
+        double deviation = laneDeviation(p.skeleton, p.lanesOffset, e, p.laneOrder, kLaneTolerance, &fits);
         if (deviation > kLaneTolerance) {
             const GeoPolyline fromLanes = laneSkeleton(e.lanes.at(p.laneOrder.last()), p.lanesOffset, start, end);
-            const double other = laneDeviation(fromLanes, p.lanesOffset, e, p.laneOrder, deviation);
+            QVector<LaneFit> otherFits;
+            const double other = laneDeviation(fromLanes, p.lanesOffset, e, p.laneOrder, deviation, &otherFits);
             if (other < deviation) {
                 p.skeleton = fromLanes;
                 deviation = other;
+                fits = otherFits;
             }
         }
+        if (deviation > kLaneTolerance) {
+            // The leftmost lane's own centre line, the lanes laid out from its middle: exact for that
+            // lane where a border moved sideways and back is not (sharp bends).
+            const SumoNetReader::Lane &leftmost = e.lanes.at(p.laneOrder.last());
+            const QVector<QPointF> centre = withoutRepeats(leftmost.shape);
+            const GeoPolyline onLane = centre.size() >= 2 ? extendedToNodes(centre, start, end) : GeoPolyline();
+            QVector<LaneFit> otherFits;
+            const double other = laneDeviation(onLane, laneWidth(leftmost) / 2, e, p.laneOrder, deviation, &otherFits);
+            if (other < deviation) {
+                p.skeleton = onLane;
+                p.lanesOffset = laneWidth(leftmost) / 2;
+                deviation = other;
+                fits = otherFits;
+            }
+        }
+        p.deviation = deviation;
         if (p.skeleton.count() < 2) {
             p.skeleton = GeoPolyline({start, end});
             ++degenerate;
         } else if (deviation > kLaneTolerance) {
             ++misplaced;
         }
+        if (fits.size() != n)
+            laneDeviation(p.skeleton, p.lanesOffset, e, p.laneOrder, qInf(), &fits);
+        planCuts(fits, *plan, &p);
     }
     if (selfLoops > 0)
         warnings << tr("%n edge(s) from a junction back to itself skipped (the model needs two nodes)", selfLoops);
@@ -342,6 +413,32 @@ bool SumoNetImporter::Private::resolve(const SumoNetReader &reader, Plan *plan)
     if (makeGroups)
         planGroups(reader, plan);
     return true;
+}
+
+// SUMO cuts its lanes back at the junctions by rules of its own: where a junction's shape has no area,
+// where shapes overlap, or where a lane ends off the line its centre leaves the shape at, the model's
+// cut differs. There the lane keeps SUMO's end as a fixed cut.
+void SumoNetImporter::Private::planCuts(const QVector<LaneFit> &fits, const Plan &plan, EdgePlan *p)
+{
+    const int n = p->laneOrder.size();
+    p->startCuts.fill(-1.0, n);
+    p->endCuts.fill(-1.0, n);
+    // The cut the model makes at the junction; negative for an automatic shape, which is not known yet.
+    auto modelCut = [&plan](int junction, const GeoPolyline &centre, bool fromStart) {
+        if (!plan.cutting.at(junction))
+            return 0.0;
+        const GeoShape &shape = plan.junctionShapes.at(junction);
+        return shape.isEmpty() ? -1.0 : RoadGeometry::exitDistance(centre, shape, fromStart);
+    };
+    for (int i = 0; i < n && i < fits.size(); ++i) {
+        const LaneFit &fit = fits.at(i);
+        const double atStart = modelCut(p->from, fit.centre, true);
+        if (atStart < 0.0 || std::abs(atStart - fit.start) > kCutTolerance)
+            p->startCuts[i] = fit.start;
+        const double atEnd = modelCut(p->to, fit.centre, false);
+        if (atEnd < 0.0 || std::abs(atEnd - fit.end) > kCutTolerance)
+            p->endCuts[i] = fit.end;
+    }
 }
 
 void SumoNetImporter::Private::planGroups(const SumoNetReader &reader, Plan *plan)
@@ -369,6 +466,16 @@ void SumoNetImporter::Private::planGroups(const SumoNetReader &reader, Plan *pla
             continue;
         if (!linesCoincide(a.skeleton, b.skeleton.inverted(), kGroupTolerance))
             continue;
+        // b's lanes will lie on a's skeleton reversed: their ends are measured there, and b stays apart
+        // where its lanes would leave SUMO's.
+        const GeoPolyline shared = a.skeleton.inverted();
+        if (shared.points() != b.skeleton.points()) {
+            const SumoNetReader::Edge &e = reader.edges.at(list.at(1));
+            QVector<LaneFit> fits;
+            if (laneDeviation(shared, b.lanesOffset, e, b.laneOrder, qInf(), &fits) > qMax(kLaneTolerance, b.deviation))
+                continue;
+            planCuts(fits, *plan, &b);
+        }
         a.group = b.group = plan->groupEdges.size();
         plan->groupEdges.append(list.at(0));
     }
@@ -395,12 +502,10 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
         auto *node = new Node(net, j.pos, nodeType(j.type));
         node->setObjectName(j.id);
         node->setProperty("sumo_type", j.type);
-        if (!j.shape.isEmpty()) {
-            GeoShape shape(j.shape);
-            shape.close();
-            if (!node->setCustomShape(shape))
-                ++refusedShapes;
-        }
+        if (!plan.junctionShapes.at(i).isEmpty())
+            node->setCustomShape(plan.junctionShapes.at(i));
+        else if (!j.shape.isEmpty())
+            ++refusedShapes;
         net->addItem(node);
         nodes[i] = node;
         ++counts.nodes;
@@ -429,12 +534,14 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
         edge->setObjectName(e.id);
         if (!e.name.isEmpty())
             edge->setStreetName(e.name);
-        for (int k : p.laneOrder) {
-            const SumoNetReader::Lane &l = e.lanes.at(k);
+        for (int i = 0; i < p.laneOrder.size(); ++i) {
+            const SumoNetReader::Lane &l = e.lanes.at(p.laneOrder.at(i));
             auto *lane = new Lane(edge);
             lane->setWidth(laneWidth(l));
             lane->setMaxSpeed(l.speed * kMsToKmh);
             lane->setAllowed(Lane::VehicleClasses(l.classes));
+            lane->setFixedStartCut(p.startCuts.value(i, -1.0));
+            lane->setFixedEndCut(p.endCuts.value(i, -1.0));
             ++counts.lanes;
         }
         edge->setLanesOffset(p.lanesOffset);

@@ -25,9 +25,12 @@ class Network;
 //   skeleton is custom: SUMO's edge geometry (its shape, or the line between the junctions), which is
 //   the line SUMO lays the lanes out from, carried on to the node positions; spreadType "center" gives
 //   lanesOffset half the carriageway. Where SUMO's lane shapes do not follow that geometry within
-//   0.2 m (hand-edited lanes), the left border of the leftmost lane is the skeleton instead. Two edges
-//   running opposite ways between the same nodes whose skeletons coincide become one edge group
-//   sharing that skeleton;
+//   0.2 m (hand-edited lanes), the left border of the leftmost lane, or its centre line, is the skeleton
+//   instead. Lanes end where SUMO's do: where the junction shape would cut a lane elsewhere (a shape
+//   without area, overlapping shapes, a dead end short of its node), the lane gets SUMO's end as a fixed
+//   cut (Lane::fixedStartCut, fixedEndCut). Two edges running opposite ways between the same nodes
+//   whose skeletons coincide, and whose lanes follow SUMO's on it, become one edge group sharing that
+//   skeleton;
 // - connections between lanes of normal edges: connections from the stopline of the incoming lane to the
 //   start line of the outgoing one, children of the junction; their speed is SUMO's connection speed, or
 //   else the speed of the internal lane SUMO drives them on;
