@@ -76,7 +76,15 @@ public:
     QString tlDefFileName() const;
     QString tazFileName() const;
     QString projectFileName() const;
+    // The further files of the project: the generated demand, the detectors and their output, and the
+    // GUI settings.
+    QString routeFileName() const;
+    QString detectorFileName() const;
+    QString detectorOutputFileName() const;
+    QString guiSettingsFileName() const;
     QString errorString() const;
+    // What the conversion had to leave out (edges without lanes, detectors off lanes), one line each.
+    QStringList warnings() const;
 
     // SUMO's simulator (its GUI when gui), found in the PATH, else next to this program; the bare
     // name when it is found nowhere. No ".exe" outside Windows.

@@ -1,7 +1,10 @@
 #include "sumovehicleclasses.h"
 
 #include <QHash>
+#include <QStringList>
+#include <QVector>
 
+#include <algorithm>
 #include <utility>
 
 namespace Trelvoa {
@@ -150,6 +153,59 @@ int SumoVehicleClasses::fromAllowDisallow(bool hasAllow, QStringRef allow, bool 
             dropped->insert(it.key());
     }
     return bits;
+}
+
+void SumoVehicleClasses::toAllowDisallow(int bits, QString *attribute, QString *value)
+{
+    // The classes of the table that SUMO 1.15's tools reject as unknown.
+    static const QSet<QString> tooNew{QStringLiteral("scooter"), QStringLiteral("wheelchair"),
+                                      QStringLiteral("aircraft"), QStringLiteral("cable_car"),
+                                      QStringLiteral("drone"), QStringLiteral("container"),
+                                      QStringLiteral("subway")};
+    bits &= kAll;
+    attribute->clear();
+    value->clear();
+    if (bits == kAll)
+        return;
+    if (bits == 0) {
+        *attribute = QStringLiteral("disallow");
+        *value = QStringLiteral("all");
+        return;
+    }
+    // In the table's order, so that the same classes always give the same text.
+    QVector<QPair<int, QString>> allowed;
+    QVector<QPair<int, QString>> denied;
+    for (auto it = classTable().constBegin(); it != classTable().constEnd(); ++it) {
+        if (tooNew.contains(it.key()) || it.key() == QLatin1String("ignoring"))
+            continue;
+        const bool on = (bits & it->bits) != 0;
+        (on ? allowed : denied).append({it->index, it.key()});
+    }
+    auto joined = [](QVector<QPair<int, QString>> names) {
+        std::sort(names.begin(), names.end());
+        QStringList list;
+        for (const auto &n : names)
+            list << n.second;
+        return list.join(QLatin1Char(' '));
+    };
+    if (allowed.size() <= denied.size()) {
+        *attribute = QStringLiteral("allow");
+        *value = joined(allowed);
+    } else {
+        *attribute = QStringLiteral("disallow");
+        *value = joined(denied);
+    }
+}
+
+QString SumoVehicleClasses::primaryName(int bit)
+{
+    if (bit == 0 || (bit & (bit - 1)) != 0)
+        return QString();
+    for (auto it = classTable().constBegin(); it != classTable().constEnd(); ++it) {
+        if (it->primary && (it->bits & bit))
+            return it.key();
+    }
+    return QString();
 }
 
 } // namespace Trelvoa

@@ -39,6 +39,16 @@ public:
     // Every model class: the sum of the bits above.
     static constexpr int kAll = 0x9A2923;
 
+    // The other direction, for writing SUMO files: the SUMO classes standing for model bits, as the
+    // attribute that says it shortest ("allow" or "disallow") and its value. Every model bit brings all
+    // of its SUMO classes (vcTruck: truck, trailer, delivery); classes without a bit count as allowed
+    // only when every model class is. No attribute (both empty) means every class; a lane without a
+    // class gets disallow "all". Only classes SUMO 1.15 knows are named, so that its tools read them.
+    static void toAllowDisallow(int bits, QString *attribute, QString *value);
+    // The SUMO class a single model bit stands for ("passenger" for vcPassenger, "bus" for
+    // vcTrolleybus); empty for anything else.
+    static QString primaryName(int bit);
+
 private:
     static quint64 sumoSet(QStringRef list, QSet<QString> *unknown, bool *all);
 };

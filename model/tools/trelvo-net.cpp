@@ -4,10 +4,12 @@
 #include "netobject.h"
 #include "network.h"
 #include "node.h"
+#include "sumo/sumonet.h"
 #include "sumo/sumonetimporter.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QTextStream>
@@ -15,6 +17,7 @@
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 
 using namespace Trelvoa;
@@ -24,6 +27,7 @@ namespace {
 const char kUsage[] = "usage: trelvo-net stats FILE\n"
                       "       trelvo-net convert IN OUT   (OUT: .trva, .trvaf, optionally .gz)\n"
                       "       trelvo-net check FILE       (exit status 2 when the two saves differ)\n"
+                      "       trelvo-net export-sumo IN DIR [--source]   (SUMO project, or plain files with --source)\n"
                       "FILE and IN: a network of ours (.trva, .trvaf) or a SUMO network (.net.xml[.gz])\n";
 
 int failure(const QString &message)
@@ -197,6 +201,29 @@ int check(const QString &fileName)
     return 0;
 }
 
+// The project goes into DIR, which is made when missing; plain files for netconvert with --source.
+int exportSumo(const QString &in, const QString &dir, bool source)
+{
+    Network net;
+    QString error;
+    if (!loadAny(&net, in, &error))
+        return failure(error);
+    if (!QDir().mkpath(dir))
+        return failure(QStringLiteral("%1: cannot create the directory").arg(dir));
+    const std::shared_ptr<SUMONet> sumo = net.toSUMO();
+    if (!sumo)
+        return failure(net.errorString());
+    const QString projection = net.geoUtil() ? QString::fromUtf8(net.geoUtil()->projectionStr()) : QString();
+    const bool ok = source ? sumo->saveAsSource(dir, projection) : sumo->saveAsProject(dir, projection);
+    if (!ok)
+        return failure(QStringLiteral("%1: %2").arg(dir, sumo->errorString()));
+    QTextStream err(stderr);
+    for (const QString &w : sumo->warnings())
+        err << "warning: " << w << '\n';
+    QTextStream(stdout) << QDir(dir).filePath(source ? sumo->nodeFileName() : sumo->projectFileName()) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -210,6 +237,8 @@ int main(int argc, char **argv)
         return convert(args.at(1), args.at(2));
     if (command == QLatin1String("check") && args.size() == 2)
         return check(args.at(1));
+    if (command == QLatin1String("export-sumo") && (args.size() == 3 || (args.size() == 4 && args.at(3) == QLatin1String("--source"))))
+        return exportSumo(args.at(1), args.at(2), args.size() == 4);
     fputs(kUsage, stderr);
     return 1;
 }
