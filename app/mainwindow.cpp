@@ -106,6 +106,8 @@ void MainWindow::createActions()
     a->setObjectName(QStringLiteral("actionSave"));
     a = file->addAction(tr("Save &as..."), this, &MainWindow::saveAs, QKeySequence::SaveAs);
     a->setObjectName(QStringLiteral("actionSaveAs"));
+    a = file->addAction(tr("Export to SUMO..."), this, [this] { m_edit->runExportDialog(fileName()); });
+    a->setObjectName(QStringLiteral("actionExportSumo"));
     file->addSeparator();
     a = file->addAction(tr("&Quit"), this, &QWidget::close, QKeySequence::Quit);
     a->setObjectName(QStringLiteral("actionQuit"));

@@ -247,6 +247,8 @@ public slots:
     void selectSg();
     // The measured intensities of the one selected junction, in their dialog (modal).
     void editMeasurementData();
+    // The network as a SUMO project, in its modal dialog; tlList < 0: no TL list given.
+    void runExportDialog(const QString &networkFile, const QString &tlConfigDir = QString(), int tlList = -1);
     // Has the model recompute the course of the selected routes (not undoable).
     void recalculateSelectedRoutes();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,
