@@ -502,6 +502,15 @@ bool Network::join(const QString &fileName)
     return readFile(fileName, NetworkReader::Join);
 }
 
+bool Network::joinData(const QByteArray &data)
+{
+    NetworkReader r(this);
+    if (r.load(data, NetworkReader::Join))
+        return true;
+    m_errorString = r.errorString();
+    return false;
+}
+
 bool Network::updateIds(const QMap<QString, QVariant> &ids)
 {
     QVector<QPair<NetObject *, int>> moves;

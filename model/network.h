@@ -101,6 +101,8 @@ public:
     // Adds the objects of a network file as copies under fresh ids, their references between each
     // other following the copies. Coordinates are converted when the file has another projection.
     bool join(const QString &fileName);
+    // The same for network XML held in memory (a paste).
+    bool joinData(const QByteArray &data);
     // The network converted for the SUMO simulator, as it is now; null with errorString() when it
     // cannot be converted. Defined in sumo/sumonet.cpp.
     std::shared_ptr<SUMONet> toSUMO();

@@ -8,7 +8,6 @@
 
 #include <QHash>
 #include <QMetaObject>
-#include <QTemporaryFile>
 #include <QVector>
 #include <QXmlStreamWriter>
 #include <QtGlobal>
@@ -32,18 +31,11 @@ JoinNetCommand::JoinNetCommand(NetEdit *edit, Trelvoa::Network *other, QUndoComm
 
 bool JoinNetCommand::join(Trelvoa::Network *net)
 {
-    QTemporaryFile file;
-    if (!file.open() || file.write(m_other) != m_other.size() || !file.flush()) {
-        qWarning("JoinNetCommand: %s", qPrintable(file.errorString()));
-        return false;
-    }
-    file.close();
-
     // The copies announce themselves as they join, parents first.
     QVector<Trelvoa::NetObject *> added;
     const QMetaObject::Connection connection = QObject::connect(
         net, &Trelvoa::Network::objectAdded, net, [&added](Trelvoa::NetObject *object) { added.append(object); });
-    const bool ok = net->join(file.fileName());
+    const bool ok = net->joinData(m_other);
     QObject::disconnect(connection);
     if (!ok) {
         qWarning("JoinNetCommand: %s", qPrintable(net->errorString()));

@@ -132,6 +132,13 @@ void NetEditPrivate::collectForCopy(QObject *object, QList<Trelvoa::NetObject *>
     auto *netObject = qobject_cast<Trelvoa::NetObject *>(object);
     if (!netObject || excluded.contains(netObject))
         return;
+    // A part of an object (a lane, a connection, a stopline) cannot stand alone in another network:
+    // the object it belongs to is copied whole.
+    Trelvoa::NetObject *top = netObject->topLevelObject();
+    if (top && top != netObject) {
+        collectForCopy(top, list, excluded);
+        return;
+    }
     if (!list.contains(netObject))
         list.append(netObject);
     // Exactly a node: its granule (with what the granule needs) comes along.

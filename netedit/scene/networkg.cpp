@@ -563,14 +563,15 @@ void Networkg::onRemoveObject(Trelvoa::NetObject *object)
         if (auto *network = qobject_cast<Trelvoa::Network *>(object))
             network->clear();
     }
-    if (d->pendingSet.remove(object))
-        d->pending.removeOne(object);
+    // The list keeps the pointer until the next flush, which skips what left the set: removing it
+    // from the list here would cost a scan per object when thousands go at once.
+    d->pendingSet.remove(object);
     if (GenericGraphicsItem *item = d->objectToItem.take(object)) {
         d->itemToObject.remove(item);
         delete item;
         d->boundsDirty = true;
         queueNeeded(object);
-        if (!d->pending.isEmpty())
+        if (!d->pendingSet.isEmpty())
             restartTimer();
     }
     Trelvoa::Network::onRemoveObject(object);
@@ -578,7 +579,15 @@ void Networkg::onRemoveObject(Trelvoa::NetObject *object)
 
 QList<Trelvoa::NetObject *> Networkg::pendingObjects() const
 {
-    return d->pending;
+    QList<Trelvoa::NetObject *> objects;
+    QSet<Trelvoa::NetObject *> seen;
+    for (Trelvoa::NetObject *object : d->pending) {
+        if (d->pendingSet.contains(object) && !seen.contains(object)) {
+            seen.insert(object);
+            objects.append(object);
+        }
+    }
+    return objects;
 }
 
 bool Networkg::isUpdatePending() const
@@ -601,17 +610,17 @@ void Networkg::flushUpdates()
     if (!d->updateTimer.isActive())
         return;
     d->updateTimer.stop();
-    if (d->pending.isEmpty()) {
-        updateGeometry();
-    } else {
-        // Taken first: refreshing may queue objects for the next batch.
-        const QList<Trelvoa::NetObject *> batch = d->pending;
-        d->pending.clear();
-        d->pendingSet.clear();
-        for (Trelvoa::NetObject *object : batch) {
-            if (GenericGraphicsItem *item = d->objectToItem.value(object))
-                item->objectChanged(Trelvoa::ChangeFlag::All);
-        }
+    // Taken first: refreshing may queue objects for the next batch. Entries that left the set went
+    // with their objects (an address may since have been reused by a newer object, queued again).
+    const QList<Trelvoa::NetObject *> batch = d->pending;
+    QSet<Trelvoa::NetObject *> live = d->pendingSet;
+    d->pending.clear();
+    d->pendingSet.clear();
+    for (Trelvoa::NetObject *object : batch) {
+        if (!live.remove(object))
+            continue;
+        if (GenericGraphicsItem *item = d->objectToItem.value(object))
+            item->objectChanged(Trelvoa::ChangeFlag::All);
     }
     resetBspTree();
 }
