@@ -15,6 +15,7 @@
 #include "edge.h"
 #include "geo/geoshape.h"
 #include "geo/geoutil.h"
+#include "lane.h"
 #include "network.h"
 #include "node.h"
 #include "polygonobject.h"
@@ -130,9 +131,18 @@ int main(int argc, char **argv)
 
     auto selectDistrict = [&] {
         scene.clearSelection();
+        // What a user selects: junctions and the lanes of the roads (a road is picked by its lanes).
         for (NetObject *object : picked) {
-            if (Trelvoga::GenericGraphicsItem *item = net->object2item(object))
-                item->setSelected(true);
+            QList<NetObject *> targets{object};
+            if (auto *edge = qobject_cast<Edge *>(object)) {
+                targets.clear();
+                for (Lane *lane : edge->lanes())
+                    targets.append(lane);
+            }
+            for (NetObject *target : targets) {
+                if (Trelvoga::GenericGraphicsItem *item = net->object2item(target))
+                    item->setSelected(true);
+            }
         }
         settle();
     };
@@ -140,6 +150,7 @@ int main(int argc, char **argv)
     QClipboard *clipboard = QApplication::clipboard();
     QElapsedTimer timer;
     selectDistrict();
+    print(tag + QStringLiteral("selected items"), int(scene.selectedItems().size()), "items");
     const double copyMs = medianMs(5, [&] { edit->copySelection(); });
     print(tag + QStringLiteral("copy of the district"), copyMs, "ms");
     const QMimeData *mime = clipboard->mimeData();
