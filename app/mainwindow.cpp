@@ -63,6 +63,14 @@ MainWindow::MainWindow(QWidget *parent)
             statusBar()->showMessage(hint);
     });
     connect(m_undoStack, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
+    // A part pasted into an empty network brings its projection: the view follows to degrees.
+    connect(m_undoStack, &QUndoStack::indexChanged, this, [this] {
+        const bool geographic = m_network->geoUtil() != nullptr;
+        if (m_view->isGeographic() != geographic) {
+            m_view->setGeographic(geographic);
+            fitNetwork();
+        }
+    });
 
     createDocks();
     createToolBars();

@@ -7,6 +7,7 @@
 #include "mapview.h"
 
 #include "editor/netedit.h"
+#include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 
 #include "connection.h"
@@ -19,6 +20,11 @@
 #include "stopline.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QUndoStack>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -49,6 +55,7 @@ class TestSession : public QObject
 
 private slots:
     void drawSaveReopen();
+    void copyBetweenWindows();
 
 private:
     void shot(MainWindow &window, const QString &name);
@@ -202,6 +209,100 @@ void TestSession::drawSaveReopen()
         QVERIFY(crosswalksAtB >= 1);
         QVERIFY(connectionsAtB >= 1);
     }
+}
+
+// A junction copied in one window with its roads, pasted into a second window's empty network with the
+// mouse; the context menu of a junction on the way.
+void TestSession::copyBetweenWindows()
+{
+    MainWindow first;
+    first.setInteractive(false);
+    first.resize(1280, 800);
+    first.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
+    QString error;
+    QVERIFY2(first.openFile(sample, &error), qPrintable(error));
+    Trelvoa::Network *net = first.editor()->net();
+    Trelvoa::Node *junction = nullptr;
+    for (Trelvoa::Node *node : objects<Trelvoa::Node>(net)) {
+        if (node->isJunction() && (!junction || node->edgesCount() > junction->edgesCount()))
+            junction = node;
+    }
+    QVERIFY(junction);
+    Trelvoa::GeoUtil *geo = net->geoUtil();
+    const auto toScene = [geo](const QPointF &p) { return geo ? geo->xyToGeo(p) : p; };
+    const QPointF c = junction->pos();
+    first.view()->fitInView(QRectF(toScene(c - QPointF(60, 40)), toScene(c + QPointF(60, 40))).normalized());
+    QCoreApplication::processEvents();
+    click(first, c);
+    QTRY_VERIFY(!first.scene()->selectedItems().isEmpty());
+    // The junction's roads come with it: their lanes selected too.
+    for (Trelvoa::Edge *edge : junction->edges()) {
+        for (Trelvoa::Lane *lane : edge->lanes()) {
+            if (Trelvoga::GenericGraphicsItem *item = first.network()->object2item(lane))
+                item->setSelected(true);
+        }
+    }
+
+    // The right click shows the menu of what is selected.
+    QStringList menuTexts;
+    QTimer::singleShot(200, [this, &menuTexts] {
+        QWidget *popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        if (!qEnvironmentVariableIsEmpty("TRELVO_SHOT_DIR"))
+            popup->grab().save(qEnvironmentVariable("TRELVO_SHOT_DIR") + QStringLiteral("/session-3-context-menu.png"));
+        if (auto *menu = qobject_cast<QMenu *>(popup)) {
+            for (QAction *action : menu->actions())
+                menuTexts.append(action->text());
+        }
+        popup->close();
+    });
+    QWidget *viewport = first.view()->viewport();
+    const QPoint at = pixel(first, c);
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QCoreApplication::sendEvent(viewport, &rightClick);
+    QVERIFY(!menuTexts.isEmpty());
+
+    auto *copy = first.findChild<QAction *>(QStringLiteral("copy"));
+    QVERIFY(copy && copy->isEnabled());
+    QCOMPARE(copy->shortcut(), QKeySequence(QKeySequence::Copy));
+    copy->trigger();
+
+    trigger(first, QStringLiteral("actionNewWindow"));
+    MainWindow *second = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<MainWindow *>(widget); window && window != &first)
+            second = window;
+    }
+    QVERIFY(second);
+    QVERIFY(QTest::qWaitForWindowExposed(second));
+    auto *paste = second->findChild<QAction *>(QStringLiteral("paste"));
+    QVERIFY(paste && paste->isEnabled());
+    QCOMPARE(paste->shortcut(), QKeySequence(QKeySequence::Paste));
+    QCOMPARE(second->findChild<QAction *>(QStringLiteral("pasteInplace"))->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    paste->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(int(second->editor()->mode()), int(Trelvoga::ModePastePlacement));
+    QWidget *target = second->view()->viewport();
+    const QPoint middle = target->rect().center();
+    QTest::mouseMove(target, middle);
+    QMouseEvent move(QEvent::MouseMove, middle, target->mapToGlobal(middle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+    shot(*second, QStringLiteral("session-4-paste-preview"));
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, middle);
+    QTRY_COMPARE(int(second->editor()->mode()), int(Trelvoga::ModeNone));
+    Trelvoa::Network *pasted = second->editor()->net();
+    QCOMPARE(objects<Trelvoa::Edge>(pasted).size(), junction->edgesCount());
+    bool copied = false;
+    for (Trelvoa::Node *node : objects<Trelvoa::Node>(pasted))
+        copied = copied || (node->isJunction() && node->edgesCount() == junction->edgesCount());
+    QVERIFY(copied);
+    QCOMPARE(second->undoStack()->count(), 1);
+    QCOMPARE(second->view()->isGeographic(), pasted->geoUtil() != nullptr);
+    shot(*second, QStringLiteral("session-5-pasted"));
+    second->close();
 }
 
 QTEST_MAIN(TestSession)

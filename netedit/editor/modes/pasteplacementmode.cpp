@@ -44,7 +44,8 @@ void PastePlacementMode::leave()
 
 QString PastePlacementMode::hint() const
 {
-    return tr("Click where the pasted part goes (its bottom-left corner)");
+    // The view is north-up: the corner at the cursor shows as the part's top-left on screen.
+    return tr("Click where the pasted part goes (its top-left corner)");
 }
 
 QPointF PastePlacementMode::toScene(const QPointF &xy) const

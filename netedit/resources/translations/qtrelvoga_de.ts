@@ -222,6 +222,306 @@
         <source>No items under polygon</source>
         <translation>Unter dem Polygon liegen keine Objekte</translation>
     </message>
+    <message>
+        <source>WKT WGS84</source>
+        <translation>WKT WGS84</translation>
+    </message>
+    <message>
+        <source>KML WGS84</source>
+        <translation>KML WGS84</translation>
+    </message>
+    <message>
+        <source>Unite nodes</source>
+        <translation>Knoten vereinigen</translation>
+    </message>
+    <message>
+        <source>Create signal group</source>
+        <translation>Signalgruppe erstellen</translation>
+    </message>
+    <message>
+        <source>Create granule</source>
+        <translation>Granule erstellen</translation>
+    </message>
+    <message>
+        <source>Show selected on tree</source>
+        <translation>Auswahl im Objektbaum zeigen</translation>
+    </message>
+    <message>
+        <source>Show selected on map</source>
+        <translation>Auswahl auf der Karte zeigen</translation>
+    </message>
+    <message>
+        <source>Expand all</source>
+        <translation>Alle aufklappen</translation>
+    </message>
+    <message>
+        <source>Collapse all</source>
+        <translation>Alle zuklappen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Change geometry</source>
+        <translation>Geometrie ändern</translation>
+    </message>
+    <message>
+        <source>Insert junction</source>
+        <translation>Knotenpunkt einfügen</translation>
+    </message>
+    <message>
+        <source>Use as template</source>
+        <translation>Als Vorlage verwenden</translation>
+    </message>
+    <message>
+        <source>Copy skeleton to clipboard as ...</source>
+        <translation>Achse in die Zwischenablage kopieren als ...</translation>
+    </message>
+    <message>
+        <source>Copy carriageway skeleton to clipboard as ...</source>
+        <translation>Fahrbahnachse in die Zwischenablage kopieren als ...</translation>
+    </message>
+    <message>
+        <source>Remove from group</source>
+        <translation>Aus der Gruppe entfernen</translation>
+    </message>
+    <message>
+        <source>Add to group %1</source>
+        <translation>Zur Gruppe %1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Insert lane right from</source>
+        <translation>Fahrstreifen rechts daneben einfügen</translation>
+    </message>
+    <message>
+        <source>Insert lane left from</source>
+        <translation>Fahrstreifen links daneben einfügen</translation>
+    </message>
+    <message>
+        <source>Insert junction on edge</source>
+        <translation>Knotenpunkt in Kante einfügen</translation>
+    </message>
+    <message>
+        <source>Insert junction on group of edges</source>
+        <translation>Knotenpunkt in Kantengruppe einfügen</translation>
+    </message>
+    <message>
+        <source>skeleton WKT</source>
+        <translation>Achse WKT</translation>
+    </message>
+    <message>
+        <source>skeleton KML</source>
+        <translation>Achse KML</translation>
+    </message>
+    <message>
+        <source>skeleton WKT WGS84</source>
+        <translation>Achse WKT WGS84</translation>
+    </message>
+    <message>
+        <source>skeleton KML WGS84</source>
+        <translation>Achse KML WGS84</translation>
+    </message>
+    <message>
+        <source>full skeleton WKT</source>
+        <translation>vollständige Achse WKT</translation>
+    </message>
+    <message>
+        <source>full skeleton KML</source>
+        <translation>vollständige Achse KML</translation>
+    </message>
+    <message>
+        <source>full skeleton WKT WGS84</source>
+        <translation>vollständige Achse WKT WGS84</translation>
+    </message>
+    <message>
+        <source>full skeleton KML WGS84</source>
+        <translation>vollständige Achse KML WGS84</translation>
+    </message>
+    <message>
+        <source>Copy shape to clipboard as ...</source>
+        <translation>Form in die Zwischenablage kopieren als ...</translation>
+    </message>
+    <message>
+        <source>Use edge %1 as template</source>
+        <translation>Kante %1 als Vorlage verwenden</translation>
+    </message>
+    <message>
+        <source>Remove edge from group</source>
+        <translation>Kante aus der Gruppe entfernen</translation>
+    </message>
+    <message>
+        <source>Vehicle types</source>
+        <translation>Fahrzeugtypen</translation>
+    </message>
+    <message>
+        <source>Allow</source>
+        <translation>Zulassen</translation>
+    </message>
+    <message>
+        <source>Allow only</source>
+        <translation>Nur zulassen</translation>
+    </message>
+    <message>
+        <source>Disallow only</source>
+        <translation>Nur sperren</translation>
+    </message>
+    <message>
+        <source>Disallow all</source>
+        <translation>Alle sperren</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Change signal group content</source>
+        <translation>Inhalt der Signalgruppe ändern</translation>
+    </message>
+    <message>
+        <source>Select signal group</source>
+        <translation>Signalgruppe auswählen</translation>
+    </message>
+    <message>
+        <source>Change content</source>
+        <translation>Inhalt ändern</translation>
+    </message>
+    <message>
+        <source>Save ...</source>
+        <translation>Speichern ...</translation>
+    </message>
+    <message>
+        <source>Create group</source>
+        <translation>Gruppe erstellen</translation>
+    </message>
+    <message>
+        <source>Copy position to clipboard as ...</source>
+        <translation>Position in die Zwischenablage kopieren als ...</translation>
+    </message>
+    <message>
+        <source>Save network part ...</source>
+        <translation>Netzausschnitt speichern ...</translation>
+    </message>
+    <message>
+        <source>Select items under polygon</source>
+        <translation>Objekte unter dem Polygon auswählen</translation>
+    </message>
+    <message>
+        <source>Delete items under polygon</source>
+        <translation>Objekte unter dem Polygon löschen</translation>
+    </message>
+    <message>
+        <source>Change shape geometry</source>
+        <translation>Formgeometrie ändern</translation>
+    </message>
+    <message>
+        <source>Recalculate</source>
+        <translation>Neu berechnen</translation>
+    </message>
+    <message>
+        <source>Copy to clipboard as ...</source>
+        <translation>In die Zwischenablage kopieren als ...</translation>
+    </message>
+    <message>
+        <source>WKT shape</source>
+        <translation>WKT-Form</translation>
+    </message>
+    <message>
+        <source>KML shape</source>
+        <translation>KML-Form</translation>
+    </message>
+    <message>
+        <source>WKT pos</source>
+        <translation>WKT-Position</translation>
+    </message>
+    <message>
+        <source>KML placemark</source>
+        <translation>KML-Ortsmarke</translation>
+    </message>
+    <message>
+        <source>WKT shape WGS84</source>
+        <translation>WKT-Form WGS84</translation>
+    </message>
+    <message>
+        <source>KML shape WGS84</source>
+        <translation>KML-Form WGS84</translation>
+    </message>
+    <message>
+        <source>WKT pos WGS84</source>
+        <translation>WKT-Position WGS84</translation>
+    </message>
+    <message>
+        <source>KML placemark WGS84</source>
+        <translation>KML-Ortsmarke WGS84</translation>
+    </message>
+    <message>
+        <source>Change matrix</source>
+        <translation>Matrix ändern</translation>
+    </message>
+    <message>
+        <source>Change traffic state</source>
+        <translation>Verkehrszustand ändern</translation>
+    </message>
+    <message>
+        <source>WKT line</source>
+        <translation>WKT-Linie</translation>
+    </message>
+    <message>
+        <source>KML line</source>
+        <translation>KML-Linie</translation>
+    </message>
+    <message>
+        <source>WKT line WGS84</source>
+        <translation>WKT-Linie WGS84</translation>
+    </message>
+    <message>
+        <source>KML line WGS84</source>
+        <translation>KML-Linie WGS84</translation>
+    </message>
+    <message>
+        <source>Create connections</source>
+        <translation>Verbindungen erstellen</translation>
+    </message>
+    <message>
+        <source>Select stoplines</source>
+        <translation>Haltlinien auswählen</translation>
+    </message>
+    <message>
+        <source>Select connections</source>
+        <translation>Verbindungen auswählen</translation>
+    </message>
+    <message>
+        <source>Adjust stoplines offset</source>
+        <translation>Haltlinienabstand anpassen</translation>
+    </message>
+    <message>
+        <source>Remove from granule</source>
+        <translation>Aus der Granule entfernen</translation>
+    </message>
+    <message>
+        <source>Copy granule to clipboard</source>
+        <translation>Granule in die Zwischenablage kopieren</translation>
+    </message>
+    <message>
+        <source>Remove with join</source>
+        <translation>Entfernen und Straßen verbinden</translation>
+    </message>
+    <message>
+        <source>Edit measurement data</source>
+        <translation>Messdaten bearbeiten</translation>
+    </message>
+    <message>
+        <source>TL %1</source>
+        <translation>LSA %1</translation>
+    </message>
+    <message>
+        <source>Add to granule %1</source>
+        <translation>Zur Granule %1 hinzufügen</translation>
+    </message>
+    <message>
+        <source>Select ...</source>
+        <translation>Auswählen ...</translation>
+    </message>
 </context>
 <context>
     <name>NetEditPrivate</name>
@@ -1046,6 +1346,51 @@
     </message>
 </context>
 <context>
+    <name>Trelvoga::IntensityDlga</name>
+    <message>
+        <source>Measurement data: %1</source>
+        <translation>Messdaten: %1</translation>
+    </message>
+    <message>
+        <source>Group name:</source>
+        <translation>Gruppenname:</translation>
+    </message>
+    <message>
+        <source>New group</source>
+        <translation>Neue Gruppe</translation>
+    </message>
+    <message>
+        <source>Begin:</source>
+        <translation>Beginn:</translation>
+    </message>
+    <message>
+        <source>Duration, minutes:</source>
+        <translation>Dauer, Minuten:</translation>
+    </message>
+    <message>
+        <source>Add new</source>
+        <translation>Neu hinzufügen</translation>
+    </message>
+    <message>
+        <source>This action will remove all of the data for the group in the other objects.
+Delete group of days &apos;%1&apos;?</source>
+        <translation>Dabei werden alle Daten dieser Gruppe auch in den anderen Objekten entfernt.
+Tagesgruppe &apos;%1&apos; löschen?</translation>
+    </message>
+    <message>
+        <source>Group remove</source>
+        <translation>Gruppe entfernen</translation>
+    </message>
+    <message>
+        <source>Data remove</source>
+        <translation>Daten entfernen</translation>
+    </message>
+    <message>
+        <source>Delete current intensity data?</source>
+        <translation>Aktuelle Verkehrsstärkedaten löschen?</translation>
+    </message>
+</context>
+<context>
     <name>Trelvoga::JoinNodesCommand</name>
     <message>
         <source>Join nodes</source>
@@ -1139,6 +1484,34 @@
         <source>The downloaded network could not be stored</source>
         <translation>Das heruntergeladene Netz konnte nicht gespeichert werden</translation>
     </message>
+    <message>
+        <source>Node %1 already in another granule %2</source>
+        <translation>Knoten %1 gehört bereits zu einer anderen Granule %2</translation>
+    </message>
+    <message>
+        <source>TL number:</source>
+        <translation>LSA-Nummer:</translation>
+    </message>
+    <message>
+        <source>%1(number in TL=%2)</source>
+        <translation>%1(Nummer in LSA=%2)</translation>
+    </message>
+    <message>
+        <source>You cannot create signal group for different granules</source>
+        <translation>Eine Signalgruppe kann nicht über verschiedene Granulen hinweg erstellt werden</translation>
+    </message>
+    <message>
+        <source>Number in TL:</source>
+        <translation>Nummer in der LSA:</translation>
+    </message>
+    <message>
+        <source>Select signal group to edit:</source>
+        <translation>Zu bearbeitende Signalgruppe auswählen:</translation>
+    </message>
+    <message>
+        <source>Signal group to select:</source>
+        <translation>Auszuwählende Signalgruppe:</translation>
+    </message>
 </context>
 <context>
     <name>Trelvoga::NodeChainMode</name>
@@ -1148,10 +1521,29 @@
     </message>
 </context>
 <context>
+    <name>Trelvoga::ParametersTable</name>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Copy with titles</source>
+        <translation>Mit Spaltenüberschriften kopieren</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+</context>
+<context>
     <name>Trelvoga::PastePlacementMode</name>
     <message>
-        <source>Click where the pasted part goes (its top-left corner)</source>
-        <translation>Klicken Sie dort, wo der eingefügte Teil liegen soll (seine linke obere Ecke)</translation>
+        <source>Click where the pasted part goes (its bottom-left corner)</source>
+        <translation>Klicken Sie dort, wo der eingefügte Teil liegen soll (seine linke untere Ecke)</translation>
     </message>
 </context>
 <context>
@@ -1170,6 +1562,217 @@
     <message>
         <source>A road needs two different nodes: click another node</source>
         <translation>Eine Straße braucht zwei verschiedene Knoten: klicken Sie einen anderen Knoten an</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::SUMOExportDlga</name>
+    <message>
+        <source>Select color</source>
+        <translation>Farbe auswählen</translation>
+    </message>
+    <message>
+        <source>Export to SUMO</source>
+        <translation>Export nach SUMO</translation>
+    </message>
+    <message>
+        <source>Directory for export:</source>
+        <translation>Exportverzeichnis:</translation>
+    </message>
+    <message>
+        <source>Source format</source>
+        <translation>Quellformat</translation>
+    </message>
+    <message>
+        <source>Native format</source>
+        <translation>Natives Format</translation>
+    </message>
+    <message>
+        <source>Use double processing for source format</source>
+        <translation>Doppelte Verarbeitung für das Quellformat verwenden</translation>
+    </message>
+    <message>
+        <source>Use demand matricies</source>
+        <translation>Nachfragematrizen verwenden</translation>
+    </message>
+    <message>
+        <source>Create Multidetector</source>
+        <translation>Multidetektor erstellen</translation>
+    </message>
+    <message>
+        <source>Use measurement data</source>
+        <translation>Messdaten verwenden</translation>
+    </message>
+    <message>
+        <source>SUMO executable</source>
+        <translation>SUMO-Programm</translation>
+    </message>
+    <message>
+        <source>Traffic vantal</source>
+        <translation>Traffic vantal</translation>
+    </message>
+    <message>
+        <source>Vehicle autoassignment</source>
+        <translation>Automatische Fahrzeugzuweisung</translation>
+    </message>
+    <message>
+        <source>Root directory:</source>
+        <translation>Stammverzeichnis:</translation>
+    </message>
+    <message>
+        <source>Start SUMO after export</source>
+        <translation>SUMO nach dem Export starten</translation>
+    </message>
+    <message>
+        <source>Use sumoqlindar</source>
+        <translation>sumoqlindar verwenden</translation>
+    </message>
+    <message>
+        <source>Experiment start time:</source>
+        <translation>Startzeit des Experiments:</translation>
+    </message>
+    <message>
+        <source>Simulation delay, ms:</source>
+        <translation>Simulationsverzögerung, ms:</translation>
+    </message>
+    <message>
+        <source>Scheme name:</source>
+        <translation>Name des Darstellungsschemas:</translation>
+    </message>
+    <message>
+        <source>Route files:</source>
+        <translation>Routendateien:</translation>
+    </message>
+    <message>
+        <source>Additional files:</source>
+        <translation>Zusatzdateien:</translation>
+    </message>
+    <message>
+        <source>Additional command line string:</source>
+        <translation>Zusätzliche Kommandozeilenparameter:</translation>
+    </message>
+    <message>
+        <source>TL configuration directory:</source>
+        <translation>Verzeichnis der LSA-Konfiguration:</translation>
+    </message>
+    <message>
+        <source>TL list:</source>
+        <translation>LSA-Liste:</translation>
+    </message>
+    <message>
+        <source>Start with experiment</source>
+        <translation>Mit dem Experiment starten</translation>
+    </message>
+    <message>
+        <source>executable:</source>
+        <translation>Programmdatei:</translation>
+    </message>
+    <message>
+        <source>RPC host:</source>
+        <translation>RPC-Host:</translation>
+    </message>
+    <message>
+        <source>RPC port:</source>
+        <translation>RPC-Port:</translation>
+    </message>
+    <message>
+        <source>RPC user:</source>
+        <translation>RPC-Benutzer:</translation>
+    </message>
+    <message>
+        <source>RPC password:</source>
+        <translation>RPC-Passwort:</translation>
+    </message>
+    <message>
+        <source>WIALON server:</source>
+        <translation>WIALON-Server:</translation>
+    </message>
+    <message>
+        <source>Position noise radius, m:</source>
+        <translation>Radius des Positionsrauschens, m:</translation>
+    </message>
+    <message>
+        <source>Vehicle name prefix:</source>
+        <translation>Präfix der Fahrzeugnamen:</translation>
+    </message>
+    <message>
+        <source>Send position period, msec:</source>
+        <translation>Sendeintervall der Position, ms:</translation>
+    </message>
+    <message>
+        <source>name template</source>
+        <translation>Namensvorlage</translation>
+    </message>
+    <message>
+        <source>route</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>color</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>weight</source>
+        <translation>Gewichtung</translation>
+    </message>
+    <message>
+        <source>add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Field must be non empty</source>
+        <translation>Das Feld darf nicht leer sein</translation>
+    </message>
+    <message>
+        <source>This directory not exist</source>
+        <translation>Dieses Verzeichnis existiert nicht</translation>
+    </message>
+    <message>
+        <source>Root directory not contain %1 file</source>
+        <translation>Das Stammverzeichnis enthält keine Datei %1</translation>
+    </message>
+    <message>
+        <source>Select directory</source>
+        <translation>Verzeichnis auswählen</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>sumoqlindar not found in system paths nor application directory</source>
+        <translation>sumoqlindar wurde weder in den Systempfaden noch im Programmverzeichnis gefunden</translation>
+    </message>
+    <message>
+        <source>In export directory exists experiment data. Load it?</source>
+        <translation>Im Exportverzeichnis liegen bereits Experimentdaten. Sollen sie geladen werden?</translation>
+    </message>
+    <message>
+        <source>Select vantal executable</source>
+        <translation>Programmdatei von vantal auswählen</translation>
+    </message>
+    <message>
+        <source>Error create export directory</source>
+        <translation>Fehler beim Anlegen des Exportverzeichnisses</translation>
+    </message>
+    <message>
+        <source>No network to export</source>
+        <translation>Kein Netz zum Exportieren vorhanden</translation>
+    </message>
+    <message>
+        <source>od2trips errors</source>
+        <translation>od2trips-Fehler</translation>
+    </message>
+    <message>
+        <source>netconvert errors</source>
+        <translation>netconvert-Fehler</translation>
+    </message>
+    <message>
+        <source>Not finished within %1 s</source>
+        <translation>Nicht innerhalb von %1 s abgeschlossen</translation>
     </message>
 </context>
 <context>
