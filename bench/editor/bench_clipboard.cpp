@@ -4,6 +4,7 @@
 // editor's queued work and the refresh of the changed items, not the repaint.
 
 #include "benchsupport.h"
+#include "editorbench.h"
 
 #include "mapview.h"
 #include "editor/modes/abstracteditmode.h"
@@ -25,9 +26,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QTextStream>
-#include <QThreadPool>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -76,38 +75,24 @@ int main(int argc, char **argv)
     preferOffscreen();
     QApplication app(argc, argv);
     QTextStream err(stderr);
-    QTemporaryDir dir;
-    const QString own = dir.path() + QStringLiteral("/net.trva");
-    if (!dir.isValid() || !prepareOwnFile(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), own))
+    const std::unique_ptr<EditorBench> bench =
+        openForEditing(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), QSize(1280, 800));
+    if (!bench)
         return 1;
-
-    Trelvoga::NetworkScene scene;
-    auto net = std::make_unique<Trelvoga::Networkg>(&scene);
-    MapView view(&scene);
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.resize(1280, 800);
-    view.show();
-    if (!net->load(own)) {
-        err << net->errorString() << '\n';
-        return 1;
-    }
-    net->flushUpdates();
-    QThreadPool::globalInstance()->waitForDone();
-    auto edit = std::make_unique<Trelvoga::NetEdit>(net.get(), &view);
-    QUndoStack *stack = edit->createUndoStack();
-    edit->rebuildObjectTree();
+    Trelvoga::NetworkScene &scene = bench->scene;
+    Trelvoga::Networkg *net = bench->net.get();
+    MapView &view = *bench->view;
+    Trelvoga::NetEdit *edit = bench->edit.get();
+    QUndoStack *stack = bench->stack;
     view.setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
-    auto toScene = [&](const QPointF &xy) {
-        GeoUtil *geo = net->geoUtil();
-        return geo ? geo->xyToGeo(xy) : xy;
-    };
+    auto toScene = [&](const QPointF &xy) { return bench->toScene(xy); };
     auto settle = [&] {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         net->flushUpdates();
     };
 
-    Node *junction = busiestJunction(net.get());
+    Node *junction = busiestJunction(net);
     if (!junction)
         return 1;
     const QPointF centre = junction->pos();
@@ -119,7 +104,7 @@ int main(int argc, char **argv)
     int objects = 0;
     QList<NetObject *> picked;
     while (half < 5000) {
-        picked = district(net.get(), centre, half, &objects);
+        picked = district(net, centre, half, &objects);
         if (objects >= 5000)
             break;
         half *= 1.1;
@@ -218,7 +203,7 @@ int main(int argc, char **argv)
 
     // Everything under a polygon over the district, deleted in one step, and its undo.
     const double h = half;
-    auto *polygon = new PolygonObject(net.get(), GeoShape({centre + QPointF(-h, -h), centre + QPointF(h, -h),
+    auto *polygon = new PolygonObject(net, GeoShape({centre + QPointF(-h, -h), centre + QPointF(h, -h),
                                                            centre + QPointF(h, h), centre + QPointF(-h, h)}));
     if (!net->addItem(polygon))
         return 1;

@@ -4,6 +4,7 @@
 // figure includes the editor's queued work and the item refresh that follows, not the repaint.
 
 #include "benchsupport.h"
+#include "editorbench.h"
 
 #include "mapview.h"
 #include "commands/insertjunctioncommand.h"
@@ -22,9 +23,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <QTextStream>
-#include <QThreadPool>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -104,27 +103,15 @@ int main(int argc, char **argv)
 {
     preferOffscreen();
     QApplication app(argc, argv);
-    QTextStream err(stderr);
-    QTemporaryDir dir;
-    const QString own = dir.path() + QStringLiteral("/net.trva");
-    if (!dir.isValid() || !prepareOwnFile(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), own))
+    const std::unique_ptr<EditorBench> opened =
+        openForEditing(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), QSize(1280, 800));
+    if (!opened)
         return 1;
-
-    Trelvoga::NetworkScene scene;
-    auto net = std::make_unique<Trelvoga::Networkg>(&scene);
-    MapView view(&scene);
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.resize(1280, 800);
-    view.show();
-    if (!net->load(own)) {
-        err << net->errorString() << '\n';
-        return 1;
-    }
-    net->flushUpdates();
-    QThreadPool::globalInstance()->waitForDone();
-    auto edit = std::make_unique<Trelvoga::NetEdit>(net.get(), &view);
-    QUndoStack *stack = edit->createUndoStack();
-    edit->rebuildObjectTree();
+    Trelvoga::NetworkScene &scene = opened->scene;
+    auto &net = opened->net;
+    MapView &view = *opened->view;
+    auto &edit = opened->edit;
+    QUndoStack *stack = opened->stack;
     Bench b{net.get(), &view, edit.get()};
 
     Node *junction = busiestJunction(net.get());

@@ -124,6 +124,17 @@ void setClipboardText(const QString &text)
         QApplication::clipboard()->setText(text);
 }
 
+// A shape's or line's text on the clipboard, made from a WGS84 copy when the action asks for it and the
+// network can convert.
+template<class Geometry, class MakeText>
+void copyGeometryText(QObject *sender, Networkg *net, Geometry geometry, MakeText makeText)
+{
+    const bool wgs84 = wantsWgs84(sender, net);
+    if (wgs84)
+        net->geoUtil()->xyToGeo(&geometry);
+    setClipboardText(makeText(geometry, wgs84));
+}
+
 } // namespace
 
 void NetEditPrivate::collectForCopy(QObject *object, QList<Trelvoa::NetObject *> &list,
@@ -329,56 +340,41 @@ void NetEdit::copyShapeAsWKT()
 {
     Trelvoa::GeoShape shape;
     Trelvoa::NetObject *object = singleSelected(this);
-    if (!object || !shapeOf(object, &shape))
-        return;
-    if (wantsWgs84(sender(), d->net)) {
-        d->net->geoUtil()->xyToGeo(&shape);
-        setClipboardText(shape.toWKT2(8));
-    } else {
-        setClipboardText(shape.toWKT());
-    }
+    if (object && shapeOf(object, &shape))
+        copyGeometryText(sender(), d->net, shape, [](const Trelvoa::GeoShape &s, bool wgs84) {
+            return wgs84 ? s.toWKT2(8) : s.toWKT();
+        });
 }
 
 void NetEdit::copyShapeAsKML()
 {
     Trelvoa::GeoShape shape;
     Trelvoa::NetObject *object = singleSelected(this);
-    if (!object || !shapeOf(object, &shape))
-        return;
-    if (wantsWgs84(sender(), d->net)) {
-        d->net->geoUtil()->xyToGeo(&shape);
-        setClipboardText(shape.toKmlPlacemark2(8, object->objectName()));
-    } else {
-        setClipboardText(shape.toKmlPlacemark(object->objectName()));
-    }
+    if (object && shapeOf(object, &shape))
+        copyGeometryText(sender(), d->net, shape, [object](const Trelvoa::GeoShape &s, bool wgs84) {
+            return wgs84 ? s.toKmlPlacemark2(8, object->objectName()) : s.toKmlPlacemark(object->objectName());
+        });
 }
 
 void NetEdit::copySkeletonAsWKT()
 {
     Trelvoa::GeoPolyline line;
     Trelvoa::NetObject *object = singleSelected(this);
-    if (!object || !skeletonOf(object, actionData(sender()), &line))
-        return;
-    if (wantsWgs84(sender(), d->net)) {
-        d->net->geoUtil()->xyToGeo(&line);
-        setClipboardText(line.toWKT2(8));
-    } else {
-        setClipboardText(line.toWKT());
-    }
+    if (object && skeletonOf(object, actionData(sender()), &line))
+        copyGeometryText(sender(), d->net, line, [](const Trelvoa::GeoPolyline &l, bool wgs84) {
+            return wgs84 ? l.toWKT2(8) : l.toWKT();
+        });
 }
 
 void NetEdit::copySkeletonAsKML()
 {
     Trelvoa::GeoPolyline line;
     Trelvoa::NetObject *object = singleSelected(this);
-    if (!object || !skeletonOf(object, actionData(sender()), &line))
-        return;
-    if (wantsWgs84(sender(), d->net)) {
-        d->net->geoUtil()->xyToGeo(&line);
-        setClipboardText(line.toKmlPlacemark2(8, object->objectName(), 0.0));
-    } else {
-        setClipboardText(line.toKmlPlacemark(object->objectName(), 0.0));
-    }
+    // Lines are written with a width of 0.
+    if (object && skeletonOf(object, actionData(sender()), &line))
+        copyGeometryText(sender(), d->net, line, [object](const Trelvoa::GeoPolyline &l, bool wgs84) {
+            return wgs84 ? l.toKmlPlacemark2(8, object->objectName(), 0.0) : l.toKmlPlacemark(object->objectName(), 0.0);
+        });
 }
 
 void NetEdit::saveGranule()
