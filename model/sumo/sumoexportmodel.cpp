@@ -7,6 +7,7 @@
 #include "detector.h"
 #include "detectorgroup.h"
 #include "edge.h"
+#include "geo/geohelpers.h"
 #include "geo/geoshape.h"
 #include "geo/geoutil.h"
 #include "granule.h"
@@ -117,6 +118,30 @@ QVector<QPair<QString, QString>> connectionOverrides(const Trelvoa::Connection *
     return out;
 }
 
+// Drops the bend from the node onto the line of the first real segment (node, foot, start, ...) that
+// a SUMO import adds where SUMO's edge geometry does not reach its junction: netconvert takes the
+// edge's direction at the junction from its first metres, and the bend would turn it (straight
+// movements become turns).
+void withoutDogLeg(QVector<QPointF> *line, const QPointF &node)
+{
+    if (line->size() < 4 || flatDistance(line->at(0), node) > 0.01)
+        return;
+    const QPointF foot = line->at(1);
+    const QPointF start = line->at(2);
+    const QPointF next = line->at(3);
+    const double len = flatDistance(start, next);
+    if (len < 1e-6)
+        return;
+    const QPointF dir = (next - start) / len;
+    const QPointF back = foot - start;
+    const double along = back.x() * dir.x() + back.y() * dir.y();
+    const double across = std::abs(back.x() * dir.y() - back.y() * dir.x());
+    const QPointF toNode = node - start;
+    const double nodeAcross = std::abs(toNode.x() * dir.y() - toNode.y() * dir.x());
+    if (along < -0.01 && across < 0.01 && nodeAcross > 0.01)
+        line->remove(0, 2);
+}
+
 // A junction shape that cuts nothing off the lanes.
 QVector<QPointF> tinyShape(const QPointF &p)
 {
@@ -190,7 +215,9 @@ SumoExportModel SumoExportModel::fromNetwork(const Network *network)
     for (Granule *granule : objectsOf<Granule>(all)) {
         if (granule->nodes().isEmpty())
             continue;
-        const QString id = tlIds.take(granule->tlId() >= 0 ? QString::number(granule->tlId()) : QString(),
+        const QString sumoId = granule->property("sumo_tl_id").toString();
+        const QString id = tlIds.take(!sumoId.isEmpty() ? sumoId
+                                      : granule->tlId() >= 0 ? QString::number(granule->tlId()) : QString(),
                                       QStringLiteral("g"), granule->id());
         granuleTl.insert(granule, id);
         QList<SignalGroup *> groups = granule->signalGroups();
@@ -326,12 +353,22 @@ SumoExportModel SumoExportModel::fromNetwork(const Network *network)
         e.from = nodeIds.value(edge->start());
         e.to = nodeIds.value(edge->end());
         e.name = edge->streetName();
+        bool hasPriority = false;
+        const int priority = edge->property("sumo_priority").toInt(&hasPriority);
+        if (hasPriority)
+            e.priority = priority;
         const GeoPolyline skeleton = edge->skeleton();
         // SUMO's "center" spread is the model's lanes offset of half the carriageway; other offsets move
         // the line to the lanes' left border.
         const double offset = edge->lanesOffset();
         e.centred = offset != 0 && std::abs(offset - edge->lanesWidth() / 2) < 1e-6;
         e.shape = withoutRepeats((offset != 0 && !e.centred ? skeleton.parallel(offset) : skeleton).points());
+        if (offset == 0 || e.centred) {
+            withoutDogLeg(&e.shape, edge->start()->pos());
+            std::reverse(e.shape.begin(), e.shape.end());
+            withoutDogLeg(&e.shape, edge->end()->pos());
+            std::reverse(e.shape.begin(), e.shape.end());
+        }
         for (Trelvoa::Lane *lane : edge->lanes()) {
             Lane l;
             l.width = lane->width();
@@ -441,7 +478,7 @@ SumoExportModel SumoExportModel::fromNetwork(const Network *network)
                     out.extra.append({QStringLiteral("uncontrolled"), QStringLiteral("true")});
                 }
             }
-            out.extra = connectionOverrides(c);
+            out.extra += connectionOverrides(c);
             m.connections.append(out);
         }
         // Connections that give way wait for every movement from the other incoming edges that

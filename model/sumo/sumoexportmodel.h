@@ -22,12 +22,15 @@ class Network;
 // group in the order of their numbers (green for "sumo_green" seconds, a number or the first number
 // of a list, else 30; then 3 s of yellow for what loses green); links of no group get 'o' (no signal).
 // Signalised nodes without such a granule get SUMO's default program, under the granule's number
-// when they have one; connections there with "sumo_signal" (a link index) keep that index in a
-// placeholder program ('o' everywhere) that a scenario's own programs replace.
+// when they have one ("sumo_tl_id" instead, where a SUMO import kept a light id that is not a
+// number); connections there with "sumo_signal" (a link index) keep that index in a placeholder
+// program ('o' everywhere) that a scenario's own programs replace.
 // Connection overrides: "sumo_keepClear" -> keepClear, "sumo_cont" -> pass, "sumo_ie_offset" ->
-// contPos, "sumo_far_cp" -> visibility, a negative "sumo_signal" -> uncontrolled; "sumo_dir" cannot be
-// given to netconvert (it derives the direction from the geometry). Connections that give way wait,
-// at junctions without lights, for the movements from the other incoming edges that do not.
+// contPos, "sumo_far_cp" -> visibility, a negative "sumo_signal" -> uncontrolled; an edge's
+// "sumo_priority" -> priority. "sumo_dir" cannot be given to netconvert (it derives the direction
+// from the geometry, so the bend a SUMO import adds from an edge's geometry to its node is left out
+// of the edge shape). Connections that give way wait, at junctions without lights, for the
+// movements from the other incoming edges that do not.
 class TRELVOA_EXPORT SumoExportModel
 {
 public:
@@ -57,6 +60,7 @@ public:
         QString name;
         QVector<QPointF> shape; // the line the lanes lie right of (centred: around), node to node
         bool centred = false;
+        int priority = -1;      // "sumo_priority"; -1: netconvert's default
         QVector<Lane> lanes;    // index 0 the rightmost
         bool hasConnections = false;
     };

@@ -6,6 +6,7 @@
 #include "edgegroup.h"
 #include "geo/geohelpers.h"
 #include "geo/geoutil.h"
+#include "granule.h"
 #include "lane.h"
 #include "network.h"
 #include "node.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QXmlStreamReader>
 #include <QtNumeric>
 
@@ -201,6 +203,31 @@ bool linesCoincide(const GeoPolyline &a, const GeoPolyline &b, double tolerance)
         }
     }
     return true;
+}
+
+// What SUMO's connection says about right of way, in the dynamic properties the SUMO export writes
+// back; only what differs from SUMO's defaults, so that plain networks stay small.
+void applyRightOfWay(Connection *connection, const SumoNetReader::Connection &c, const SumoNetReader &reader)
+{
+    if (!c.tl.isEmpty() && c.linkIndex >= 0)
+        connection->setProperty("sumo_signal", c.linkIndex);
+    else if (c.uncontrolled)
+        connection->setProperty("sumo_signal", -1);
+    if (c.keepClear == 0)
+        connection->setProperty("sumo_keepClear", false);
+    if (c.pass == 1)
+        connection->setProperty("sumo_cont", true);
+    if (c.visibility >= 0)
+        connection->setProperty("sumo_far_cp", c.visibility);
+    if (c.contPos >= 0)
+        connection->setProperty("sumo_ie_offset", c.contPos);
+    // Gives way: what a prohibition holds back, and stops. Minor links (state m) do not: netconvert
+    // derives them again from the edge priorities and directions, and giving way would hold them back
+    // for every movement that does not (about 5 % fewer vehicles arrive on bologna-acosta).
+    const QChar state = c.state;
+    if (state == QLatin1Char('s') || state == QLatin1Char('w')
+        || (!reader.prohibited.isEmpty() && reader.prohibited.contains(c.from + QLatin1Char(' ') + c.to)))
+        connection->setGiveWay(true);
 }
 
 } // namespace
@@ -545,6 +572,8 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
             ++counts.lanes;
         }
         edge->setLanesOffset(p.lanesOffset);
+        if (e.priority != -1)
+            edge->setProperty("sumo_priority", e.priority);
         if (p.group >= 0)
             groups.at(p.group)->addEdge(edge);
         else
@@ -672,6 +701,10 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
     // Lane connections; the pedestrian ones give the walking areas their items.
     QHash<int, QVector<WalkingArea::Item>> areaItems;
     int unresolved = 0;
+    // Junctions by the traffic light that controls their links, in the order the lights appear.
+    QHash<QString, QVector<Node *>> tlNodes;
+    QSet<const Node *> lit;
+    QStringList tlOrder;
     for (const SumoNetReader::Connection &c : reader.connections) {
         step();
         const int from = plan.edgeIndex.value(c.from, -1);
@@ -694,6 +727,15 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
             const double speed = c.speed >= 0 ? c.speed : reader.internalLaneSpeeds.value(c.via, -1.0);
             if (speed >= 0)
                 connection->setMaxSpeed(speed * kMsToKmh);
+            applyRightOfWay(connection, c, reader);
+            // A junction joins the granule of the first light that controls its links.
+            if (!c.tl.isEmpty() && !lit.contains(connection->junction())) {
+                lit.insert(connection->junction());
+                QVector<Node *> &members = tlNodes[c.tl];
+                if (members.isEmpty())
+                    tlOrder << c.tl;
+                members.append(connection->junction());
+            }
             net->addItem(connection);
             ++counts.connections;
         } else if (isFunction(from, SumoNetReader::WalkingArea) && isFunction(to, SumoNetReader::Normal)) {
@@ -742,6 +784,29 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
     }
     if (emptyAreas > 0)
         warnings << tr("%n walking area(s) without sidewalks or crossings in the network skipped", emptyAreas);
+
+    // One granule per traffic light; a SUMO id that is not a number is kept beside a free number.
+    int nextTlId = 0;
+    for (const QString &tl : qAsConst(tlOrder)) {
+        bool numeric = false;
+        const int id = tl.toInt(&numeric);
+        if (numeric && id >= 0)
+            nextTlId = qMax(nextTlId, id + 1);
+    }
+    for (const QString &tl : qAsConst(tlOrder)) {
+        const QVector<Node *> &members = tlNodes.value(tl);
+        auto *granule = new Granule(QList<Node *>(members.cbegin(), members.cend()), net);
+        bool numeric = false;
+        const int id = tl.toInt(&numeric);
+        if (numeric && id >= 0 && QString::number(id) == tl) {
+            granule->setTlId(id);
+        } else {
+            granule->setTlId(nextTlId++);
+            granule->setProperty("sumo_tl_id", tl);
+        }
+        net->addItem(granule);
+        ++counts.granules;
+    }
 
     net->setProperty("bound", rectToString(plan.bound));
     NetworkAccess::silence(net, false);

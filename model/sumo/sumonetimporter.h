@@ -37,8 +37,17 @@ class Network;
 // - crossings: crosswalks at their junction, from the first to the last crossed lane the crossing cuts
 //   (the lanes nearest to its ends when it cuts none); walking areas: walking areas with SUMO's outline, their items taken from the
 //   pedestrian connections (sidewalk lane ends and crossing ends);
-// - location: the projection (projParameter, "!" for none) with netOffset as the GeoUtil offset.
-// Internal edges and junctions, signal programs, roundabouts and types are not imported.
+// - location: the projection (projParameter, "!" for none) with netOffset as the GeoUtil offset;
+// - what re-simulating the network needs, for the SUMO export to write back: the junctions whose links
+//   one traffic light controls become one granule (tlId the SUMO id when it is a number, else a free
+//   number with the SUMO id in "sumo_tl_id"); a connection keeps its link index in "sumo_signal" (-1
+//   for uncontrolled="1"), keepClear="0" as "sumo_keepClear" false, pass as "sumo_cont", visibility as
+//   "sumo_far_cp", contPos as "sumo_ie_offset", and gives way (Connection::giveWay) where a
+//   <prohibition> holds it back or SUMO makes it stop (state s or w; minor links, state m, follow from
+//   the edge priorities); an edge keeps a priority other than -1 in "sumo_priority". Only what differs
+//   from SUMO's defaults is set.
+// Internal edges and junctions, signal programs (a scenario brings its own), link directions,
+// roundabouts and types are not imported.
 //
 // All or nothing: the whole file is read and checked before the network is touched; on any error the
 // network is unchanged and errorString() names the line and column. Things the model cannot hold are
@@ -57,6 +66,7 @@ public:
         int connections = 0;
         int crossWalks = 0;
         int walkingAreas = 0;
+        int granules = 0;
     };
 
     explicit SumoNetImporter(Network *network);

@@ -51,6 +51,13 @@ bool toInt(QStringRef text, int *value)
     return ok;
 }
 
+// SUMO's booleans: "1", "true" (and its other spellings of yes).
+bool isTrue(QStringRef text)
+{
+    return text == QLatin1String("1") || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || text == QLatin1String("yes") || text == QLatin1String("on") || text == QLatin1String("x");
+}
+
 bool isSpace(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
@@ -168,6 +175,8 @@ bool SumoNetReader::readNet(QXmlStreamReader &xml, const Progress &progress,
             readConnection(xml);
         else if (name == QLatin1String("location"))
             readLocation(xml);
+        else if (name == QLatin1String("prohibition"))
+            readProhibition(xml);
         else
             xml.skipCurrentElement();
         if (xml.hasError())
@@ -257,6 +266,11 @@ void SumoNetReader::readEdge(QXmlStreamReader &xml)
         }
         edge.name = attrs.value(QLatin1String("name")).toString();
         edge.spreadCenter = attrs.value(QLatin1String("spreadType")) == QLatin1String("center");
+        const QStringRef priority = attrs.value(QLatin1String("priority"));
+        if (!priority.isEmpty() && !toInt(priority, &edge.priority)) {
+            xml.raiseError(tr("Edge \"%1\" has an invalid priority").arg(edge.id));
+            return;
+        }
         if (!toPoints(attrs.value(QLatin1String("shape")), &edge.shape)) {
             xml.raiseError(tr("Edge \"%1\" has an invalid shape").arg(edge.id));
             return;
@@ -355,22 +369,70 @@ void SumoNetReader::readJunction(QXmlStreamReader &xml)
     xml.skipCurrentElement();
 }
 
+void SumoNetReader::readProhibition(QXmlStreamReader &xml)
+{
+    QString prohibited = xml.attributes().value(QLatin1String("prohibited")).toString();
+    prohibited.replace(QLatin1String("->"), QLatin1String(" "));
+    if (!prohibited.isEmpty())
+        this->prohibited.insert(prohibited);
+    xml.skipCurrentElement();
+}
+
 void SumoNetReader::readConnection(QXmlStreamReader &xml)
 {
-    const QXmlStreamAttributes attrs = xml.attributes();
     Connection c;
-    c.from = attrs.value(QLatin1String("from")).toString();
-    c.to = attrs.value(QLatin1String("to")).toString();
     c.line = int(xml.lineNumber());
-    if (c.from.isEmpty() || c.to.isEmpty() || !toInt(attrs.value(QLatin1String("fromLane")), &c.fromLane)
-        || !toInt(attrs.value(QLatin1String("toLane")), &c.toLane)) {
+    QStringRef fromLane;
+    QStringRef toLane;
+    QStringRef speed;
+    QStringRef linkIndex;
+    QStringRef visibility;
+    QStringRef contPos;
+    // One pass over the attributes: connections are the bulk of a network file.
+    const QXmlStreamAttributes attrs = xml.attributes();
+    for (const QXmlStreamAttribute &a : attrs) {
+        const QStringRef name = a.name();
+        const QStringRef value = a.value();
+        if (name == QLatin1String("from"))
+            c.from = value.toString();
+        else if (name == QLatin1String("to"))
+            c.to = value.toString();
+        else if (name == QLatin1String("fromLane"))
+            fromLane = value;
+        else if (name == QLatin1String("toLane"))
+            toLane = value;
+        else if (name == QLatin1String("via"))
+            c.via = value.toString();
+        else if (name == QLatin1String("speed"))
+            speed = value;
+        else if (name == QLatin1String("state"))
+            c.state = value.isEmpty() ? QChar() : value.at(0);
+        else if (name == QLatin1String("tl"))
+            c.tl = value.toString();
+        else if (name == QLatin1String("linkIndex"))
+            linkIndex = value;
+        else if (name == QLatin1String("visibility"))
+            visibility = value;
+        else if (name == QLatin1String("contPos"))
+            contPos = value;
+        else if (name == QLatin1String("uncontrolled"))
+            c.uncontrolled = isTrue(value);
+        else if (name == QLatin1String("keepClear"))
+            c.keepClear = isTrue(value);
+        else if (name == QLatin1String("pass"))
+            c.pass = isTrue(value);
+    }
+    if (c.from.isEmpty() || c.to.isEmpty() || !toInt(fromLane, &c.fromLane) || !toInt(toLane, &c.toLane)) {
         xml.raiseError(tr("A connection without valid from, to, fromLane and toLane"));
         return;
     }
-    c.via = attrs.value(QLatin1String("via")).toString();
-    const QStringRef speed = attrs.value(QLatin1String("speed"));
     if (!speed.isEmpty() && !toDouble(speed, &c.speed)) {
         xml.raiseError(tr("Connection %1 -> %2: invalid speed \"%3\"").arg(c.from, c.to, speed));
+        return;
+    }
+    if ((!linkIndex.isEmpty() && !toInt(linkIndex, &c.linkIndex)) || (!visibility.isEmpty() && !toDouble(visibility, &c.visibility))
+        || (!contPos.isEmpty() && !toDouble(contPos, &c.contPos))) {
+        xml.raiseError(tr("Connection %1 -> %2: invalid linkIndex, visibility or contPos").arg(c.from, c.to));
         return;
     }
     connections.append(std::move(c));

@@ -18,7 +18,8 @@ namespace Trelvoa {
 // Streaming reader of a SUMO network file (.net.xml) into plain records, without touching any model.
 // Keeps what the importer maps: junctions that are not internal, edges that are not internal (normal,
 // crossing, walking area) with their lanes, connections, and the location. Everything else (internal
-// edges and junction requests, signal programs, roundabouts, types) is skipped.
+// edges and junction requests, signal programs, roundabouts, types) is skipped. Prohibitions are kept
+// as edge-to-edge movements.
 //
 // Numbers and point lists are checked while reading: a malformed value is an error naming its line and
 // column, like an XML error. References between records are not resolved here.
@@ -47,6 +48,7 @@ public:
         QVector<QPointF> shape; // the edge geometry when it is not the line between the junctions
         EdgeFunction function = Normal;
         bool spreadCenter = false; // spreadType "center": the lanes are centred on the edge geometry
+        int priority = -1;         // SUMO's default when the file gives none
         QVector<Lane> lanes;
         int line = 0;
         int column = 0;
@@ -70,6 +72,15 @@ public:
         int toLane = -1;
         double speed = -1; // m/s; negative when the file gives none
         QString via;       // the internal lane SUMO drives the movement on
+        QString tl;        // the controlling traffic light; empty: none
+        int linkIndex = -1;
+        QChar state;       // SUMO's link state at the start (M major, m minor, = equal, s stop, ...)
+        bool uncontrolled = false;
+        // Explicit settings; negative (keepClear, pass: -1 unset, 0 false, 1 true) when not given.
+        int keepClear = -1;
+        int pass = -1;
+        double visibility = -1;
+        double contPos = -1;
         int line = 0;
     };
 
@@ -97,6 +108,8 @@ public:
     QVector<Junction> junctions; // not internal
     QVector<Edge> edges;         // not internal
     QVector<Connection> connections;
+    // "from to" edge pairs of the movements a <prohibition> makes wait.
+    QSet<QString> prohibited;
     // Ids of internal edges: connections from or to them are not errors but are not imported.
     QSet<QString> internalEdges;
     // The speeds (m/s) of the internal lanes, by lane id: the speed of the movements through junctions.
@@ -112,6 +125,7 @@ private:
     void readLane(QXmlStreamReader &xml, Edge *edge);
     void readJunction(QXmlStreamReader &xml);
     void readConnection(QXmlStreamReader &xml);
+    void readProhibition(QXmlStreamReader &xml);
 
     QString m_error;
     bool m_cancelled = false;

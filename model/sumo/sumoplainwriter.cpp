@@ -105,6 +105,8 @@ bool SumoPlainWriter::writeEdges(const QString &fileName)
             xml.writeAttribute(QStringLiteral("spreadType"), e.centred ? QStringLiteral("center") : QStringLiteral("right"));
             if (!e.name.isEmpty())
                 xml.writeAttribute(QStringLiteral("name"), e.name);
+            if (e.priority != -1)
+                xml.writeAttribute(QStringLiteral("priority"), QString::number(e.priority));
             if (e.shape.size() >= 2)
                 xml.writeAttribute(QStringLiteral("shape"), shapeText(e.shape));
             for (int i = 0; i < e.lanes.size(); ++i) {

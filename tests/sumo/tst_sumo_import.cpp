@@ -4,6 +4,7 @@
 #include "edgegroup.h"
 #include "geo/geohelpers.h"
 #include "geo/geoutil.h"
+#include "granule.h"
 #include "lane.h"
 #include "network.h"
 #include "node.h"
@@ -293,6 +294,7 @@ private slots:
 
     void smallNetMapping();
     void lanesEndWhereSumosEnd();
+    void rightOfWayAndSignalsAreKept();
     void plainAndGzipGiveTheSameNetwork();
     void vehicleClasses_data();
     void vehicleClasses();
@@ -555,6 +557,71 @@ void TestSumoImport::smallNetMapping()
     // Model (0, 0) is UTM 32 (500000, 5600000): on the zone's central meridian, 9 degrees east.
     QVERIFY(std::abs(net.geoUtil()->xyToGeo(QPointF(0, 0)).x() - 9.0) < 1e-9);
     QVERIFY(rectFromString(net.property("bound").toString()).contains(QPointF(100, -50)));
+}
+
+// Signal ids, link indexes, yielding and the hand-made settings come in as the SUMO export writes
+// them back, and survive a save and load of our own.
+void TestSumoImport::rightOfWayAndSignalsAreKept()
+{
+    QByteArray data = smallNet();
+    data.replace(R"(<edge id="CW" from="C" to="W" priority="1">)", R"(<edge id="CW" from="C" to="W" priority="-1">)");
+    data.replace(R"(<edge id="SC" from="S" to="C" priority="1")", R"(<edge id="SC" from="S" to="C" priority="-2")");
+    data.replace(R"(via=":C_0_0" dir="s" state="O"/>)", R"(via=":C_0_0" tl="C" linkIndex="3" dir="s" state="O"/>)");
+    data.replace(R"(speed="2.50" dir="r" state="o"/>)",
+                 R"(speed="2.50" keepClear="0" visibility="9.00" contPos="4.5" pass="1" dir="r" state="m"/>
+    <prohibition prohibitor="WC->CE" prohibited="SC->CE"/>)");
+    QTemporaryDir dir;
+    Network net;
+    QVERIFY2(importSumoNetwork(&net, writeTemp(dir, QStringLiteral("r.net.xml"), data)), qPrintable(net.errorString()));
+    QCOMPARE(edgeNamed(&net, "WC")->property("sumo_priority"), QVariant(1));
+    QCOMPARE(edgeNamed(&net, "SC")->property("sumo_priority"), QVariant(-2));
+    QVERIFY(!edgeNamed(&net, "CW")->property("sumo_priority").isValid());
+
+    auto check = [](Network *n) {
+        const QList<Granule *> granules = n->findChildren<Granule *>();
+        QCOMPARE(granules.size(), 1);
+        QCOMPARE(granules.first()->nodes(), QList<Node *>{nodeNamed(n, "C")});
+        QVERIFY(granules.first()->tlId() >= 0);
+        QCOMPARE(granules.first()->property("sumo_tl_id").toString(), QStringLiteral("C"));
+        Connection *straight = nullptr;
+        Connection *turn = nullptr;
+        for (Connection *c : n->findChildren<Connection *>())
+            (c->startLane()->edge() == edgeNamed(n, "WC") ? straight : turn) = c;
+        QVERIFY(straight && turn);
+        QCOMPARE(straight->property("sumo_signal"), QVariant(3));
+        QVERIFY(!straight->giveWay());
+        QVERIFY(!straight->property("sumo_keepClear").isValid());
+        QVERIFY(!straight->property("sumo_far_cp").isValid());
+        QVERIFY(!turn->property("sumo_signal").isValid());
+        QVERIFY(turn->giveWay());
+        QCOMPARE(turn->property("sumo_keepClear").toBool(), false);
+        QVERIFY(turn->property("sumo_keepClear").isValid());
+        QCOMPARE(turn->property("sumo_cont").toBool(), true);
+        QCOMPARE(turn->property("sumo_far_cp").toDouble(), 9.0);
+        QCOMPARE(turn->property("sumo_ie_offset").toDouble(), 4.5);
+    };
+    check(&net);
+    if (QTest::currentTestFailed())
+        return;
+
+    const QString saved = dir.filePath(QStringLiteral("r.trva"));
+    QVERIFY2(net.save(saved), qPrintable(net.errorString()));
+    Network back;
+    QVERIFY2(back.load(saved), qPrintable(back.errorString()));
+    check(&back);
+    QCOMPARE(edgeNamed(&back, "SC")->property("sumo_priority").toInt(), -2);
+
+    // A numeric light id is the granule's number; a minor link alone does not give way.
+    data.replace(R"(tl="C")", R"(tl="12")");
+    data.replace(R"(<prohibition prohibitor="WC->CE" prohibited="SC->CE"/>)", "");
+    Network numeric;
+    QVERIFY(importSumoNetwork(&numeric, writeTemp(dir, QStringLiteral("n.net.xml"), data)));
+    const QList<Granule *> granules = numeric.findChildren<Granule *>();
+    QCOMPARE(granules.size(), 1);
+    QCOMPARE(granules.first()->tlId(), 12);
+    QVERIFY(!granules.first()->property("sumo_tl_id").isValid());
+    for (Connection *c : numeric.findChildren<Connection *>())
+        QVERIFY(!c->giveWay());
 }
 
 void TestSumoImport::lanesEndWhereSumosEnd()
