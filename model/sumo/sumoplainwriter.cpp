@@ -10,10 +10,7 @@
 
 namespace Trelvoa {
 
-namespace {
-
-// Writes the document into memory first: one write to the disk, and nothing half-written on failure.
-bool writeXml(const QString &fileName, QString *error, const std::function<void(QXmlStreamWriter &)> &body)
+bool writeSumoXml(const QString &fileName, QString *error, const std::function<void(QXmlStreamWriter &)> &body)
 {
     QByteArray bytes;
     QXmlStreamWriter xml(&bytes);
@@ -30,7 +27,6 @@ bool writeXml(const QString &fileName, QString *error, const std::function<void(
     return true;
 }
 
-} // namespace
 
 SumoPlainWriter::SumoPlainWriter(const SumoExportModel &model)
     : m_model(model)
@@ -58,7 +54,7 @@ QString SumoPlainWriter::shapeText(const QVector<QPointF> &points)
 
 bool SumoPlainWriter::writeNodes(const QString &fileName, const QString &projection)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("nodes"));
         xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.9"));
         const QRectF &b = m_model.bounds;
@@ -93,7 +89,7 @@ bool SumoPlainWriter::writeNodes(const QString &fileName, const QString &project
 
 bool SumoPlainWriter::writeEdges(const QString &fileName)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("edges"));
         xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.9"));
         for (const SumoExportModel::Edge &e : m_model.edges) {
@@ -130,7 +126,7 @@ bool SumoPlainWriter::writeEdges(const QString &fileName)
 
 bool SumoPlainWriter::writeConnections(const QString &fileName)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("connections"));
         xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.9"));
         for (const SumoExportModel::Edge &e : m_model.edges) {
@@ -171,7 +167,7 @@ bool SumoPlainWriter::writeConnections(const QString &fileName)
 
 bool SumoPlainWriter::writeTlLogics(const QString &fileName)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("tlLogics"));
         xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.9"));
         for (const SumoExportModel::TlLogic &logic : m_model.tlLogics) {

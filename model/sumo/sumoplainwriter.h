@@ -6,7 +6,15 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
+class QXmlStreamWriter;
+
 namespace Trelvoa {
+
+// Writes an XML document into memory first, then the file in one write: nothing half-written on
+// failure (*error then says why).
+bool writeSumoXml(const QString &fileName, QString *error, const std::function<void(QXmlStreamWriter &)> &body);
 
 class SumoExportModel;
 

@@ -19,22 +19,6 @@ namespace {
 constexpr int kPedestrian = 0x100000;
 constexpr int kDetectorPeriod = 60;
 
-bool writeXml(const QString &fileName, QString *error, const std::function<void(QXmlStreamWriter &)> &body)
-{
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(4);
-    xml.writeStartDocument();
-    body(xml);
-    xml.writeEndDocument();
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
-        return false;
-    }
-    return true;
-}
 
 QString typeId(int vehicleClass)
 {
@@ -58,7 +42,7 @@ SumoProjectWriter::SumoProjectWriter(const SumoExportModel &model)
 
 bool SumoProjectWriter::writeTaz(const QString &fileName)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("additional"));
         auto link = [&](const char *element, const QString &edge) {
             xml.writeEmptyElement(QString::fromLatin1(element));
@@ -124,7 +108,7 @@ bool SumoProjectWriter::writeRoutes(const QString &fileName, const QVector<Flow>
         return a.begin != b.begin ? a.begin < b.begin : a.order < b.order;
     });
     std::sort(classes.begin(), classes.end());
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("routes"));
         for (int vehicleClass : qAsConst(classes)) {
             xml.writeEmptyElement(QStringLiteral("vType"));
@@ -167,7 +151,7 @@ bool SumoProjectWriter::writeRoutes(const QString &fileName, const QVector<Flow>
 
 bool SumoProjectWriter::writeDetectors(const QString &fileName, bool withMulti, const QString &outputFile)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("additional"));
         for (const SumoExportModel::Detector &d : m_model.detectors) {
             xml.writeEmptyElement(QStringLiteral("inductionLoop"));
@@ -198,7 +182,7 @@ bool SumoProjectWriter::writeDetectors(const QString &fileName, bool withMulti, 
 bool SumoProjectWriter::writeGuiSettings(const QString &fileName, const QRectF &viewport, const QString &scheme, int delay)
 {
     const QRectF view = viewport.isValid() && !viewport.isEmpty() ? viewport : m_model.bounds;
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("viewsettings"));
         if (!scheme.isEmpty()) {
             xml.writeEmptyElement(QStringLiteral("scheme"));
@@ -221,7 +205,7 @@ bool SumoProjectWriter::writeGuiSettings(const QString &fileName, const QRectF &
 
 bool SumoProjectWriter::writeConfig(const QString &fileName, const Config &config)
 {
-    return writeXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
+    return writeSumoXml(fileName, &m_error, [&](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("configuration"));
         xml.writeStartElement(QStringLiteral("input"));
         auto value = [&](const char *element, const QString &text) {
