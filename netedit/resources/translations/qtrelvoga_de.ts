@@ -1542,8 +1542,8 @@ Tagesgruppe &apos;%1&apos; löschen?</translation>
 <context>
     <name>Trelvoga::PastePlacementMode</name>
     <message>
-        <source>Click where the pasted part goes (its bottom-left corner)</source>
-        <translation>Klicken Sie dort, wo der eingefügte Teil liegen soll (seine linke untere Ecke)</translation>
+        <source>Click where the pasted part goes (its top-left corner)</source>
+        <translation>Klicken Sie dort, wo der eingefügte Teil liegen soll (seine linke obere Ecke)</translation>
     </message>
 </context>
 <context>
