@@ -17,7 +17,6 @@
 
 #include <QtTest>
 
-#include <zlib.h>
 
 #include <memory>
 
@@ -42,20 +41,6 @@ struct NetScan
     QSet<QString> prohibited;
 };
 
-QByteArray inflateFile(const QString &fileName)
-{
-    gzFile f = gzopen(QFile::encodeName(fileName).constData(), "rb");
-    if (!f)
-        return QByteArray();
-    QByteArray out;
-    char buffer[1 << 16];
-    int n;
-    while ((n = gzread(f, buffer, sizeof buffer)) > 0)
-        out.append(buffer, n);
-    gzclose(f);
-    return out;
-}
-
 QVector<QPointF> points(const QStringRef &text)
 {
     QVector<QPointF> out;
@@ -69,7 +54,7 @@ QVector<QPointF> points(const QStringRef &text)
 NetScan scanNet(const QString &fileName)
 {
     NetScan scan;
-    QXmlStreamReader xml(inflateFile(fileName));
+    QXmlStreamReader xml(TestSupport::readMaybeGzipped(fileName));
     QString edgeId;
     bool inNormalEdge = false;
     QString tlId;

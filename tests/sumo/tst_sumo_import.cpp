@@ -1,3 +1,5 @@
+#include "saves.h"
+
 #include "connection.h"
 #include "crosswalk.h"
 #include "edge.h"
@@ -15,8 +17,9 @@
 
 #include <QtTest>
 
-#include <proj.h>
 #include <zlib.h>
+
+#include <proj.h>
 
 #include <algorithm>
 #include <cmath>
@@ -54,21 +57,6 @@ struct Scan
     QRectF origBoundary;
 };
 
-QByteArray inflateFile(const QString &fileName)
-{
-    // gzread passes plain files through unchanged.
-    gzFile f = gzopen(QFile::encodeName(fileName).constData(), "rb");
-    if (!f)
-        return QByteArray();
-    QByteArray out;
-    char buffer[1 << 16];
-    int n;
-    while ((n = gzread(f, buffer, sizeof buffer)) > 0)
-        out.append(buffer, n);
-    gzclose(f);
-    return out;
-}
-
 QVector<QPointF> points(const QString &text)
 {
     QVector<QPointF> out;
@@ -82,7 +70,7 @@ QVector<QPointF> points(const QString &text)
 Scan scanFile(const QString &fileName)
 {
     Scan scan;
-    QXmlStreamReader xml(inflateFile(fileName));
+    QXmlStreamReader xml(TestSupport::readMaybeGzipped(fileName));
     QString edgeId;
     bool inNormalEdge = false;
     bool inCrossing = false;

@@ -3,8 +3,11 @@
 #include "sumo/sumonetimporter.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+
+#include <zlib.h>
 
 namespace TestSupport {
 
@@ -75,6 +78,20 @@ QString firstDifference(const QByteArray &before, const QByteArray &after)
         .arg(line + 1)
         .arg(column + 1)
         .arg(QString::fromUtf8(x.mid(from, 120)), QString::fromUtf8(y.mid(from, 120)));
+}
+
+QByteArray readMaybeGzipped(const QString &fileName)
+{
+    gzFile f = gzopen(QFile::encodeName(fileName).constData(), "rb");
+    if (!f)
+        return QByteArray();
+    QByteArray out;
+    char buffer[1 << 16];
+    int n;
+    while ((n = gzread(f, buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    gzclose(f);
+    return out;
 }
 
 QString dataPath(const QString &relative)

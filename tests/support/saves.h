@@ -24,6 +24,10 @@ bool loadFragment(Trelvoa::Network *net, const QByteArray &data, QString *error 
 // The first line where two saves differ, or an empty string.
 QString firstDifference(const QByteArray &before, const QByteArray &after);
 
+// A file's bytes, gunzipped when compressed (plain files pass unchanged), read with zlib itself so that
+// tests check the model's own reading against an independent one; empty when it cannot be read.
+QByteArray readMaybeGzipped(const QString &fileName);
+
 // The path of a file of the shared real networks.
 QString dataPath(const QString &relative);
 // The network at TRELVO_DATA_DIR/relative imported from SUMO; null (with *error) on failure.
