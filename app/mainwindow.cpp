@@ -149,6 +149,10 @@ void MainWindow::createActions()
     const QList<QDockWidget *> docks = findChildren<QDockWidget *>();
     for (QDockWidget *dock : docks)
         m_viewMenu->addAction(dock->toggleViewAction());
+    m_settingsMenu = menuBar()->addMenu(tr("&Settings"));
+    m_settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
+    createDatabaseMenu();
+    createPanoramaAndColours();
     updateRecentMenu();
 }
 

@@ -86,6 +86,10 @@ private slots:
 
 private:
     void createActions();
+    // The "Database" menu and the server addresses' settings (mainwindowdatabase.cpp).
+    void createDatabaseMenu();
+    // View > Panorama, the colour settings and the stored colours (mainwindowextras.cpp).
+    void createPanoramaAndColours();
     void createDocks();
     void createStatusBar();
     void createToolBars();
@@ -111,6 +115,7 @@ private:
     QLabel *m_zoomLabel = nullptr;
     QMenu *m_recentMenu = nullptr;
     QMenu *m_viewMenu = nullptr;
+    QMenu *m_settingsMenu = nullptr;
     QPointer<QProgressDialog> m_progress;
     QElapsedTimer m_progressShown; // since the progress dialog last took events
     QStringList m_recentFiles;

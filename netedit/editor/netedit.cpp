@@ -372,17 +372,6 @@ void NetEdit::addCreated(Trelvoa::NetObject *object)
     d->net->setChanged(true);
 }
 
-Trelvoa::NetObject *NetEdit::createOdMatix()
-{
-    // The demand dialogs come with the demand editors; until then there is nothing to create.
-    return nullptr;
-}
-
-Trelvoa::NetObject *NetEdit::createTrafficState()
-{
-    return nullptr;
-}
-
 void NetEdit::selectAnother(QAction *action)
 {
     if (!action || !d->scene)

@@ -13,6 +13,8 @@ class QAction;
 class QGraphicsView;
 class QMenu;
 class QPoint;
+class QRectF;
+class QUrl;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -21,6 +23,8 @@ class ObjectEditorTree;
 
 namespace Trelvoa {
 class NetObject;
+class OdMatrix;
+class TrafficState;
 } // namespace Trelvoa
 
 namespace Trelvoga {
@@ -137,6 +141,22 @@ public:
     // Dialogs of the demand editors; null when cancelled or without a main window.
     Trelvoa::NetObject *createOdMatix();
     Trelvoa::NetObject *createTrafficState();
+    // The dialogs on an existing matrix (traffic state), modal; accepted changes are one undo step.
+    void editOdMatrix(Trelvoa::OdMatrix *matrix);
+    void editTrafficState(Trelvoa::TrafficState *state);
+
+    // --- database exchange (neteditexchange.cpp)
+    // The database server's base address; asks for it when none is stored. Empty: no exchange.
+    QUrl getRRSUrl();
+    // Posts body to the database server and applies the identifier map it answers.
+    void uploadData(const QByteArray &body);
+    // --- end database exchange
+
+    // --- panorama (neteditpanorama.cpp)
+    void addPanoramaContextMenu(QMenu *menu);
+    void loadPanoramaHtml();
+    void showPanoramaSetupDlg(QWidget *parent);
+    // --- end panorama
 
 public slots:
     // Around a bulk load: the tree is not built object by object. A load that replaces the network
@@ -249,6 +269,25 @@ public slots:
     void editMeasurementData();
     // The network as a SUMO project, in its modal dialog; tlList < 0: no TL list given.
     void runExportDialog(const QString &networkFile, const QString &tlConfigDir = QString(), int tlList = -1);
+    // The demand dialogs on the matrix (traffic state) in the triggering action's data, else the
+    // selected one.
+    void changeODMatrix();
+    void changeTrafficState();
+
+    // --- database exchange slots (neteditexchange.cpp)
+    void downloadNetworkForArea(const QRectF &area, bool join);
+    void downloadGranule(const QString &id);
+    void downloadNetworkFromVantal();
+    void uploadNetworkToVantal();
+    // --- end database exchange slots
+
+    // --- panorama slots (neteditpanorama.cpp)
+    void showPanorama();
+    void panoramaClosed();
+    void panoramaPosChanged(double lat, double lng);
+    void panoramaPovChanged(double heading);
+    // --- end panorama slots
+
     // Has the model recompute the course of the selected routes (not undoable).
     void recalculateSelectedRoutes();
     // Deletes the selected objects (only those inheriting the triggering action's data as a class name,

@@ -101,6 +101,14 @@ public:
     // --- context menus (neteditcontextmenu.cpp)
     // --- end context menus
 
+    // --- database exchange (neteditexchange.cpp)
+    // Makes the database actions and fills dbActions.
+    void createDbActions();
+    // --- end database exchange
+
+    // --- panorama (neteditpanorama.cpp)
+    // --- end panorama
+
     // --- clipboard (neteditclipboard.cpp)
     // Adds an object to a copy: the object, the granule of a node with what the granule needs, and the
     // object's needed top-level objects (one level); each once, in order. Excluded objects are left out.

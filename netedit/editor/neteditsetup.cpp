@@ -74,6 +74,7 @@ void NetEditPrivate::setup()
     createActions();
     createEditActions();
     createViewActions();
+    createDbActions();
     createContextShortcuts();
     createTree();
     createModes();

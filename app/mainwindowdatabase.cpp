@@ -1,0 +1,6 @@
+// The main window's database menu.
+#include "mainwindow.h"
+
+void MainWindow::createDatabaseMenu()
+{
+}
