@@ -214,10 +214,39 @@ double Lane::centreOffset() const
 GeoPolyline Lane::fullSkeleton() const
 {
     if (!m_fullValid) {
-        m_fullSkeleton = m_edge ? m_edge->skeleton().parallel(centreOffset(), true) : GeoPolyline();
+        if (!m_autoSkeleton)
+            m_fullSkeleton = m_customSkeleton;
+        else
+            m_fullSkeleton = m_edge ? m_edge->skeleton().parallel(centreOffset(), true) : GeoPolyline();
         m_fullValid = true;
     }
     return m_fullSkeleton;
+}
+
+bool Lane::setSkeleton(const GeoPolyline &skeleton)
+{
+    if (skeleton.count() < 2)
+        return false;
+    for (const QPointF &p : skeleton.points()) {
+        if (!pointIsValid(p))
+            return false;
+    }
+    if (!m_autoSkeleton && skeleton == m_customSkeleton)
+        return true;
+    m_customSkeleton = skeleton;
+    m_autoSkeleton = false;
+    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    return true;
+}
+
+void Lane::setAutoSkeleton(bool on)
+{
+    if (on == m_autoSkeleton)
+        return;
+    if (!on)
+        m_customSkeleton = fullSkeleton();
+    m_autoSkeleton = on;
+    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
 }
 
 void Lane::computeCuts() const

@@ -20,6 +20,10 @@ class Stopline;
 // constructor: stopline() near its end and startline() near its start. They are in use (hasStopline(),
 // hasStartline()) when the lane ends (starts) at a junction. Widths and speeds: metres, km/h.
 //
+// A lane can have a centre line of its own instead (autoSkeleton() false): for lanes that do not run
+// parallel to the others of their edge, as some of an imported network do. It replaces the derived full
+// skeleton and stays where it is while the edge changes.
+//
 // A cut can be fixed instead (fixedStartCut(), fixedEndCut() not negative): for lanes whose ends come
 // from elsewhere, such as an imported network whose lanes end where its own junction shapes do not say.
 // A fixed cut applies at any node, also a plain one, and stays while the junction changes.
@@ -30,6 +34,7 @@ class TRELVOA_EXPORT Lane : public NetObject
     Q_PROPERTY(double maxSpeed READ maxSpeed WRITE setMaxSpeed)
     Q_PROPERTY(VehicleClasses allowed READ allowed WRITE setAllowed)
     Q_PROPERTY(VehicleClasses disallowed READ disallowed WRITE setDisallowed STORED false)
+    Q_PROPERTY(bool autoSkeleton READ autoSkeleton WRITE setAutoSkeleton)
     Q_PROPERTY(double fixedStartCut READ fixedStartCut WRITE setFixedStartCut)
     Q_PROPERTY(double fixedEndCut READ fixedEndCut WRITE setFixedEndCut)
     Q_PROPERTY(double length READ length STORED false)
@@ -101,8 +106,17 @@ public:
     void setDisallowed(VehicleClasses classes);
     bool allows(VehicleClasses classes) const { return (m_allowed & classes) != 0; }
 
-    // Node to node, the edge skeleton moved sideways to the lane centre.
+    // Node to node, the edge skeleton moved sideways to the lane centre; the custom centre line when
+    // autoSkeleton() is false.
     GeoPolyline fullSkeleton() const;
+    // Sets a custom centre line and switches autoSkeleton off. Refuses fewer than two points and
+    // non-finite ones.
+    bool setSkeleton(const GeoPolyline &skeleton);
+    bool autoSkeleton() const { return m_autoSkeleton; }
+    // Switching it off takes the current full skeleton as the custom one.
+    void setAutoSkeleton(bool on);
+    // The centre line the lane was given (kept while autoSkeleton() is true, but not used then).
+    GeoPolyline customSkeleton() const { return m_customSkeleton; }
     double fullLength() const { return fullSkeleton().length(); }
     // The full skeleton cut back by startCut() and endCut().
     GeoPolyline skeleton() const override;
@@ -162,6 +176,8 @@ private:
     VehicleClasses m_allowed = VehicleClasses(DefaultClasses);
     double m_fixedStartCut = -1.0;
     double m_fixedEndCut = -1.0;
+    bool m_autoSkeleton = true;
+    GeoPolyline m_customSkeleton;
 
     mutable GeoPolyline m_fullSkeleton;
     mutable GeoPolyline m_skeleton;

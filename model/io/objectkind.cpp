@@ -97,6 +97,21 @@ bool loadCustomSkeleton(NetObject *object, ContentReader &r)
     return true;
 }
 
+// A lane's own centre line is rare: it alone says the lane has one, so the flag is not written and a
+// lane saved without it goes back to the derived centre line.
+bool loadLaneSkeleton(NetObject *object, ContentReader &r)
+{
+    auto *lane = static_cast<Lane *>(object);
+    const ContentReader::Values &v = r.values();
+    if (!v.has(QStringLiteral("customSkeleton"))) {
+        lane->setAutoSkeleton(true);
+        return true;
+    }
+    if (!lane->setSkeleton(GeoPolyline(v.points(QStringLiteral("customSkeleton")))))
+        return r.fail(QObject::tr("the custom skeleton is refused"));
+    return true;
+}
+
 QList<NetObject *> laneLines(const NetObject *object)
 {
     const auto *lane = static_cast<const Lane *>(object);
@@ -410,6 +425,10 @@ QVector<ObjectKind> makeKinds()
         k.fixedChildren = laneLines;
         k.fixedChildKinds = {stopline, stopline};
         k.skipProperty = skipAutoCut;
+        k.skippedProperties = QStringList{QStringLiteral("autoSkeleton")};
+        k.extras = {schema("customSkeleton", AttributeSchema::Points)};
+        k.save = saveCustomSkeleton<Lane>;
+        k.load = loadLaneSkeleton;
     }
     {
         ObjectKind &k = add("stopline", stopline);

@@ -191,6 +191,15 @@ double laneDeviation(const GeoPolyline &skeleton, double lanesOffset, const Sumo
     return worst;
 }
 
+// How far one SUMO lane lies from a model lane's centre line (as laneDeviation counts it).
+double laneOff(const LaneFit &fit, const SumoNetReader::Lane &lane)
+{
+    double worst = 0;
+    for (const QPointF &p : lane.shape)
+        worst = qMax(worst, flatDistance(p, fit.centre.pointOn(p)));
+    return qMax(worst, fit.start + fit.end - fit.centre.length());
+}
+
 // Largest distance from a vertex of either line to the other line.
 bool linesCoincide(const GeoPolyline &a, const GeoPolyline &b, double tolerance)
 {
@@ -248,6 +257,8 @@ public:
         QVector<double> startCuts;
         QVector<double> endCuts;
         double deviation = 0.0; // of SUMO's lanes from ours (laneDeviation)
+        // Per our lane: SUMO's own shape for a lane that does not follow the skeleton, else empty.
+        QVector<GeoPolyline> customLanes;
         int group = -1;         // index into groups
         bool skipped = false;
     };
@@ -329,6 +340,7 @@ bool SumoNetImporter::Private::resolve(const SumoNetReader &reader, Plan *plan)
     int selfLoops = 0;
     int degenerate = 0;
     int misplaced = 0;
+    int ownLanes = 0;
     plan->edges.resize(reader.edges.size());
     plan->edgeIndex.reserve(reader.edges.size());
     for (int i = 0; i < reader.edges.size(); ++i) {
@@ -409,16 +421,41 @@ bool SumoNetImporter::Private::resolve(const SumoNetReader &reader, Plan *plan)
             }
         }
         p.deviation = deviation;
+        bool offSkeleton = false;
         if (p.skeleton.count() < 2) {
             p.skeleton = GeoPolyline({start, end});
             ++degenerate;
-        } else if (deviation > kLaneTolerance) {
-            ++misplaced;
+        } else {
+            offSkeleton = deviation > kLaneTolerance;
         }
         if (fits.size() != n)
             laneDeviation(p.skeleton, p.lanesOffset, e, p.laneOrder, qInf(), &fits);
         planCuts(fits, *plan, &p);
+        if (offSkeleton && fits.size() == n) {
+            // Hand-edited lanes that no common skeleton gives keep SUMO's shape, ends and all.
+            bool allPlaced = true;
+            p.customLanes.resize(n);
+            for (int k = 0; k < n; ++k) {
+                const SumoNetReader::Lane &lane = e.lanes.at(p.laneOrder.at(k));
+                if (laneOff(fits.at(k), lane) <= kLaneTolerance)
+                    continue;
+                const QVector<QPointF> shape = withoutRepeats(lane.shape);
+                if (shape.size() < 2) {
+                    allPlaced = false;
+                    continue;
+                }
+                p.customLanes[k] = GeoPolyline(shape);
+                p.startCuts[k] = 0.0;
+                p.endCuts[k] = 0.0;
+                ++ownLanes;
+            }
+            offSkeleton = !allPlaced;
+        }
+        if (offSkeleton)
+            ++misplaced;
     }
+    if (ownLanes > 0)
+        warnings << tr("%n lane(s) that do not run parallel to the others of their edge keep SUMO's shape", ownLanes);
     if (selfLoops > 0)
         warnings << tr("%n edge(s) from a junction back to itself skipped (the model needs two nodes)", selfLoops);
     if (degenerate > 0)
@@ -569,6 +606,8 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
             lane->setAllowed(Lane::VehicleClasses(l.classes));
             lane->setFixedStartCut(p.startCuts.value(i, -1.0));
             lane->setFixedEndCut(p.endCuts.value(i, -1.0));
+            if (i < p.customLanes.size() && p.customLanes.at(i).count() >= 2)
+                lane->setSkeleton(p.customLanes.at(i));
             ++counts.lanes;
         }
         edge->setLanesOffset(p.lanesOffset);

@@ -105,6 +105,10 @@ QMap<QString, NetObject *> build(Network *net)
     in0->stopline()->setDistance(4.5);
     cw->lane(0)->startline()->setDistance(0.1);
     sc->lane(1)->stopline()->setAutoDistance(false);
+    // A lane with a centre line of its own, bent away from its neighbour.
+    QVector<QPointF> own = sc->lane(0)->fullSkeleton().points();
+    own.insert(1, (own.at(0) + own.at(1)) / 2 + QPointF(0.7, 0.3));
+    sc->lane(0)->setSkeleton(GeoPolyline(own));
 
     auto *straight = add(net, n, QStringLiteral("X1"), new Connection(net, in0->stopline(), ce->lane(0)->startline()));
     straight->setMaxSpeed(30);

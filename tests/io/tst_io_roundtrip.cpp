@@ -150,7 +150,8 @@ void TestIoRoundTrip::everyStoredPropertyIsWritten()
             if (!p.isStored() || !p.isWritable() || name == QLatin1String("objectName"))
                 continue;
             // Left out on purpose: an empty name, a crosswalk's junction (its parent), the
-            // distance of an automatic stopline (derived) and the cuts of a lane cut at its junctions.
+            // distance of an automatic stopline (derived), the cuts of a lane cut at its junctions and
+            // a lane's automatic flag (its custom centre line, written or not, says it).
             if ((name == QLatin1String("name") && o->name().isEmpty())
                 || (name == QLatin1String("junction") && mo == &CrossWalk::staticMetaObject)
                 || (name == QLatin1String("distance") && qobject_cast<Stopline *>(o)
@@ -158,7 +159,8 @@ void TestIoRoundTrip::everyStoredPropertyIsWritten()
                 || (name == QLatin1String("fixedStartCut") && qobject_cast<Lane *>(o)
                     && static_cast<Lane *>(o)->fixedStartCut() < 0.0)
                 || (name == QLatin1String("fixedEndCut") && qobject_cast<Lane *>(o)
-                    && static_cast<Lane *>(o)->fixedEndCut() < 0.0))
+                    && static_cast<Lane *>(o)->fixedEndCut() < 0.0)
+                || (name == QLatin1String("autoSkeleton") && qobject_cast<Lane *>(o)))
                 continue;
             QVERIFY2(names.contains(name), qPrintable(QStringLiteral("%1.%2").arg(QLatin1String(mo->className()), name)));
             checked.insert(QLatin1String(mo->className()) + QLatin1Char('.') + name);
@@ -315,6 +317,11 @@ void TestIoRoundTrip::mergeResetsExistingObjectsAndAnnouncesThem()
     lane->setAllowed(Lane::VehicleClasses(Lane::vcTram));
     lane->setProperty("extra", 1);
     lane->setName(QStringLiteral("renamed"));
+    // A lane given its own centre line, and one that had its own going back to the derived line.
+    QVERIFY(lane->setSkeleton(GeoPolyline({{-50, 3}, {-20, 4}, {-8, 3}})));
+    Lane *own = static_cast<Edge *>(o.value(QStringLiteral("S>C")))->lane(0);
+    QVERIFY(!own->autoSkeleton());
+    own->setAutoSkeleton(true);
     static_cast<Edge *>(o.value(QStringLiteral("S>C")))->setSkeleton(GeoPolyline({{1, -110}, {0.1, 0.2}}));
     static_cast<Granule *>(o.value(QStringLiteral("Gr")))->removeNode(static_cast<Node *>(o.value(QStringLiteral("W"))));
     static_cast<SignalGroup *>(o.value(QStringLiteral("SG")))->clearContent();

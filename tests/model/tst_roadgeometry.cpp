@@ -50,6 +50,7 @@ private slots:
     void connectionsRunFromStoplineToStartLine();
     void crossWalksSpanTheirLanes();
     void customShapeCutsTheLanes();
+    void laneWithItsOwnCentreLine();
     void plainNodesHaveNoShapeNorStoplines();
     void edgeGroupSkeletonAndAttachedNode();
     void sortedEdgesGoClockwise();
@@ -395,6 +396,49 @@ void TestRoadGeometry::customShapeCutsTheLanes()
     c->setPos(QPointF(5, 0));
     QCOMPARE(c->shape().area(), 196.0);
     QCOMPARE(c->shape().boundingRect(), QRectF(-7, -7, 14, 14));
+}
+
+void TestRoadGeometry::laneWithItsOwnCentreLine()
+{
+    Network net;
+    Layout l = fourArm(&net);
+    Lane *in0 = l.edge("E", "C")->lane(0);
+    Lane *in1 = l.edge("E", "C")->lane(1);
+    const GeoPolyline derived = in0->fullSkeleton();
+    const double cut = in0->endCut();
+    QVERIFY(cut > 0);
+    // A line bent in its first half replaces the derived one; the junction still cuts it where it
+    // enters the shape.
+    QVector<QPointF> bent = derived.points();
+    const QPointF half = (bent.at(0) + bent.at(1)) / 2;
+    bent.insert(1, half);
+    bent.insert(1, (bent.at(0) + half) / 2 + QPointF(0, -2));
+    QVERIFY(in0->setSkeleton(GeoPolyline(bent)));
+    QVERIFY(!in0->autoSkeleton());
+    QCOMPARE(in0->fullSkeleton(), GeoPolyline(bent));
+    QVERIFY_NEAR(in0->skeleton().last(), derived.part(0, derived.length() - cut).last());
+    QVERIFY_NEAR(in0->stopline()->pos(), in0->skeleton().last());
+    // The neighbour keeps deriving its own, and the custom line stays while the edge moves.
+    const GeoPolyline neighbour = in1->fullSkeleton();
+    l.node("E")->setPos(l.node("E")->pos() + QPointF(0, 3));
+    QVERIFY(in1->fullSkeleton() != neighbour);
+    QCOMPARE(in0->fullSkeleton(), GeoPolyline(bent));
+    // Fixed cuts count along the custom line.
+    QVERIFY(in0->setFixedEndCut(0));
+    QCOMPARE(in0->skeleton().last(), bent.last());
+    QVERIFY(in0->setFixedEndCut(-1));
+    // Refused lines change nothing.
+    QVERIFY(!in0->setSkeleton(GeoPolyline({QPointF(1, 1)})));
+    QVERIFY(!in0->setSkeleton(GeoPolyline({QPointF(1, 1), QPointF(qQNaN(), 2)})));
+    QCOMPARE(in0->fullSkeleton(), GeoPolyline(bent));
+    // Back to the derived line (which follows the moved node), and off again keeps what is shown.
+    in0->setAutoSkeleton(true);
+    QVERIFY(in0->fullSkeleton() != GeoPolyline(bent));
+    QCOMPARE(in0->fullSkeleton().count(), 2);
+    const GeoPolyline now = in0->fullSkeleton();
+    in0->setAutoSkeleton(false);
+    QCOMPARE(in0->fullSkeleton(), now);
+    QCOMPARE(in0->customSkeleton(), now);
 }
 
 void TestRoadGeometry::plainNodesHaveNoShapeNorStoplines()

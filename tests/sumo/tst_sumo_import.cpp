@@ -360,7 +360,7 @@ void TestSumoImport::laneCentreLinesFollowSumo()
 // SUMO cuts its lanes back at the junctions by rules of its own (shapes without area, overlapping
 // shapes, lanes ending off their centre line's exit). The lanes as drawn must still follow SUMO's: every
 // point of SUMO's lane shape within half a metre of the lane's skeleton, and the skeleton's ends within
-// half a metre of SUMO's. Only lanes of the edges reported as not parallel may miss.
+// half a metre of SUMO's.
 void TestSumoImport::everyLaneWithinHalfAMetre()
 {
     QFETCH(QString, file);
@@ -371,7 +371,6 @@ void TestSumoImport::everyLaneWithinHalfAMetre()
         edges.insert(e->objectName(), e);
 
     QVector<QPair<double, QString>> off;
-    QSet<QString> offEdges;
     int lanes = 0;
     for (auto it = im.scan.edges.cbegin(); it != im.scan.edges.cend(); ++it) {
         const Edge *edge = edges.value(it.key());
@@ -388,7 +387,6 @@ void TestSumoImport::everyLaneWithinHalfAMetre()
             ++lanes;
             if (worst > 0.5) {
                 off.append({worst, QStringLiteral("%1_%2").arg(it.key()).arg(sumoLane.index)});
-                offEdges.insert(it.key());
             }
         }
     }
@@ -401,9 +399,13 @@ void TestSumoImport::everyLaneWithinHalfAMetre()
         qInfo("%d of %d lanes (%.2f %%) within 0.5 m; off: %s", lanes - off.size(), lanes,
               100.0 * (lanes - off.size()) / lanes, qPrintable(worst.join(QLatin1String(", "))));
     }
-    const int reported = reportedNotParallel(im.warnings);
-    QVERIFY2(offEdges.size() <= reported,
-             qPrintable(QStringLiteral("%1 edges off, %2 reported").arg(offEdges.size()).arg(reported)));
+    QVERIFY2(off.isEmpty(), qPrintable(QStringLiteral("%1 lanes off").arg(off.size())));
+    // Hand-edited lanes keep SUMO's own shape; they stay rare.
+    int own = 0;
+    for (const Lane *lane : im.net->findChildren<Lane *>())
+        own += lane->autoSkeleton() ? 0 : 1;
+    qInfo("%d of %d lanes keep SUMO's own shape", own, lanes);
+    QVERIFY2(own <= lanes / 500, qPrintable(QStringLiteral("%1 of %2 lanes with their own shape").arg(own).arg(lanes)));
 }
 
 // Positions are checked against PROJ itself with SUMO's projection and offset (projected = model XY -
