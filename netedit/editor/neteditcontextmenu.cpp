@@ -116,7 +116,12 @@ public:
         }
         if (m_fromView) {
             addSelectAnother(top);
-            // The street-view entry for an empty selection goes here once the panorama exists.
+            if (m_selection.isEmpty()) {
+                const int before = top->actions().size();
+                q->addPanoramaContextMenu(top);
+                if (top->actions().size() > before)
+                    top->actions().constLast()->setData(QVariantList{m_scenePos, QVariant()});
+            }
             addPasteEntries(top);
             if (top->actions().isEmpty()) {
                 delete top;
@@ -321,7 +326,12 @@ private:
                       "full_skeleton"}});
         addCopyMenu(menu, tr("Copy shape to clipboard as ..."),
                     fourEntries(&NetEdit::copyShapeAsWKT, &NetEdit::copyShapeAsKML));
-        // The street-view entry (the click and the lane) goes here once the panorama exists.
+        if (m_fromView) {
+            const int before = menu->actions().size();
+            q->addPanoramaContextMenu(menu);
+            if (menu->actions().size() > before)
+                menu->actions().constLast()->setData(QVariantList{m_scenePos, QVariant::fromValue<QObject *>(object)});
+        }
         if (edge) {
             addTemplate(menu, tr("Use edge %1 as template").arg(edge->printableName()), d->templateEdge == edge);
             if (grouped)

@@ -107,6 +107,11 @@ public:
     // --- end database exchange
 
     // --- panorama (neteditpanorama.cpp)
+    // The marker of the open panorama; null without one (QPointer: the scene may delete it first).
+    QPointer<class PanoramaGraphicsItem> panoramaMarker;
+    // Where the panorama looks: sent to the page each time it has (re)loaded.
+    QPointF panoramaPoint;
+    double panoramaHeading = 0.0;
     // --- end panorama
 
     // --- clipboard (neteditclipboard.cpp)
