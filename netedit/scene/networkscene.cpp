@@ -13,6 +13,27 @@
 
 namespace Trelvoga {
 
+namespace {
+
+// Item types whose paint() changes nothing of the painter but its pen, brush and opacity.
+bool paintsPlainly(int type)
+{
+    switch (type) {
+    case ItemType::Laneg:
+    case ItemType::Edgeg:
+    case ItemType::EdgeGroupg:
+    case ItemType::Stoplineg:
+    case ItemType::Connectiong:
+    case ItemType::Marking:
+    case ItemType::WalkingAreag:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 NetworkScene::NetworkScene(QObject *parent)
     : QGraphicsScene(parent)
 {
@@ -35,6 +56,10 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
     // Items that draw nothing at this scale (most connections of a whole city) are skipped before their
     // paint is set up. The scale is taken once, near the first item: it hardly changes across a city.
     double pixelsPerMetre = -1;
+    // Road items only set pen, brush and opacity: for them, in the view's own transform, putting those
+    // back replaces saving and restoring the whole painter state (a fifth of a city's paint).
+    const QPen basePen = painter->pen();
+    const QBrush baseBrush = painter->brush();
     for (int i = 0; i < numItems; ++i) {
         QGraphicsItem *item = items[i];
         if (!item->isVisible() || (item->flags() & QGraphicsItem::ItemHasNoContents))
@@ -54,12 +79,20 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
         if ((item->flags() & QGraphicsItem::ItemIgnoresTransformations) && !area.isEmpty()
             && !transform.mapRect(item->boundingRect()).intersects(area))
             continue;
+        if (paintsPlainly(item->type()) && transform == view) {
+            painter->setOpacity(opacity * itemOpacity);
+            item->paint(painter, &options[i], widget);
+            painter->setPen(basePen);
+            painter->setBrush(baseBrush);
+            continue;
+        }
         painter->save();
         painter->setWorldTransform(transform, false);
         painter->setOpacity(opacity * itemOpacity);
         item->paint(painter, &options[i], widget);
         painter->restore();
     }
+    painter->setOpacity(opacity);
 }
 
 void NetworkScene::helpEvent(QGraphicsSceneHelpEvent *event)
