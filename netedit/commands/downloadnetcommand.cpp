@@ -3,6 +3,7 @@
 #include "editor/netedit.h"
 #include "scene/networkg.h"
 
+#include "geo/geoutil.h"
 #include "netobject.h"
 
 #include <QGraphicsView>
@@ -28,6 +29,26 @@ DownloadNetCommand::DownloadNetCommand(NetEdit *edit, const QPainterPath &enable
     m_downloaded.write(data);
 }
 
+bool DownloadNetCommand::loadIntoEmpty(Networkg *net)
+{
+    // Nothing is deleted first, so the part needs no check on a network of its own: a merge that fails
+    // changes nothing but the projection cleared for it, which is put back.
+    const Trelvoa::GeoUtil *geo = net->geoUtil();
+    const QByteArray projection = geo ? geo->projectionStr() : QByteArray();
+    const QPointF offset = geo ? geo->offset() : QPointF();
+    m_edit->beforeLoad();
+    // A merge into an empty network without a projection takes the file's.
+    net->setProjection(QByteArray());
+    const bool ok = net->load(m_downloaded.fileName(), true);
+    if (!ok) {
+        m_error = net->errorString();
+        net->setProjection(projection, offset);
+    }
+    m_edit->afterLoad();
+    m_edit->rebuildObjectTree();
+    return ok;
+}
+
 void DownloadNetCommand::loadDownloaded()
 {
     m_failed = false;
@@ -49,6 +70,8 @@ void DownloadNetCommand::loadDownloaded()
             }
         }
         m_edit->afterLoad();
+    } else if (net->objectCount() == 0) {
+        m_failed = !loadIntoEmpty(net);
     } else {
         m_failed = !NetworkFile::replaceNetwork(m_edit, m_downloaded.fileName(), &m_error);
         // Only a merge failing after the check could leave the network emptied.
@@ -64,12 +87,24 @@ void DownloadNetCommand::loadDownloaded()
     }
 }
 
+bool DownloadNetCommand::apply()
+{
+    redo();
+    m_applied = !m_failed;
+    return m_applied;
+}
+
 void DownloadNetCommand::redo()
 {
+    if (m_applied) {
+        m_applied = false;
+        return;
+    }
     if (!m_edit)
         return;
     loadDownloaded();
-    setViewPath(m_unite ? "uniteEnabledPath" : "setEnabledPath", m_newPath);
+    if (!m_failed)
+        setViewPath(m_unite ? "uniteEnabledPath" : "setEnabledPath", m_newPath);
 }
 
 void DownloadNetCommand::undo()
@@ -90,7 +125,9 @@ void DownloadNetCommand::undo()
 void DownloadNetCommand::setViewPath(const char *method, const QPainterPath &path)
 {
     // A view without the method ignores the call.
-    if (QGraphicsView *view = m_edit->view())
+    QGraphicsView *view = m_edit->view();
+    const QByteArray signature = QByteArray(method) + "(QPainterPath)";
+    if (view && view->metaObject()->indexOfMethod(signature.constData()) >= 0)
         QMetaObject::invokeMethod(view, method, Qt::DirectConnection, Q_ARG(QPainterPath, path));
 }
 

@@ -104,6 +104,18 @@ public:
     // --- database exchange (neteditexchange.cpp)
     // Makes the database actions and fills dbActions.
     void createDbActions();
+    // Puts a downloaded network into the editor's network (merged when join is set, else replacing it),
+    // as one undo step when there is a stack. False, with the reason logged, when it cannot be loaded:
+    // the network is then exactly as it was.
+    bool applyDownloaded(const QByteArray &data, const QPainterPath &area, bool join);
+    // Calls the view's editable-area method of that name, when the view has one.
+    void setViewPath(const char *method, const QPainterPath &path);
+    // The address of the Vantal service, confirmed by the user; empty when cancelled.
+    QString askVantalUrl(const QString &title, const QString &label);
+    QAction *dbGranuleAction = nullptr;
+    QAction *dbUploadAction = nullptr;
+    QAction *vantalDownloadAction = nullptr;
+    QAction *vantalUploadAction = nullptr;
     // --- end database exchange
 
     // --- panorama (neteditpanorama.cpp)

@@ -2,6 +2,41 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AuthDlga</name>
+    <message>
+        <source>Http authentication required</source>
+        <translation>HTTP-Authentifizierung erforderlich</translation>
+    </message>
+    <message>
+        <source>You need to supply a Username and a Password to access this site</source>
+        <translation>Für den Zugriff auf diese Seite sind ein Benutzername und ein Passwort nötig</translation>
+    </message>
+    <message>
+        <source>Site:</source>
+        <translation>Seite:</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 auf %2</translation>
+    </message>
+    <message>
+        <source>Username:</source>
+        <translation>Benutzername:</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Passwort:</translation>
+    </message>
+    <message>
+        <source>keep for the session</source>
+        <translation>für die Sitzung merken</translation>
+    </message>
+    <message>
+        <source>keep in wallet</source>
+        <translation>in der Brieftasche speichern</translation>
+    </message>
+</context>
+<context>
     <name>DragDropMarker</name>
     <message>
         <source>Control marker</source>
@@ -521,6 +556,46 @@
     <message>
         <source>Select ...</source>
         <translation>Auswählen ...</translation>
+    </message>
+    <message>
+        <source>Download area</source>
+        <translation>Gebiet herunterladen</translation>
+    </message>
+    <message>
+        <source>Download the network of an area from the database, replacing the network</source>
+        <translation>Das Netz eines Gebiets aus der Datenbank herunterladen und das Netz dadurch ersetzen</translation>
+    </message>
+    <message>
+        <source>Download area and join</source>
+        <translation>Gebiet herunterladen und anfügen</translation>
+    </message>
+    <message>
+        <source>Download the network of an area from the database and join it to the network</source>
+        <translation>Das Netz eines Gebiets aus der Datenbank herunterladen und dem Netz anfügen</translation>
+    </message>
+    <message>
+        <source>Download granule ...</source>
+        <translation>Granule herunterladen ...</translation>
+    </message>
+    <message>
+        <source>Upload network to database</source>
+        <translation>Netz in die Datenbank hochladen</translation>
+    </message>
+    <message>
+        <source>Download network from Vantal ...</source>
+        <translation>Netz von Vantal herunterladen ...</translation>
+    </message>
+    <message>
+        <source>Upload network to Vantal ...</source>
+        <translation>Netz zu Vantal hochladen ...</translation>
+    </message>
+    <message>
+        <source>Download granule</source>
+        <translation>Granule herunterladen</translation>
+    </message>
+    <message>
+        <source>Granule id:</source>
+        <translation>Granule-ID:</translation>
     </message>
 </context>
 <context>
@@ -1335,6 +1410,69 @@
     </message>
 </context>
 <context>
+    <name>Trelvoga::ColorSettingsDlga</name>
+    <message>
+        <source>Nodes</source>
+        <translation>Knoten</translation>
+    </message>
+    <message>
+        <source>Selected nodes</source>
+        <translation>Ausgewählte Knoten</translation>
+    </message>
+    <message>
+        <source>Junction shapes</source>
+        <translation>Kreuzungsformen</translation>
+    </message>
+    <message>
+        <source>Selected junction shapes</source>
+        <translation>Ausgewählte Kreuzungsformen</translation>
+    </message>
+    <message>
+        <source>Roads</source>
+        <translation>Straßen</translation>
+    </message>
+    <message>
+        <source>Sidewalks</source>
+        <translation>Gehwege</translation>
+    </message>
+    <message>
+        <source>Skeleton markers</source>
+        <translation>Achsen-Ziehpunkte</translation>
+    </message>
+    <message>
+        <source>Crosswalk</source>
+        <translation>Fußgängerüberweg</translation>
+    </message>
+    <message>
+        <source>Edge markers</source>
+        <translation>Kanten-Ziehpunkte</translation>
+    </message>
+    <message>
+        <source>Detectors</source>
+        <translation>Detektoren</translation>
+    </message>
+    <message>
+        <source>Selected detectors</source>
+        <translation>Ausgewählte Detektoren</translation>
+    </message>
+    <message>
+        <source>Emergency call detectors</source>
+        <translation>Einsatzfahrzeug-Detektoren</translation>
+    </message>
+    <message>
+        <source>Selected emergency call detectors</source>
+        <translation>Ausgewählte Einsatzfahrzeug-Detektoren</translation>
+    </message>
+    <message>
+        <source>Color settings</source>
+        <translation>Farbeinstellungen</translation>
+    </message>
+    <message>
+        <source>Select color</source>
+        <translation>Farbe auswählen</translation>
+    </message>
+</context>
+<context>
     <name>Trelvoga::InsertJunctionCommand</name>
     <message>
         <source>Insert junction on edge</source>
@@ -1512,12 +1650,119 @@ Tagesgruppe &apos;%1&apos; löschen?</translation>
         <source>Signal group to select:</source>
         <translation>Auszuwählende Signalgruppe:</translation>
     </message>
+    <message>
+        <source>Address of server for exchange with database is not set. Do you want to define it now?</source>
+        <translation>Die Adresse des Servers für den Austausch mit der Datenbank ist nicht festgelegt. Möchten Sie sie jetzt festlegen?</translation>
+    </message>
+    <message>
+        <source>URL:</source>
+        <translation>URL:</translation>
+    </message>
+    <message>
+        <source>JSON parse error at offset %1: %2</source>
+        <translation>JSON-Lesefehler an Position %1: %2</translation>
+    </message>
+    <message>
+        <source>Download network</source>
+        <translation>Netz herunterladen</translation>
+    </message>
+    <message>
+        <source>download address:</source>
+        <translation>Download-Adresse:</translation>
+    </message>
+    <message>
+        <source>Upload network</source>
+        <translation>Netz hochladen</translation>
+    </message>
+    <message>
+        <source>upload address:</source>
+        <translation>Upload-Adresse:</translation>
+    </message>
+    <message>
+        <source>Update panorama</source>
+        <translation>Panorama aktualisieren</translation>
+    </message>
+    <message>
+        <source>Show panorama</source>
+        <translation>Panorama anzeigen</translation>
+    </message>
+    <message>
+        <source>Failed to open internal resource street_view.html: </source>
+        <translation>Interne Ressource street_view.html konnte nicht geöffnet werden: </translation>
+    </message>
+    <message>
+        <source>Googl panorama</source>
+        <translation>Googl-Panorama</translation>
+    </message>
+    <message>
+        <source>API key:</source>
+        <translation>API-Schlüssel:</translation>
+    </message>
+    <message>
+        <source>Panorama</source>
+        <translation>Panorama</translation>
+    </message>
 </context>
 <context>
     <name>Trelvoga::NodeChainMode</name>
     <message>
         <source>Cancelled: nothing was made from the picked node</source>
         <translation>Abgebrochen: aus dem gewählten Knoten wurde nichts erzeugt</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::ODMatrixDlga</name>
+    <message>
+        <source>Demand matrix</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Types of vehicle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Selection mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>origin</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>destination</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show on screen</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calculate from measurement data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Group of days:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>For time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Calculate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You must specify matrix name</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1792,6 +2037,134 @@ Tagesgruppe &apos;%1&apos; löschen?</translation>
     <message>
         <source>CrossWalk</source>
         <translation>Fußgängerüberweg</translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::TrafficStateDlga</name>
+    <message>
+        <source>Traffic state data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Vehicle type:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Duration, sec:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lock zoom:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current map zoom:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Default turning percentage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>turnaround:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>left:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>straight:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>right:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fix values</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Junction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Maneuver</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Turning pecentage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Turning percentage</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TAZ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>flow, veh/h</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input flows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You must specify traffic state name</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Trelvoga::TrelvoHttpClient</name>
+    <message>
+        <source>Downloading network</source>
+        <translation>Netz wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>Downloading ...</source>
+        <translation>Herunterladen ...</translation>
+    </message>
+    <message>
+        <source>Uploading network</source>
+        <translation>Netz wird hochgeladen</translation>
+    </message>
+    <message>
+        <source>Uploading ...</source>
+        <translation>Hochladen ...</translation>
+    </message>
+    <message>
+        <source>Download failed: %1.</source>
+        <translation>Herunterladen fehlgeschlagen: %1.</translation>
+    </message>
+    <message>
+        <source>Redirection not supported</source>
+        <translation>Umleitungen werden nicht unterstützt</translation>
+    </message>
+    <message>
+        <source>One or more SSL errors has occurred:
+%1</source>
+        <translation>Ein oder mehrere SSL-Fehler sind aufgetreten:
+%1</translation>
+    </message>
+    <message>
+        <source>Save certificate as trusted</source>
+        <translation>Zertifikat als vertrauenswürdig speichern</translation>
     </message>
 </context>
 <context>
