@@ -11,6 +11,7 @@ packages=(
     sumo
     geographiclib-tools
     gdal-bin
+    python3 openssl
 )
 
 missing=()
