@@ -391,6 +391,14 @@ void Networkg::deleteItems()
             roots.insert(item);
     }
     qDeleteAll(loose);
+    // Items the scene has not indexed or polished yet (a load no event loop has seen since) leave its
+    // pending lists one by one, each at the cost of the whole list: seconds for a city. One look-up
+    // indexes them all and the scene's own queued polish (called now by the name Qt queues it under)
+    // empties the other list first.
+    if (QGraphicsScene *s = scene()) {
+        s->items(QRectF(0, 0, 1, 1));
+        QMetaObject::invokeMethod(s, "_q_polishItems");
+    }
     // Layer by layer from the top (an item may own an item of a higher layer, as an edge its marking,
     // which tells its owner when it goes), each layer's last child first: Qt renumbers the siblings
     // after a removed child, so any other order takes time quadratic in the number of items. No copy
