@@ -1714,55 +1714,55 @@ Tagesgruppe &apos;%1&apos; löschen?</translation>
     <name>Trelvoga::ODMatrixDlga</name>
     <message>
         <source>Demand matrix</source>
-        <translation type="unfinished"></translation>
+        <translation>Nachfragematrix</translation>
     </message>
     <message>
         <source>Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Name:</translation>
     </message>
     <message>
         <source>Types of vehicle</source>
-        <translation type="unfinished"></translation>
+        <translation>Fahrzeugtypen</translation>
     </message>
     <message>
         <source>Selection mode</source>
-        <translation type="unfinished"></translation>
+        <translation>Auswahlmodus</translation>
     </message>
     <message>
         <source>origin</source>
-        <translation type="unfinished"></translation>
+        <translation>Quelle</translation>
     </message>
     <message>
         <source>destination</source>
-        <translation type="unfinished"></translation>
+        <translation>Ziel</translation>
     </message>
     <message>
         <source>Show on screen</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf dem Bildschirm zeigen</translation>
     </message>
     <message>
         <source>Calculate from measurement data</source>
-        <translation type="unfinished"></translation>
+        <translation>Aus Messdaten berechnen</translation>
     </message>
     <message>
         <source>Group of days:</source>
-        <translation type="unfinished"></translation>
+        <translation>Tagesgruppe:</translation>
     </message>
     <message>
         <source>For time:</source>
-        <translation type="unfinished"></translation>
+        <translation>Für Uhrzeit:</translation>
     </message>
     <message>
         <source>Calculate</source>
-        <translation type="unfinished"></translation>
+        <translation>Berechnen</translation>
     </message>
     <message>
         <source>Warning</source>
-        <translation type="unfinished"></translation>
+        <translation>Warnung</translation>
     </message>
     <message>
         <source>You must specify matrix name</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie müssen einen Namen für die Matrix angeben</translation>
     </message>
 </context>
 <context>
@@ -2043,91 +2043,91 @@ Tagesgruppe &apos;%1&apos; löschen?</translation>
     <name>Trelvoga::TrafficStateDlga</name>
     <message>
         <source>Traffic state data</source>
-        <translation type="unfinished"></translation>
+        <translation>Daten des Verkehrszustands</translation>
     </message>
     <message>
         <source>Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Name:</translation>
     </message>
     <message>
         <source>Vehicle type:</source>
-        <translation type="unfinished"></translation>
+        <translation>Fahrzeugtyp:</translation>
     </message>
     <message>
         <source>Time:</source>
-        <translation type="unfinished"></translation>
+        <translation>Uhrzeit:</translation>
     </message>
     <message>
         <source>Duration, sec:</source>
-        <translation type="unfinished"></translation>
+        <translation>Dauer, s:</translation>
     </message>
     <message>
         <source>Lock zoom:</source>
-        <translation type="unfinished"></translation>
+        <translation>Zoom festhalten:</translation>
     </message>
     <message>
         <source>Current map zoom:</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktueller Kartenzoom:</translation>
     </message>
     <message>
         <source>Default turning percentage</source>
-        <translation type="unfinished"></translation>
+        <translation>Standard-Abbiegeanteile</translation>
     </message>
     <message>
         <source>turnaround:</source>
-        <translation type="unfinished"></translation>
+        <translation>Wenden:</translation>
     </message>
     <message>
         <source>left:</source>
-        <translation type="unfinished"></translation>
+        <translation>links:</translation>
     </message>
     <message>
         <source>straight:</source>
-        <translation type="unfinished"></translation>
+        <translation>geradeaus:</translation>
     </message>
     <message>
         <source>right:</source>
-        <translation type="unfinished"></translation>
+        <translation>rechts:</translation>
     </message>
     <message>
         <source>Fix values</source>
-        <translation type="unfinished"></translation>
+        <translation>Summe halten</translation>
     </message>
     <message>
         <source>Junction</source>
-        <translation type="unfinished"></translation>
+        <translation>Knotenpunkt</translation>
     </message>
     <message>
         <source>Maneuver</source>
-        <translation type="unfinished"></translation>
+        <translation>Fahrbeziehung</translation>
     </message>
     <message>
         <source>Turning pecentage</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbiegeanteil, %</translation>
     </message>
     <message>
         <source>Turning percentage</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbiegeanteile</translation>
     </message>
     <message>
         <source>TAZ</source>
-        <translation type="unfinished"></translation>
+        <translation>Verkehrszelle</translation>
     </message>
     <message>
         <source>flow, veh/h</source>
-        <translation type="unfinished"></translation>
+        <translation>Zufluss, Fz/h</translation>
     </message>
     <message>
         <source>Input flows</source>
-        <translation type="unfinished"></translation>
+        <translation>Zuflüsse</translation>
     </message>
     <message>
         <source>Warning</source>
-        <translation type="unfinished"></translation>
+        <translation>Warnung</translation>
     </message>
     <message>
         <source>You must specify traffic state name</source>
-        <translation type="unfinished"></translation>
+        <translation>Sie müssen einen Namen für den Verkehrszustand angeben</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,10 @@
+#include "dialogs/readonlydelegate.h"
+
+namespace Trelvoga {
+
+QWidget *ReadOnlyDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &) const
+{
+    return nullptr;
+}
+
+} // namespace Trelvoga
