@@ -296,11 +296,16 @@ QVector<Marking::Line> Edgeg::markingLines() const
     return lines;
 }
 
+bool Edgeg::drawsAt(double) const
+{
+    return d->wireframe || edited() || d->edge->lanesCount() == 0;
+}
+
 void Edgeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)
     Q_UNUSED(widget)
-    if (!d->wireframe && !edited() && d->edge->lanesCount() > 0)
+    if (!drawsAt(0.0))
         return;
     QPen pen = painter->pen();
     pen.setCosmetic(true);

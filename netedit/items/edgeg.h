@@ -45,6 +45,8 @@ public:
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    // The lanes draw an edge that has them, but in the wireframe view and while it is edited.
+    bool drawsAt(double pixelsPerMetre) const override;
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;

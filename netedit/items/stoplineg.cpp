@@ -88,6 +88,11 @@ QPainterPath Stoplineg::shape() const
     return d->bar;
 }
 
+bool Stoplineg::drawsAt(double pixelsPerMetre) const
+{
+    return pixelsPerMetre >= minPixelsPerMetre || isSelected();
+}
+
 void Stoplineg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)

@@ -34,6 +34,8 @@ public:
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    // Far out only a selected line is drawn.
+    bool drawsAt(double pixelsPerMetre) const override;
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;

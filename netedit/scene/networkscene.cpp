@@ -1,6 +1,7 @@
 #include "scene/networkscene.h"
 
 #include "items/itemgeometry.h"
+#include "items/marking.h"
 #include "scene/genericgraphicsitem.h"
 
 #include <QGraphicsItem>
@@ -71,6 +72,9 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
                                                               objectItem->sceneBoundingRect().center().y());
             if (!objectItem->drawsAt(pixelsPerMetre))
                 continue;
+        } else if (item->type() == ItemType::Marking && pixelsPerMetre >= 0
+                   && pixelsPerMetre < Marking::minPixelsPerMetre) {
+            continue;
         }
         const qreal itemOpacity = item->effectiveOpacity();
         if (itemOpacity <= 0.0)
