@@ -142,7 +142,7 @@ GeoPolyline Connection::computedSkeleton() const
 GeoPolyline Connection::skeleton() const
 {
     if (!m_skeletonValid) {
-        m_skeletonCache = (!m_autoSkeleton && m_customSkeleton.count() >= 2) ? m_customSkeleton : computedSkeleton();
+        m_skeletonCache = m_custom.inUse() ? *m_custom.inUse() : computedSkeleton();
         m_skeletonValid = true;
     }
     return m_skeletonCache;
@@ -150,28 +150,17 @@ GeoPolyline Connection::skeleton() const
 
 bool Connection::setSkeleton(const GeoPolyline &skeleton)
 {
-    if (skeleton.count() < 2)
+    if (!ObjectHelpers::isUsableLine(skeleton))
         return false;
-    for (const QPointF &p : skeleton.points()) {
-        if (!pointIsValid(p))
-            return false;
-    }
-    if (!m_autoSkeleton && skeleton == m_customSkeleton)
-        return true;
-    m_customSkeleton = skeleton;
-    m_autoSkeleton = false;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.take(skeleton))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
     return true;
 }
 
 void Connection::setAutoSkeleton(bool on)
 {
-    if (on == m_autoSkeleton)
-        return;
-    if (!on)
-        m_customSkeleton = skeleton();
-    m_autoSkeleton = on;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.setAutomatic(on, [this] { return skeleton(); }))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
 }
 
 GeoShape Connection::shape() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "customline.h"
 #include "geo/geopolyline.h"
 #include "netobject.h"
 
@@ -64,10 +65,10 @@ public:
     // Sets a custom skeleton and switches autoSkeleton off. Refuses fewer than two points and
     // non-finite points.
     bool setSkeleton(const GeoPolyline &skeleton);
-    bool autoSkeleton() const { return m_autoSkeleton; }
+    bool autoSkeleton() const { return m_custom.automatic; }
     // Switching it off keeps the current skeleton as the custom one.
     void setAutoSkeleton(bool on);
-    GeoPolyline customSkeleton() const { return m_customSkeleton; }
+    GeoPolyline customSkeleton() const { return m_custom.line; }
     // The Bezier curve, whatever autoSkeleton() says; empty without both lines.
     GeoPolyline computedSkeleton() const;
     // The skeleton stroked by the width of the incoming lane.
@@ -105,8 +106,7 @@ private:
     Stopline *m_to = nullptr;
     double m_maxSpeed = 50.0;
     bool m_giveWay = false;
-    bool m_autoSkeleton = true;
-    GeoPolyline m_customSkeleton;
+    CustomLine m_custom;
 
     mutable GeoPolyline m_skeletonCache;
     mutable bool m_skeletonValid = false;

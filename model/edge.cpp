@@ -19,16 +19,6 @@ namespace Trelvoa {
 
 namespace {
 
-bool usableSkeleton(const GeoPolyline &line)
-{
-    if (line.count() < 2)
-        return false;
-    for (const QPointF &p : line.points()) {
-        if (!pointIsValid(p))
-            return false;
-    }
-    return line.length() > 1e-9;
-}
 
 } // namespace
 
@@ -164,8 +154,8 @@ void Edge::joinGroup(EdgeGroup *group)
 
 GeoPolyline Edge::derivedSkeleton() const
 {
-    if (!m_autoSkeleton && m_customSkeleton.count() >= 2)
-        return m_customSkeleton;
+    if (const GeoPolyline *custom = m_custom.inUse())
+        return *custom;
     if (m_group && m_start && m_end) {
         const GeoPolyline line = m_group->skeleton();
         if (line.count() >= 2) {
@@ -190,24 +180,17 @@ GeoPolyline Edge::skeleton() const
 
 bool Edge::setSkeleton(const GeoPolyline &skeleton)
 {
-    if (!usableSkeleton(skeleton))
+    if (!ObjectHelpers::isUsableLine(skeleton, 1e-9))
         return false;
-    if (!m_autoSkeleton && skeleton == m_customSkeleton)
-        return true;
-    m_customSkeleton = skeleton;
-    m_autoSkeleton = false;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.take(skeleton))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
     return true;
 }
 
 void Edge::setAutoSkeleton(bool on)
 {
-    if (on == m_autoSkeleton)
-        return;
-    if (!on)
-        m_customSkeleton = skeleton();
-    m_autoSkeleton = on;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.setAutomatic(on, [this] { return skeleton(); }))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
 }
 
 bool Edge::setLanesOffset(double offset)
@@ -539,9 +522,8 @@ void Edge::referenceRemoved(NetObject *target)
         const GeoPolyline kept = skeleton();
         removeReference(m_group);
         m_group = nullptr;
-        if (m_autoSkeleton && kept.count() >= 2) {
-            m_customSkeleton = kept;
-            m_autoSkeleton = false;
+        if (m_custom.automatic && kept.count() >= 2) {
+            m_custom.take(kept);
         }
         setChanged(this, ChangeFlag::Geometry | ChangeFlag::Topology | ChangeFlag::CustomShape);
         return;

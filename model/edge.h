@@ -1,5 +1,6 @@
 #pragma once
 
+#include "customline.h"
 #include "geo/geopolyline.h"
 #include "lane.h"
 #include "netobject.h"
@@ -78,11 +79,11 @@ public:
     // Sets a custom skeleton and switches autoSkeleton off. Refuses fewer than two points, non-finite
     // points and a skeleton without length.
     bool setSkeleton(const GeoPolyline &skeleton);
-    bool autoSkeleton() const { return m_autoSkeleton; }
+    bool autoSkeleton() const { return m_custom.automatic; }
     // Switching it off keeps the current skeleton as the custom one.
     void setAutoSkeleton(bool on);
     // The skeleton the user set (kept while autoSkeleton() is true, but not used then).
-    GeoPolyline customSkeleton() const { return m_customSkeleton; }
+    GeoPolyline customSkeleton() const { return m_custom.line; }
     double length() const { return skeleton().length(); }
 
     double lanesOffset() const { return m_lanesOffset; }
@@ -172,8 +173,7 @@ private:
     Node *m_start = nullptr;
     Node *m_end = nullptr;
     EdgeGroup *m_group = nullptr;
-    bool m_autoSkeleton = true;
-    GeoPolyline m_customSkeleton;
+    CustomLine m_custom;
     double m_lanesOffset = 0.0;
     QString m_streetName;
     QVector<Lane *> m_lanes;

@@ -3,6 +3,7 @@
 #include "edge.h"
 #include "geo/geohelpers.h"
 #include "node.h"
+#include "objecthelpers.h"
 #include "referencerules.h"
 
 #include <algorithm>
@@ -105,8 +106,8 @@ bool EdgeGroup::setEndObject(QObject *node)
 GeoPolyline EdgeGroup::skeleton() const
 {
     if (!m_skeletonValid) {
-        if (!m_autoSkeleton && m_customSkeleton.count() >= 2)
-            m_skeletonCache = m_customSkeleton;
+        if (const GeoPolyline *custom = m_custom.inUse())
+            m_skeletonCache = *custom;
         else if (m_start && m_end)
             m_skeletonCache = GeoPolyline({m_start->pos(), m_end->pos()});
         else
@@ -118,28 +119,17 @@ GeoPolyline EdgeGroup::skeleton() const
 
 bool EdgeGroup::setSkeleton(const GeoPolyline &skeleton)
 {
-    if (skeleton.count() < 2 || skeleton.length() <= 1e-9)
+    if (!ObjectHelpers::isUsableLine(skeleton, 1e-9))
         return false;
-    for (const QPointF &p : skeleton.points()) {
-        if (!pointIsValid(p))
-            return false;
-    }
-    if (!m_autoSkeleton && skeleton == m_customSkeleton)
-        return true;
-    m_customSkeleton = skeleton;
-    m_autoSkeleton = false;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.take(skeleton))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
     return true;
 }
 
 void EdgeGroup::setAutoSkeleton(bool on)
 {
-    if (on == m_autoSkeleton)
-        return;
-    if (!on)
-        m_customSkeleton = skeleton();
-    m_autoSkeleton = on;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.setAutomatic(on, [this] { return skeleton(); }))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
 }
 
 QList<Edge *> EdgeGroup::edges() const

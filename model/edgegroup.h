@@ -1,5 +1,6 @@
 #pragma once
 
+#include "customline.h"
 #include "geo/geopolyline.h"
 #include "netobject.h"
 
@@ -45,10 +46,10 @@ public:
     // Sets a custom skeleton and switches autoSkeleton off. Refuses fewer than two points, non-finite
     // points and a skeleton without length.
     bool setSkeleton(const GeoPolyline &skeleton);
-    bool autoSkeleton() const { return m_autoSkeleton; }
+    bool autoSkeleton() const { return m_custom.automatic; }
     // Switching it off keeps the current skeleton as the custom one.
     void setAutoSkeleton(bool on);
-    GeoPolyline customSkeleton() const { return m_customSkeleton; }
+    GeoPolyline customSkeleton() const { return m_custom.line; }
 
     // Member edges, by id.
     QList<Edge *> edges() const;
@@ -87,8 +88,7 @@ private:
 
     Node *m_start = nullptr;
     Node *m_end = nullptr;
-    bool m_autoSkeleton = true;
-    GeoPolyline m_customSkeleton;
+    CustomLine m_custom;
 
     mutable GeoPolyline m_skeletonCache;
     mutable bool m_skeletonValid = false;

@@ -214,8 +214,8 @@ double Lane::centreOffset() const
 GeoPolyline Lane::fullSkeleton() const
 {
     if (!m_fullValid) {
-        if (!m_autoSkeleton)
-            m_fullSkeleton = m_customSkeleton;
+        if (!m_custom.automatic)
+            m_fullSkeleton = m_custom.line;
         else
             m_fullSkeleton = m_edge ? m_edge->skeleton().parallel(centreOffset(), true) : GeoPolyline();
         m_fullValid = true;
@@ -225,28 +225,17 @@ GeoPolyline Lane::fullSkeleton() const
 
 bool Lane::setSkeleton(const GeoPolyline &skeleton)
 {
-    if (skeleton.count() < 2)
+    if (!ObjectHelpers::isUsableLine(skeleton))
         return false;
-    for (const QPointF &p : skeleton.points()) {
-        if (!pointIsValid(p))
-            return false;
-    }
-    if (!m_autoSkeleton && skeleton == m_customSkeleton)
-        return true;
-    m_customSkeleton = skeleton;
-    m_autoSkeleton = false;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.take(skeleton))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
     return true;
 }
 
 void Lane::setAutoSkeleton(bool on)
 {
-    if (on == m_autoSkeleton)
-        return;
-    if (!on)
-        m_customSkeleton = fullSkeleton();
-    m_autoSkeleton = on;
-    setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
+    if (m_custom.setAutomatic(on, [this] { return fullSkeleton(); }))
+        setChanged(this, ChangeFlag::Geometry | ChangeFlag::CustomShape);
 }
 
 void Lane::computeCuts() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "customline.h"
 #include "geo/geopolyline.h"
 #include "geo/geoshape.h"
 #include "netobject.h"
@@ -112,11 +113,11 @@ public:
     // Sets a custom centre line and switches autoSkeleton off. Refuses fewer than two points and
     // non-finite ones.
     bool setSkeleton(const GeoPolyline &skeleton);
-    bool autoSkeleton() const { return m_autoSkeleton; }
+    bool autoSkeleton() const { return m_custom.automatic; }
     // Switching it off takes the current full skeleton as the custom one.
     void setAutoSkeleton(bool on);
     // The centre line the lane was given (kept while autoSkeleton() is true, but not used then).
-    GeoPolyline customSkeleton() const { return m_customSkeleton; }
+    GeoPolyline customSkeleton() const { return m_custom.line; }
     double fullLength() const { return fullSkeleton().length(); }
     // The full skeleton cut back by startCut() and endCut().
     GeoPolyline skeleton() const override;
@@ -176,8 +177,7 @@ private:
     VehicleClasses m_allowed = VehicleClasses(DefaultClasses);
     double m_fixedStartCut = -1.0;
     double m_fixedEndCut = -1.0;
-    bool m_autoSkeleton = true;
-    GeoPolyline m_customSkeleton;
+    CustomLine m_custom;
 
     mutable GeoPolyline m_fullSkeleton;
     mutable GeoPolyline m_skeleton;

@@ -37,6 +37,18 @@ inline bool isUsableOutline(const GeoPolyline &outline)
     return distinct.size() >= 3;
 }
 
+// A line the user may set: at least two points, every one finite; with minLength, at least that long.
+inline bool isUsableLine(const GeoPolyline &line, double minLength = -1.0)
+{
+    if (line.count() < 2)
+        return false;
+    for (const QPointF &p : line.points()) {
+        if (!pointIsValid(p))
+            return false;
+    }
+    return minLength < 0.0 || line.length() > minLength;
+}
+
 inline GeoShape closedOutline(const GeoPolyline &outline)
 {
     GeoShape shape(outline.points());
