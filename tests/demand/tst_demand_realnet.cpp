@@ -4,6 +4,7 @@
 
 #include "editorfixture.h"
 #include "saves.h"
+#include "widgets.h"
 
 #include "dialogs/odmatrixdlga.h"
 #include "dialogs/trafficstatedlga.h"
@@ -52,6 +53,7 @@
 using namespace Trelvoa;
 using Trelvoga::ODMatrixDlga;
 using Trelvoga::TrafficStateDlga;
+using TestSupport::child;
 
 namespace {
 
@@ -72,15 +74,6 @@ Edge *edgeNamed(Network *net, const QString &name)
             return edge;
     }
     return nullptr;
-}
-
-template<class T>
-T *child(const QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
 }
 
 void clickCell(QTableWidget *table, int row, int column)

@@ -4,6 +4,7 @@
 #include "editorfixture.h"
 #include "layouts.h"
 #include "saves.h"
+#include "widgets.h"
 
 #include "dialogs/trafficstatedlga.h"
 #include "dialogs/turnarrowitem.h"
@@ -40,6 +41,7 @@
 using namespace Trelvoa;
 using Trelvoga::TrafficStateDlga;
 using Trelvoga::TurnArrowItem;
+using TestSupport::child;
 
 namespace {
 
@@ -57,15 +59,6 @@ Taz *addZone(EditorFixture &f, const QString &arm, const QPointF &pos, bool sour
         taz->addEdge(f.edge(arm, QStringLiteral("C")), 10, true);
     taz->addEdge(f.edge(QStringLiteral("C"), arm), 80, false);
     return taz;
-}
-
-template<class T>
-T *child(const QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
 }
 
 QTreeWidget *treeOf(const QObject *dialog)

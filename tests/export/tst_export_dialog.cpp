@@ -3,6 +3,7 @@
 
 #include "editorfixture.h"
 #include "layouts.h"
+#include "widgets.h"
 
 #include "editor/netedit.h"
 #include "export/launchscript.h"
@@ -46,17 +47,9 @@
 using namespace Trelvoa;
 using Trelvoga::LaunchScript;
 using Trelvoga::SUMOExportDlga;
+using TestSupport::child;
 
 namespace {
-
-template<class T>
-T *child(const QObject *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 bool writeFile(const QString &fileName, const QByteArray &content, bool executable = false)
 {
