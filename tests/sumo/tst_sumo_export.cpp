@@ -41,16 +41,6 @@ struct NetScan
     QSet<QString> prohibited;
 };
 
-QVector<QPointF> points(const QStringRef &text)
-{
-    QVector<QPointF> out;
-    for (const QStringRef &pair : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QVector<QStringRef> xy = pair.split(QLatin1Char(','));
-        out.append(QPointF(xy.value(0).toDouble(), xy.value(1).toDouble()));
-    }
-    return out;
-}
-
 NetScan scanNet(const QString &fileName)
 {
     NetScan scan;
@@ -72,7 +62,7 @@ NetScan scanNet(const QString &fileName)
             if (inNormalEdge)
                 scan.edges.insert(edgeId, {a.value(QLatin1String("from")).toString(), a.value(QLatin1String("to")).toString()});
         } else if (name == QLatin1String("lane") && inNormalEdge) {
-            scan.laneShapes.insert(a.value(QLatin1String("id")).toString(), points(a.value(QLatin1String("shape"))));
+            scan.laneShapes.insert(a.value(QLatin1String("id")).toString(), TestSupport::sumoPoints(a.value(QLatin1String("shape")).toString()));
         } else if (name == QLatin1String("junction")) {
             inNormalEdge = false;
             if (a.value(QLatin1String("type")) != QLatin1String("internal")) {

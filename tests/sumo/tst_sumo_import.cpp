@@ -57,16 +57,6 @@ struct Scan
     QRectF origBoundary;
 };
 
-QVector<QPointF> points(const QString &text)
-{
-    QVector<QPointF> out;
-    for (const QString &pair : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QStringList xy = pair.split(QLatin1Char(','));
-        out.append(QPointF(xy.value(0).toDouble(), xy.value(1).toDouble()));
-    }
-    return out;
-}
-
 Scan scanFile(const QString &fileName)
 {
     Scan scan;
@@ -89,13 +79,13 @@ Scan scanFile(const QString &fileName)
             scan.crossings += function == QLatin1String("crossing");
             scan.walkingAreas += function == QLatin1String("walkingarea");
         } else if (name == QLatin1String("lane") && inCrossing) {
-            scan.crossingShapes[edgeId] = points(a.value(QLatin1String("shape")).toString());
+            scan.crossingShapes[edgeId] = TestSupport::sumoPoints(a.value(QLatin1String("shape")).toString());
         } else if (name == QLatin1String("lane") && inNormalEdge) {
             Scan::Lane lane;
             lane.index = a.value(QLatin1String("index")).toInt();
             if (a.hasAttribute(QLatin1String("width")))
                 lane.width = a.value(QLatin1String("width")).toDouble();
-            lane.shape = points(a.value(QLatin1String("shape")).toString());
+            lane.shape = TestSupport::sumoPoints(a.value(QLatin1String("shape")).toString());
             scan.edges[edgeId].lanes.append(lane);
             ++scan.lanes;
         } else if (name == QLatin1String("junction")) {
@@ -104,7 +94,7 @@ Scan scanFile(const QString &fileName)
                 continue;
             const QString id = a.value(QLatin1String("id")).toString();
             scan.junctionPos[id] = QPointF(a.value(QLatin1String("x")).toDouble(), a.value(QLatin1String("y")).toDouble());
-            scan.junctionShape[id] = QPolygonF(points(a.value(QLatin1String("shape")).toString()));
+            scan.junctionShape[id] = QPolygonF(TestSupport::sumoPoints(a.value(QLatin1String("shape")).toString()));
         } else if (name == QLatin1String("connection")) {
             inNormalEdge = false;
             scan.connections.append({a.value(QLatin1String("from")).toString(), a.value(QLatin1String("to")).toString()});

@@ -80,6 +80,16 @@ QString firstDifference(const QByteArray &before, const QByteArray &after)
         .arg(QString::fromUtf8(x.mid(from, 120)), QString::fromUtf8(y.mid(from, 120)));
 }
 
+QVector<QPointF> sumoPoints(const QString &text)
+{
+    QVector<QPointF> out;
+    for (const QStringRef &pair : text.splitRef(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QVector<QStringRef> xy = pair.split(QLatin1Char(','));
+        out.append(QPointF(xy.value(0).toDouble(), xy.value(1).toDouble()));
+    }
+    return out;
+}
+
 QByteArray readMaybeGzipped(const QString &fileName)
 {
     gzFile f = gzopen(QFile::encodeName(fileName).constData(), "rb");

@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPointF>
 #include <QString>
+#include <QVector>
 
 namespace TestSupport {
 
@@ -27,6 +29,8 @@ QString firstDifference(const QByteArray &before, const QByteArray &after);
 // A file's bytes, gunzipped when compressed (plain files pass unchanged), read with zlib itself so that
 // tests check the model's own reading against an independent one; empty when it cannot be read.
 QByteArray readMaybeGzipped(const QString &fileName);
+// The points of a SUMO shape attribute ("x,y x,y ...").
+QVector<QPointF> sumoPoints(const QString &text);
 
 // The path of a file of the shared real networks.
 QString dataPath(const QString &relative);
