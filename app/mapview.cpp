@@ -1,5 +1,7 @@
 #include "mapview.h"
 
+#include "scene/networkscene.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -198,6 +200,17 @@ void MapView::keyReleaseEvent(QKeyEvent *event)
         m_spaceHeld = false;
     emit keyReleased(event->key(), int(event->modifiers()));
     QGraphicsView::keyReleaseEvent(event);
+}
+
+void MapView::paintEvent(QPaintEvent *event)
+{
+    // The network's scene leaves out of this paint the details too small to draw at this zoom.
+    auto *networkScene = qobject_cast<Trelvoga::NetworkScene *>(scene());
+    if (networkScene)
+        networkScene->beginViewPaint(viewportTransform(), mapToScene(viewport()->rect().center()));
+    QGraphicsView::paintEvent(event);
+    if (networkScene)
+        networkScene->endViewPaint();
 }
 
 void MapView::drawForeground(QPainter *painter, const QRectF &rect)

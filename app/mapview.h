@@ -57,6 +57,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void drawForeground(QPainter *painter, const QRectF &rect) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void init();

@@ -27,9 +27,6 @@ namespace {
 constexpr double simpleBandWidth = 1.0;
 constexpr double arrowLength = 1.5;
 constexpr double arrowHalfWidth = 0.5;
-// Below this many pixels per metre a junction is a few pixels across and its connections a smudge:
-// only a selected or highlighted one is drawn (the stoplines' threshold).
-constexpr double minDetailPixelsPerMetre = 0.8;
 // As for lanes: a surface thinner than this on screen is drawn as a one-pixel line along the skeleton.
 constexpr double minFilledPixels = 2.0;
 

@@ -36,6 +36,9 @@ public:
     void setSimpleView(bool simple) override;
     // Far out only a selected or highlighted connection is drawn.
     bool drawsAt(double pixelsPerMetre) const override;
+    // Below this many pixels per metre a junction is a few pixels across and its connections a smudge:
+    // only a selected or highlighted one is drawn (the stoplines' threshold).
+    static constexpr double minDetailPixelsPerMetre = 0.8;
     bool isSimpleView() const;
     // Markers at the end of the incoming lane and the start of the outgoing one; only when the
     // connection has both lanes.

@@ -252,6 +252,11 @@ double pixelsPerMetre(const QPainter *painter, const Trelvoa::GeoUtil *geo, doub
         * unitsPerMetre(geo, latitude);
 }
 
+double pixelsPerMetre(const QTransform &transform, const Trelvoa::GeoUtil *geo, double latitude)
+{
+    return QStyleOptionGraphicsItem::levelOfDetailFromTransform(transform) * unitsPerMetre(geo, latitude);
+}
+
 double viewPixelsPerMetre(const QWidget *widget, const Trelvoa::GeoUtil *geo, double latitude)
 {
     const auto *view = widget ? qobject_cast<const QGraphicsView *>(widget->parentWidget()) : nullptr;

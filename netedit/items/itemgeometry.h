@@ -60,6 +60,8 @@ void drawPolygons(QPainter *painter, const QPainterPath &path);
 // unit is a scene unit (degrees with a converter, metres without) near latitude. Level-of-detail
 // decisions compare lengths in metres with it.
 double pixelsPerMetre(const QPainter *painter, const Trelvoa::GeoUtil *geo, double latitude);
+// The same for a transform from the scene to device pixels.
+double pixelsPerMetre(const QTransform &transform, const Trelvoa::GeoUtil *geo, double latitude);
 // The same for the view that widget (a viewport) belongs to, for items of fixed screen size whose
 // painter carries no scale; 0 when the widget is not a view's viewport (an offscreen render).
 double viewPixelsPerMetre(const QWidget *widget, const Trelvoa::GeoUtil *geo, double latitude);

@@ -25,6 +25,8 @@ public:
 
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    // Only there to be found and selected.
+    bool drawsAt(double) const override { return false; }
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;

@@ -18,9 +18,6 @@ namespace {
 
 // Width of the drawn bar along the lane, model units.
 constexpr double barWidth = 0.5;
-// Not drawn when a metre is fewer pixels than this: the outlined bar would be a dark speck.
-constexpr double minPixelsPerMetre = 0.8;
-
 } // namespace
 
 class StoplinegPrivate

@@ -36,6 +36,8 @@ public:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
     // Far out only a selected line is drawn.
     bool drawsAt(double pixelsPerMetre) const override;
+    // Not drawn unselected when a metre is fewer pixels than this: the outlined bar would be a dark speck.
+    static constexpr double minPixelsPerMetre = 0.8;
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;

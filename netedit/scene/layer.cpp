@@ -1,5 +1,6 @@
 #include "scene/layer.h"
 
+#include "items/itemgeometry.h"
 #include "scene/networkg.h"
 
 #include <QAction>
@@ -101,7 +102,7 @@ LayerTile::LayerTile(Layer *layer, const QPointF &centre)
 
 QRectF LayerTile::boundingRect() const
 {
-    return childrenBoundingRect();
+    return m_passedOver ? QRectF() : childrenBoundingRect();
 }
 
 void LayerTile::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
@@ -109,6 +110,42 @@ void LayerTile::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
     Q_UNUSED(painter)
     Q_UNUSED(option)
     Q_UNUSED(widget)
+}
+
+void Layer::beginViewPaint(const QTransform &viewTransform, double latitude)
+{
+    if (m_minPixelsPerMetre <= 0.0 || m_tileList.isEmpty() || !isVisible())
+        return;
+    const double pixelsPerMetre
+        = ItemGeometry::pixelsPerMetre(viewTransform, m_network ? m_network->geoUtil() : nullptr, latitude);
+    if (!(pixelsPerMetre < m_minPixelsPerMetre))
+        return;
+    for (LayerTile *tile : qAsConst(m_tileList)) {
+        bool drawn = false;
+        for (QGraphicsItem *child : tile->childItems()) {
+            // Road markings draw nothing below their scale; other items that are not of an object are
+            // kept, not knowing what they draw.
+            if (child->type() == ItemType::Marking || !child->isVisible()
+                || (child->flags() & QGraphicsItem::ItemHasNoContents))
+                continue;
+            if (!ItemType::isObjectItem(child->type())
+                || static_cast<GenericGraphicsItem *>(child)->drawsAt(pixelsPerMetre)) {
+                drawn = true;
+                break;
+            }
+        }
+        tile->m_passedOver = !drawn;
+    }
+    m_passingOver = true;
+}
+
+void Layer::endViewPaint()
+{
+    if (!m_passingOver)
+        return;
+    for (LayerTile *tile : qAsConst(m_tileList))
+        tile->m_passedOver = false;
+    m_passingOver = false;
 }
 
 QRectF Layer::boundingRect() const

@@ -52,6 +52,17 @@ public:
     // The centre of the cell of an item's tile; an invalid point when the item is not in a tile.
     static QPointF tileCentre(const QGraphicsItem *item);
 
+    // Below this scale the layer's items draw nothing unless drawsAt() says otherwise (a selected or
+    // highlighted one); 0, the default, for a layer drawn at every scale.
+    void setMinPixelsPerMetre(double pixelsPerMetre) { m_minPixelsPerMetre = pixelsPerMetre; }
+    double minPixelsPerMetre() const { return m_minPixelsPerMetre; }
+    // Around a view's paint at that transform, with the latitude (scene y) of the view's centre: below
+    // the layer's scale, the paint's look-up passes over every tile with no item to draw. A city zoomed
+    // out has tens of thousands of stoplines and connections that Qt would otherwise find, sort and
+    // set up for painting only for them to draw nothing.
+    void beginViewPaint(const QTransform &viewTransform, double latitude);
+    void endViewPaint();
+
     int type() const override { return Type; }
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
@@ -64,6 +75,8 @@ private:
 
     Networkg *m_network;
     double m_tileSize = 0.0;
+    double m_minPixelsPerMetre = 0.0;
+    bool m_passingOver = false;
     QHash<QPair<int, int>, LayerTile *> m_tiles;
     QList<LayerTile *> m_tileList;
 };
@@ -83,7 +96,12 @@ public:
     QPointF centre() const { return m_centre; }
 
 private:
+    friend class Layer;
+
     QPointF m_centre;
+    // During a view paint that draws none of the tile's items: the tile then has no extent, so the
+    // look-up skips its children.
+    bool m_passedOver = false;
 };
 
 } // namespace Trelvoga

@@ -1,5 +1,8 @@
 #include "scene/networkg.h"
 
+#include "items/connectiong.h"
+#include "items/marking.h"
+#include "items/stoplineg.h"
 #include "objecteditor.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/itemcursors.h"
@@ -119,6 +122,10 @@ Networkg::Networkg(QGraphicsScene *scene)
           &layerEmergencyDetectors, &layerDetectors, &layerDetectorGroups, &layerCompostiteDetectors,
           &layerTaz, &layerMarkers, &layerSelection})
         insertLayer(*name, QString());
+    // Details of a junction: a city zoomed out shows none of them.
+    layer(layerStoplines)->setMinPixelsPerMetre(Stoplineg::minPixelsPerMetre);
+    layer(layerConnections)->setMinPixelsPerMetre(Connectiong::minDetailPixelsPerMetre);
+    layer(layerMarking)->setMinPixelsPerMetre(Marking::minPixelsPerMetre);
 }
 
 Networkg::~Networkg()

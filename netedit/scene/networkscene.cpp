@@ -3,6 +3,7 @@
 #include "items/itemgeometry.h"
 #include "items/marking.h"
 #include "scene/genericgraphicsitem.h"
+#include "scene/layer.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsSceneHelpEvent>
@@ -97,6 +98,22 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
         painter->restore();
     }
     painter->setOpacity(opacity);
+}
+
+void NetworkScene::beginViewPaint(const QTransform &viewportTransform, const QPointF &sceneCentre)
+{
+    for (QObject *child : children()) {
+        if (auto *layer = qobject_cast<Layer *>(child))
+            layer->beginViewPaint(viewportTransform, sceneCentre.y());
+    }
+}
+
+void NetworkScene::endViewPaint()
+{
+    for (QObject *child : children()) {
+        if (auto *layer = qobject_cast<Layer *>(child))
+            layer->endViewPaint();
+    }
 }
 
 void NetworkScene::helpEvent(QGraphicsSceneHelpEvent *event)

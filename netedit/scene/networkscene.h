@@ -17,6 +17,11 @@ class TRELVOGA_EXPORT NetworkScene : public QGraphicsScene
 public:
     explicit NetworkScene(QObject *parent = nullptr);
 
+    // A view calls these around its paint, with its viewport transform and the scene point at its
+    // centre: the layers of details then leave out of the paint what draws nothing at that scale.
+    void beginViewPaint(const QTransform &viewportTransform, const QPointF &sceneCentre);
+    void endViewPaint();
+
 protected:
     // Items of model objects make their tooltip when it is asked for; other items keep their own.
     void helpEvent(QGraphicsSceneHelpEvent *event) override;

@@ -1,5 +1,9 @@
 #include "mapview.h"
 
+#include "scene/genericgraphicsitem.h"
+#include "scene/networkg.h"
+#include "scene/networkscene.h"
+
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QSignalSpy>
@@ -33,6 +37,22 @@ QRectF rectOfPixels(double w, double h, int zoom)
     return QRectF(Centre.x() - dx / 2, Centre.y() - dy / 2, dx, dy);
 }
 
+// Remembers the types of the items each paint is given.
+class CountingScene : public Trelvoga::NetworkScene
+{
+public:
+    QHash<int, int> painted;
+
+protected:
+    void drawItems(QPainter *painter, int numItems, QGraphicsItem *items[], const QStyleOptionGraphicsItem options[],
+                   QWidget *widget) override
+    {
+        for (int i = 0; i < numItems; ++i)
+            ++painted[items[i]->type()];
+        NetworkScene::drawItems(painter, numItems, items, options, widget);
+    }
+};
+
 } // namespace
 
 class TestMapView : public QObject
@@ -47,6 +67,7 @@ private slots:
     void wheelZoomKeepsThePointUnderTheCursor();
     void signalsFireOnRealInput();
     void enabledPathShadesTheRest();
+    void zoomedOutPaintLeavesOutJunctionDetails();
 };
 
 void TestMapView::zoomLevelsAreThoseOfAWebMap()
@@ -175,6 +196,63 @@ void TestMapView::enabledPathShadesTheRest()
     f.view.uniteEnabledPath(more);
     QVERIFY(f.view.enabledPath().contains(Centre));
     QVERIFY(f.view.enabledPath().contains(Centre + QPointF(0.0105, 0.0105)));
+}
+
+void TestMapView::zoomedOutPaintLeavesOutJunctionDetails()
+{
+    CountingScene scene;
+    Trelvoga::Networkg net(&scene);
+    QVERIFY2(net.load(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva")), qPrintable(net.errorString()));
+    MapView view(&scene);
+    view.setGeographic(net.geoUtil() != nullptr);
+    view.resize(800, 600);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QRectF bounds = net.boundingRect();
+    // As the window does: room to pan around the network.
+    scene.setSceneRect(bounds.adjusted(-1, -1, 1, 1));
+    auto itemsOfType = [&](int type) {
+        QList<QGraphicsItem *> found;
+        for (QGraphicsItem *item : scene.items(bounds))
+            if (item->type() == type)
+                found.append(item);
+        return found;
+    };
+    const QList<QGraphicsItem *> connections = itemsOfType(Trelvoga::ItemType::Connectiong);
+    QVERIFY(!connections.isEmpty());
+    auto paint = [&](bool whole) {
+        view.fitInView(bounds);
+        if (!whole)
+            view.setZoom(19);
+        QCoreApplication::processEvents();
+        scene.painted.clear();
+        view.viewport()->update();
+        QVERIFY(QTest::qWaitFor([&] { return !scene.painted.isEmpty(); }));
+    };
+
+    // Seen whole: roads, but none of the stoplines, connections or markings, not even to be passed over.
+    paint(true);
+    // Zoom 16 at this latitude: two thirds of a pixel per metre.
+    QVERIFY(view.zoom() <= 16);
+    QVERIFY(scene.painted.value(Trelvoga::ItemType::Laneg) > 0);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Connectiong), 0);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Stoplineg), 0);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Marking), 0);
+    // The paint left the tiles as they were: a look-up by area (selection, copy by polygon) still finds
+    // every connection.
+    QCOMPARE(itemsOfType(Trelvoga::ItemType::Connectiong).size(), connections.size());
+
+    // A selected connection is drawn at any zoom.
+    connections.first()->setSelected(true);
+    paint(true);
+    QVERIFY(scene.painted.value(Trelvoga::ItemType::Connectiong) >= 1);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Stoplineg), 0);
+    connections.first()->setSelected(false);
+
+    // Close up, all of them.
+    paint(false);
+    QVERIFY(scene.painted.value(Trelvoga::ItemType::Connectiong) > 1);
+    QVERIFY(scene.painted.value(Trelvoga::ItemType::Marking) > 0);
 }
 
 QTEST_MAIN(TestMapView)
