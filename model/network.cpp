@@ -480,13 +480,13 @@ bool Network::readFile(const QString &fileName, int readerMode)
         return false;
     }
     // Whole into memory: a large file is then parsed on two threads.
-    const QByteArray data = input.readAll();
+    QByteArray data = input.readAll();
     if (input.failed()) {
         m_errorString = tr("%1 is damaged: %2").arg(fileName, input.errorString());
         return false;
     }
     NetworkReader r(this);
-    if (r.load(data, NetworkReader::Mode(readerMode)))
+    if (r.load(std::move(data), NetworkReader::Mode(readerMode)))
         return true;
     m_errorString = tr("%1: %2").arg(fileName, r.errorString());
     return false;

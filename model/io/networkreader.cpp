@@ -1224,6 +1224,9 @@ bool NetworkReader::replace(SavedDocument &document)
     m_holder = nullptr;
     finishLoad(document);
     m_network->m_changed = false;
+    // The saved form goes before the views make their items for the new objects, which then take its
+    // memory instead of adding to it (a city's is some tens of megabytes).
+    document = SavedDocument();
     m_network->afterLoad();
     return true;
 }
@@ -1420,11 +1423,15 @@ bool NetworkReader::load(QXmlStreamReader &reader, Mode mode)
     return loadDocument(document, mode);
 }
 
-bool NetworkReader::load(const QByteArray &data, Mode mode)
+bool NetworkReader::load(QByteArray data, Mode mode)
 {
     begin(mode);
     SavedDocument document;
-    if (!parseData(data, &document))
+    const bool parsed = parseData(data, &document);
+    // The file's bytes are not needed past here (when the caller handed them over): their memory goes
+    // to the objects.
+    data = QByteArray();
+    if (!parsed)
         return false;
     return loadDocument(document, mode);
 }

@@ -43,7 +43,7 @@ public:
 
     bool load(QXmlStreamReader &reader, Mode mode);
     // A whole file held in memory; faster for large files.
-    bool load(const QByteArray &data, Mode mode);
+    bool load(QByteArray data, Mode mode);
     // A granule element at the reader, made with its subtree and saved ids as a child of the network
     // but not registered (the caller adds it); null with errorString() on failure.
     Granule *readGranule(QXmlStreamReader &reader);
