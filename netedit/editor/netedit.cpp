@@ -64,6 +64,7 @@ NetEdit::NetEdit(Networkg *net, QGraphicsView *view, QObject *parent)
     connect(net, &Trelvoa::Network::objectAdded, this, [this](Trelvoa::NetObject *object) { objectAdded(object); });
     connect(d->objectsTree, &QTreeWidget::itemSelectionChanged, this, &NetEdit::objectTreeSelectionChanged);
     connect(d->objectsTree, &QTreeWidget::itemDoubleClicked, this, &NetEdit::objectTreeItemDoubleClicked);
+    connect(d->objectsTree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { d->fillGroup(item); });
     if (d->scene)
         connect(d->scene, &QGraphicsScene::selectionChanged, this, &NetEdit::selectionChanged);
 

@@ -126,13 +126,17 @@ public:
     QTreeWidgetItem *getSubtreeItem(QTreeWidgetItem *parent, const char *className);
     // The objects shown below an item (through nested groups) to their items.
     QHash<Trelvoa::NetObject *, QTreeWidgetItem *> treeChildObjects(QTreeWidgetItem *item) const;
-    // The tree items of an object, one per parent it is shown under.
+    // The tree items of an object, one per parent it is shown under (made now if its group had not).
     QList<QTreeWidgetItem *> treeItems(Trelvoa::NetObject *object) const;
     Trelvoa::NetObject *treeItemObject(QTreeWidgetItem *item) const;
     void removeObjectFromParent(Trelvoa::NetObject *object, QObject *parent);
     // Builds the whole tree anew from the network: the same as objectAdded for every object below the
-    // network, in one pass.
+    // network, in one pass. A top-level group of more objects than setEagerTreeGroupRows() gets its
+    // rows when it is first expanded, or when one of its objects is selected or asked for.
     void rebuildObjectTree();
+    void setEagerTreeGroupRows(int rows);
+    // Makes the rows of every group not filled yet (before expanding the whole tree).
+    void fillObjectTree();
 
     // The menu a right click at pos (viewport coordinates of source: the view's or the object tree's
     // viewport) shows for the current selection; null when it would be empty. The caller owns it.

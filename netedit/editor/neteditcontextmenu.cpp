@@ -128,8 +128,10 @@ public:
                 return nullptr;
             }
         } else {
-            QObject::connect(top->addAction(tr("Expand all")), &QAction::triggered, d->objectsTree,
-                             &QTreeWidget::expandAll);
+            QObject::connect(top->addAction(tr("Expand all")), &QAction::triggered, d->objectsTree, [d = d] {
+                d->fillAllGroups();
+                d->objectsTree->expandAll();
+            });
             QObject::connect(top->addAction(tr("Collapse all")), &QAction::triggered, d->objectsTree,
                              &QTreeWidget::collapseAll);
         }

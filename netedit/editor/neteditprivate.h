@@ -66,6 +66,13 @@ public:
 
     // The row of an object under a group row, and the rows of everything shown below it (a fresh tree).
     QTreeWidgetItem *addRows(Trelvoa::NetObject *object, QTreeWidgetItem *group);
+    // The rows of a top-level group not made yet; nothing for another row.
+    void fillGroup(QTreeWidgetItem *row);
+    void fillAllGroups();
+    // Makes the rows of an object if its top-level group has not made them yet.
+    void ensureRows(Trelvoa::NetObject *object);
+    // The top-level group that shows an object (directly or below its owners), or null.
+    QTreeWidgetItem *topGroupOf(Trelvoa::NetObject *object) const;
     QString typeName(const char *className);
     QString groupName(const char *className);
     // Deletes the open move, property and geometry commands.
@@ -175,6 +182,10 @@ public:
     ObjectEditorTree *objectEditor = nullptr;
     // Object to its tree rows (one per parent it is shown under); a row knows its object itself.
     QMultiHash<Trelvoa::NetObject *, QTreeWidgetItem *> objectItems;
+    // A top-level group of more objects than this gets its rows when it is first opened (or one of its
+    // objects is selected): a city's tens of thousands of rows would cost a tenth of a second and tens
+    // of megabytes at every open.
+    int eagerGroupRows = 1000;
     // The tree's texts per class: the "Type" column and the group rows (the property editor's display
     // names). Keys are static meta-object class names.
     QHash<const char *, QString> typeNames;

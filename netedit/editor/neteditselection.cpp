@@ -97,6 +97,9 @@ QHash<Trelvoa::NetObject *, QTreeWidgetItem *> NetEdit::treeChildObjects(QTreeWi
 
 QList<QTreeWidgetItem *> NetEdit::treeItems(Trelvoa::NetObject *object) const
 {
+    // The key may be an object that is gone: it is not looked at, the groups not filled yet are.
+    if (!d->objectItems.contains(object))
+        d->fillAllGroups();
     return d->objectItems.values(object);
 }
 
@@ -133,8 +136,15 @@ void NetEdit::objectAdded(Trelvoa::NetObject *object, QObject *parent)
         return;
 
     QList<QTreeWidgetItem *> parentItems;
-    if (auto *parentObject = qobject_cast<Trelvoa::NetObject *>(parent))
+    if (auto *parentObject = qobject_cast<Trelvoa::NetObject *>(parent)) {
         parentItems = d->objectItems.values(parentObject);
+        // Its group makes the rows of the owner and of all below it when it is opened.
+        if (parentItems.isEmpty()) {
+            const QTreeWidgetItem *top = d->topGroupOf(parentObject);
+            if (top && static_cast<const GroupTreeItem *>(top)->isPending())
+                return;
+        }
+    }
     if (parentItems.isEmpty())
         parentItems.append(nullptr);
 
@@ -144,6 +154,8 @@ void NetEdit::objectAdded(Trelvoa::NetObject *object, QObject *parent)
     const QList<QTreeWidgetItem *> ownItems = d->objectItems.values(object);
     for (QTreeWidgetItem *parentItem : qAsConst(parentItems)) {
         QTreeWidgetItem *group = getSubtreeItem(parentItem, className);
+        if (static_cast<GroupTreeItem *>(group)->isPending())
+            continue;
         QTreeWidgetItem *existing = nullptr;
         for (QTreeWidgetItem *own : ownItems) {
             if (own->parent() == group) {
@@ -199,22 +211,94 @@ void NetEdit::rebuildObjectTree()
     // The rows objectAdded() would make for every object below the network, made in one pass on a tree
     // that is empty: nothing to look up or refresh, and the top-level groups kept out of the widget
     // until they are full (appending to rows in the widget costs a model notification each).
-    QList<QTreeWidgetItem *> groups;
-    QHash<const char *, QTreeWidgetItem *> topGroups;
+    QList<GroupTreeItem *> groups;
+    QHash<const char *, QVector<Trelvoa::NetObject *>> members;
     for (QObject *child : d->net->children()) {
         auto *object = qobject_cast<Trelvoa::NetObject *>(child);
         if (!object)
             continue;
         const char *className = object->metaObject()->className();
-        QTreeWidgetItem *&group = topGroups[className];
-        if (!group) {
-            group = new GroupTreeItem(className, d->groupName(className));
-            groups.append(group);
-        }
-        d->addRows(object, group);
+        QVector<Trelvoa::NetObject *> &list = members[className];
+        if (list.isEmpty())
+            groups.append(new GroupTreeItem(className, d->groupName(className)));
+        list.append(object);
     }
-    d->objectsTree->addTopLevelItems(groups);
+    QList<QTreeWidgetItem *> rows;
+    for (GroupTreeItem *group : qAsConst(groups)) {
+        const QVector<Trelvoa::NetObject *> &list = members[group->className()];
+        if (list.size() > d->eagerGroupRows) {
+            group->setPending(true);
+        } else {
+            for (Trelvoa::NetObject *object : list)
+                d->addRows(object, group);
+        }
+        rows.append(group);
+    }
+    d->objectsTree->addTopLevelItems(rows);
     d->treeUpdating = false;
+}
+
+void NetEdit::setEagerTreeGroupRows(int rows)
+{
+    d->eagerGroupRows = qMax(0, rows);
+}
+
+void NetEdit::fillObjectTree()
+{
+    d->fillAllGroups();
+}
+
+QTreeWidgetItem *NetEditPrivate::topGroupOf(Trelvoa::NetObject *object) const
+{
+    QObject *top = object;
+    while (top && top->parent() != net)
+        top = top->parent();
+    if (!top)
+        return nullptr;
+    const char *className = top->metaObject()->className();
+    for (int i = 0; i < objectsTree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = objectsTree->topLevelItem(i);
+        if (row->type() != GroupTreeItem::Type)
+            continue;
+        const char *name = static_cast<GroupTreeItem *>(row)->className();
+        if (name == className || qstrcmp(name, className) == 0)
+            return row;
+    }
+    return nullptr;
+}
+
+void NetEditPrivate::fillGroup(QTreeWidgetItem *row)
+{
+    if (!row || row->type() != GroupTreeItem::Type || !static_cast<GroupTreeItem *>(row)->isPending())
+        return;
+    auto *group = static_cast<GroupTreeItem *>(row);
+    group->setPending(false);
+    const bool wasUpdating = treeUpdating;
+    treeUpdating = true;
+    // Made on a detached group and handed over at once: appending to a row in the widget costs a model
+    // notification each.
+    GroupTreeItem staging(group->className(), QString());
+    const char *className = group->className();
+    for (QObject *child : net->children()) {
+        auto *object = qobject_cast<Trelvoa::NetObject *>(child);
+        const char *name = object ? object->metaObject()->className() : nullptr;
+        if (name && (name == className || qstrcmp(name, className) == 0))
+            addRows(object, &staging);
+    }
+    group->addChildren(staging.takeChildren());
+    treeUpdating = wasUpdating;
+}
+
+void NetEditPrivate::fillAllGroups()
+{
+    for (int i = 0; i < objectsTree->topLevelItemCount(); ++i)
+        fillGroup(objectsTree->topLevelItem(i));
+}
+
+void NetEditPrivate::ensureRows(Trelvoa::NetObject *object)
+{
+    if (object && !objectItems.contains(object))
+        fillGroup(topGroupOf(object));
 }
 
 QTreeWidgetItem *NetEditPrivate::addRows(Trelvoa::NetObject *object, QTreeWidgetItem *group)
@@ -318,6 +402,7 @@ void NetEdit::selectObjectInTree(QObject *object)
     auto *netObject = qobject_cast<Trelvoa::NetObject *>(object);
     if (!netObject)
         return;
+    d->ensureRows(netObject);
     for (QTreeWidgetItem *item : d->objectItems.values(netObject))
         item->setSelected(true);
 }
@@ -416,6 +501,7 @@ void NetEdit::processSceneSelection()
         Trelvoa::NetObject *object = d->net->item2object(item);
         if (!object)
             continue;
+        d->ensureRows(object);
         for (QTreeWidgetItem *treeItem : d->objectItems.values(object))
             select(treeItem);
         keep.insert(object);

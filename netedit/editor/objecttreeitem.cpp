@@ -47,6 +47,12 @@ GroupTreeItem::GroupTreeItem(const char *className, const QString &text)
 {
 }
 
+void GroupTreeItem::setPending(bool pending)
+{
+    m_pending = pending;
+    setChildIndicatorPolicy(pending ? ShowIndicator : DontShowIndicatorWhenChildless);
+}
+
 QVariant GroupTreeItem::data(int column, int role) const
 {
     if (column == 0) {

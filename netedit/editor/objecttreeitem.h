@@ -49,10 +49,15 @@ public:
 
     const char *className() const { return m_className; }
     QVariant data(int column, int role) const override;
+    // A group whose rows are made when it is first opened (a large group of a city network): it shows
+    // that it can be opened meanwhile.
+    bool isPending() const { return m_pending; }
+    void setPending(bool pending);
 
 private:
     const char *m_className;
     QString m_text;
+    bool m_pending = false;
 };
 
 } // namespace Trelvoga

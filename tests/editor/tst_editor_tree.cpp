@@ -6,6 +6,9 @@
 #include "saves.h"
 
 #include "editor/netedit.h"
+#include "editor/objecttreeitem.h"
+#include "edge.h"
+#include "lane.h"
 #include "granule.h"
 #include "objecteditortree.h"
 #include "odmatrix.h"
@@ -87,6 +90,7 @@ private slots:
 
     void loadReplacesTreeAndEditor();
     void loadDropsOpenPropertyEdit();
+    void largeGroupsFillWhenFirstNeeded();
 };
 
 void TestEditorTree::namesInTree()
@@ -385,6 +389,70 @@ void TestEditorTree::loadDropsOpenPropertyEdit()
     QCOMPARE(f.undoStack()->count(), 0);
     f.undoAll();
     QCOMPARE(TestSupport::firstDifference(loaded, f.canonicalSave()), QString());
+}
+
+// A city's groups of thousands get their rows when they are first opened or needed, complete and in
+// the network's order; a small group has them at once.
+void TestEditorTree::largeGroupsFillWhenFirstNeeded()
+{
+    EditorFixture f(fourArm);
+    f.edit()->setEagerTreeGroupRows(2);
+    f.edit()->rebuildObjectTree();
+    QTreeWidget *tree = f.edit()->objectsTree();
+    auto groups = [&](const char *className) {
+        QList<QTreeWidgetItem *> found;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *row = tree->topLevelItem(i);
+            if (row->data(0, GroupTreeItem::ClassRole).toString() == QLatin1String(className))
+                found.append(row);
+        }
+        return found;
+    };
+    auto objectsOf = [&](const QMetaObject &meta) {
+        QList<NetObject *> objects;
+        for (QObject *child : f.net()->children())
+            if (child->metaObject() == &meta)
+                objects.append(static_cast<NetObject *>(child));
+        return objects;
+    };
+    QCOMPARE(groups("Trelvoa::Node").size(), 1);
+    QTreeWidgetItem *nodes = groups("Trelvoa::Node").first();
+    QCOMPARE(nodes->childCount(), 0);
+    QCOMPARE(nodes->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+
+    // A node added meanwhile waits with its group: no second group, no lone row.
+    auto *extra = new Node(f.net(), QPointF(500, 500), Node::PlainNode);
+    QVERIFY(f.net()->addItem(extra));
+    f.settle();
+    QCOMPARE(groups("Trelvoa::Node").size(), 1);
+    QCOMPARE(nodes->childCount(), 0);
+
+    // Opened: every node once, in the network's order.
+    nodes->setExpanded(true);
+    QList<NetObject *> rows;
+    for (int i = 0; i < nodes->childCount(); ++i)
+        rows.append(f.edit()->treeItemObject(nodes->child(i)));
+    QCOMPARE(rows, objectsOf(Node::staticMetaObject));
+    QVERIFY(rows.contains(extra));
+    QCOMPARE(f.edit()->treeItems(extra).size(), 1);
+
+    // A lane picked in the view: the group of roads gets its rows, the lane's row below its road is
+    // selected.
+    QTreeWidgetItem *edges = groups("Trelvoa::Edge").first();
+    QCOMPARE(edges->childCount(), 0);
+    Lane *lane = f.net()->findChildren<Lane *>().first();
+    f.net()->object2item(lane)->setSelected(true);
+    f.wait(afterTimer);
+    QCOMPARE(edges->childCount(), objectsOf(Edge::staticMetaObject).size());
+    QCOMPARE(treeSelection(f), QSet<NetObject *>{lane});
+    const QList<QTreeWidgetItem *> laneRows = tree->selectedItems();
+    QCOMPARE(laneRows.size(), 1);
+    QCOMPARE(f.edit()->treeItemObject(laneRows.first()->parent()->parent()), lane->edge());
+
+    // Expand all opens what is left.
+    f.edit()->fillObjectTree();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        QCOMPARE(tree->topLevelItem(i)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 QTEST_MAIN(TestEditorTree)
