@@ -42,9 +42,6 @@ int main(int argc, char *argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
-    // The panorama's web view shares OpenGL contexts with the window; this must be set before the
-    // application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Trelvo"));
     QApplication::setApplicationName(QStringLiteral("trelvo-edit"));

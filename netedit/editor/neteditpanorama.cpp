@@ -6,6 +6,7 @@
 #include "editor/netedit.h"
 #include "editor/neteditprivate.h"
 #include "panorama/panoramagraphicsitem.h"
+#include "panorama/panoramapage.h"
 #include "scene/networkg.h"
 
 #include "geo/geopolyline.h"
@@ -23,9 +24,6 @@
 #include <QSettings>
 #include <QUrl>
 #include <QVariant>
-#include <QWebChannel>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <cmath>
 
 namespace Trelvoga {
@@ -41,10 +39,10 @@ QDockWidget *panoramaDock(QWidget *mainWindow)
     return mainWindow ? mainWindow->findChild<QDockWidget *>(dockName, Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-QWebEngineView *panoramaView(QWidget *mainWindow)
+PanoramaPage *panoramaPage(QWidget *mainWindow)
 {
     QDockWidget *dock = panoramaDock(mainWindow);
-    return dock ? qobject_cast<QWebEngineView *>(dock->widget()) : nullptr;
+    return dock ? PanoramaPage::of(dock->widget()) : nullptr;
 }
 
 QString number(double value)
@@ -72,7 +70,7 @@ void NetEdit::addPanoramaContextMenu(QMenu *menu)
 
 void NetEdit::loadPanoramaHtml()
 {
-    QWebEngineView *view = panoramaView(findMainWindow());
+    PanoramaPage *view = panoramaPage(findMainWindow());
     if (!view)
         return;
     QFile file(QStringLiteral(":/street_view.html"));
@@ -140,16 +138,22 @@ void NetEdit::showPanorama()
     d->panoramaPoint = point;
     d->panoramaHeading = heading;
 
-    if (QWebEngineView *view = panoramaView(mainWindow)) {
-        view->page()->runJavaScript(changeViewCall(point, heading));
+    if (PanoramaPage *view = panoramaPage(mainWindow)) {
+        view->runJavaScript(changeViewCall(point, heading));
         return;
     }
     auto *dock = new QDockWidget(tr("Panorama"), mainWindow);
     dock->setObjectName(dockName);
     dock->setAllowedAreas(Qt::AllDockWidgetAreas);
     dock->setAttribute(Qt::WA_DeleteOnClose);
-    auto *view = new QWebEngineView(dock);
-    dock->setWidget(view);
+    QString error;
+    PanoramaPage *view = PanoramaPage::create(dock, &error);
+    if (!view) {
+        delete dock;
+        emit logMessage(tr("The panorama cannot be shown: %1").arg(error), QtWarningMsg);
+        return;
+    }
+    dock->setWidget(view->widget());
     loadPanoramaHtml();
     if (!mainWindow->restoreDockWidget(dock)) {
         mainWindow->addDockWidget(Qt::RightDockWidgetArea, dock);
@@ -159,11 +163,10 @@ void NetEdit::showPanorama()
     dock->show();
     QMetaObject::invokeMethod(dock, "raise", Qt::QueuedConnection);
 
-    QWebEnginePage *page = view->page();
     // Every load (a new key reloads the page) starts a fresh script context: the channel and the view
     // are set up again each time.
-    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool) {
-        page->runJavaScript(
+    view->setLoadFinished([this, view] {
+        view->runJavaScript(
             QStringLiteral("new QWebChannel(qt.webChannelTransport, function(channel) {"
                            " qt_init(channel);"
                            " var marker = channel.objects.trelvoMarker;"
@@ -172,16 +175,14 @@ void NetEdit::showPanorama()
                 .arg(changeViewCall(d->panoramaPoint, d->panoramaHeading)));
     });
 
-    auto *channel = new QWebChannel(page);
-    channel->registerObject(QStringLiteral("trelvo"), this);
+    view->registerObject(QStringLiteral("trelvo"), this);
     if (!d->panoramaMarker && d->scene) {
         d->panoramaMarker = new PanoramaGraphicsItem(point, PanoramaGraphicsItem::angleForHeading(heading), d->net);
         d->scene->addItem(d->panoramaMarker);
     }
     if (d->panoramaMarker)
-        channel->registerObject(QStringLiteral("trelvoMarker"), d->panoramaMarker);
+        view->registerObject(QStringLiteral("trelvoMarker"), d->panoramaMarker);
     connect(dock, &QObject::destroyed, this, &NetEdit::panoramaClosed);
-    page->setWebChannel(channel);
 }
 
 void NetEdit::panoramaClosed()
