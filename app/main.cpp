@@ -116,6 +116,12 @@ int main(int argc, char *argv[])
         window.show();
         QApplication::processEvents();
     }
+    if (!screenshot && !files.isEmpty()) {
+        // The window first, then the load with its progress: the user sees at once that the program
+        // runs, and the view has its size when the network is fitted into it.
+        window.show();
+        QApplication::processEvents();
+    }
     if (!files.isEmpty()) {
         QString error;
         if (!window.openFile(files.first(), &error)) {

@@ -394,6 +394,8 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     if (!sumo)
         addRecentFile(m_fileName);
     rebuildScene();
+    // The editor hid the view for the load: the layout gives it back its room before the fit.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitNetwork();
     logMessage(tr("Opened %1: %2 objects").arg(QFileInfo(fileName).fileName()).arg(m_network->objectCount()),
                QtInfoMsg);
