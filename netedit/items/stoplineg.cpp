@@ -28,8 +28,23 @@ public:
     bool builtInWireframe = false;
     Trelvoa::Lane *lane = nullptr;
     QRectF rect;
+    // The bar is laid out when first drawn or picked: a city zoomed out shows none of its tens of
+    // thousands. Until then the model line and the item's position it is laid out against.
     QPainterPath bar;
+    QLineF line;
+    QPointF origin;
+    bool barStale = false;
     bool updating = false;
+
+    void ensureBar(const Trelvoa::GeoUtil *geo)
+    {
+        if (!barStale)
+            return;
+        barStale = false;
+        ItemGeometry::addStroke(&bar, Trelvoa::GeoPolyline({line.p1(), line.p2()}), barWidth);
+        bar = ItemGeometry::toScene(geo, bar);
+        bar.translate(-origin);
+    }
     // Where a drag left the line; NaN until the first drag (the model's distance holds till then, and
     // asking it at creation would compute every lane's cuts before their items need them).
     double distance = qQNaN();
@@ -72,6 +87,7 @@ double Stoplineg::dragDistance() const
 
 QPainterPath Stoplineg::bar() const
 {
+    d->ensureBar(geoUtil());
     return d->bar;
 }
 
@@ -82,6 +98,7 @@ QRectF Stoplineg::boundingRect() const
 
 QPainterPath Stoplineg::shape() const
 {
+    d->ensureBar(geoUtil());
     return d->bar;
 }
 
@@ -100,6 +117,7 @@ void Stoplineg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
     pen.setCosmetic(true);
     painter->setPen(pen);
     painter->setBrush(QBrush(isSelected() ? Qt::yellow : Qt::white));
+    d->ensureBar(geoUtil());
     ItemGeometry::drawPolygons(painter, d->bar);
 }
 
@@ -108,6 +126,7 @@ void Stoplineg::objectChanged(int flags)
     Q_UNUSED(flags)
     prepareGeometryChange();
     d->bar = QPainterPath();
+    d->barStale = false;
     d->rect = QRectF();
 
     const bool hidden = !lineInUse() || d->wireframe;
@@ -121,10 +140,12 @@ void Stoplineg::objectChanged(int flags)
     d->updating = true;
     setPos(geoPos(line.center()));
     d->updating = false;
-    ItemGeometry::addStroke(&d->bar, Trelvoa::GeoPolyline({line.p1(), line.p2()}), barWidth);
-    d->bar = ItemGeometry::toScene(geoUtil(), d->bar);
-    d->bar.translate(-pos());
-    d->rect = d->bar.boundingRect();
+    d->line = line;
+    d->origin = pos();
+    d->barStale = true;
+    // The bar's half width and its square ends lie within its width of the line.
+    d->rect = ItemGeometry::sceneExtent(geoUtil(), QRectF(line.p1(), line.p2()).normalized(), barWidth)
+                  .translated(-d->origin);
 }
 
 void Stoplineg::setWireframe(bool on)

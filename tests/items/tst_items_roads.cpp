@@ -519,9 +519,11 @@ void TestRoadItems::stoplineSlidesAlongLane()
     const double centreY = lane->fullSkeleton().first().y();
     QVERIFY(near(item->pos().x(), stop->pos().x(), 1e-9));
     QVERIFY(near(item->pos().y(), centreY, 1e-9));
-    // The bar spans the lane, 0.5 thick.
-    QVERIFY(near(item->boundingRect().height(), lane->width(), 1e-9));
-    QVERIFY(near(item->boundingRect().width(), 0.5, 1e-9));
+    // The bar spans the lane, 0.5 thick; the item's extent, known before the bar is laid out, holds it.
+    QVERIFY(near(item->bar().boundingRect().height(), lane->width(), 1e-9));
+    QVERIFY(near(item->bar().boundingRect().width(), 0.5, 1e-9));
+    QVERIFY(item->boundingRect().contains(item->bar().boundingRect()));
+    QCOMPARE(item->shape(), item->bar());
 
     // Dragged across and along the lane: it stays on the lane, 30 from its end.
     item->setPos(QPointF(30, centreY + 7));
