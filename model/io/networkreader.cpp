@@ -1103,6 +1103,25 @@ QString NetworkReader::orderMismatch(const SavedDocument &document, int index, c
 
 bool NetworkReader::verify(const SavedDocument &document, Built &built, QVector<int> *mismatched, bool report)
 {
+    // Reading back only reads the objects' stored state (no derived geometry), each object its own: a
+    // large load looks for mismatches in two halves at once, listed in document order.
+    const int n = document.objects.size();
+    if (!report && mismatched && n >= kParallelCheckMinimum && QThread::idealThreadCount() >= 2) {
+        QVector<int> second;
+        std::thread worker([&] {
+            for (int i = n / 2; i < n; ++i) {
+                if (!mismatch(document, i, built).isEmpty())
+                    second.append(i);
+            }
+        });
+        for (int i = 0; i < n / 2; ++i) {
+            if (!mismatch(document, i, built).isEmpty())
+                mismatched->append(i);
+        }
+        worker.join();
+        *mismatched += second;
+        return true;
+    }
     for (int i = 0; i < document.objects.size(); ++i) {
         const QString problem = mismatch(document, i, built);
         if (problem.isEmpty())

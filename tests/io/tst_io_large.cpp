@@ -151,6 +151,11 @@ void TestIoLarge::faultsAreReportedAsOnePassReportsThem_data()
         << false;
     QTest::newRow("bad value right after the middle")
         << withAttribute(m_bytes, topLevelLineAfter(m_bytes, middle), "id", "0") << false;
+    // Values the model refuses are found by reading everything back, also in two halves.
+    QTest::newRow("width the model refuses in the second half")
+        << withAttribute(m_bytes, 3 * quarter, "width", "-3") << false;
+    QTest::newRow("widths the model refuses in both halves: the first is named")
+        << withAttribute(withAttribute(m_bytes, 3 * quarter, "width", "-3"), quarter, "width", "-2") << false;
     QTest::newRow("unknown reference in the second half")
         << withAttribute(m_bytes, 3 * quarter, "start", "987654321") << false;
 
@@ -211,6 +216,10 @@ void TestIoLarge::faultsAreReportedAsOnePassReportsThem()
         QVERIFY(file.saved == saveToBytes(&original));
     } else {
         QVERIFY2(file.error.startsWith(QStringLiteral("Line ")), qPrintable(file.error));
+        if (QByteArray(QTest::currentDataTag()).startsWith("width"))
+            QVERIFY2(file.error.contains(QStringLiteral("refuses width=\"-")), qPrintable(file.error));
+        if (QByteArray(QTest::currentDataTag()).startsWith("widths"))
+            QVERIFY2(file.error.contains(QStringLiteral("width=\"-2\"")), qPrintable(file.error));
         Network empty;
         QVERIFY(file.saved == saveToBytes(&empty));
     }
