@@ -244,6 +244,11 @@ QPainterPath CrossWalkg::shape() const
     return d->outline;
 }
 
+bool CrossWalkg::drawsAt(double pixelsPerMetre) const
+{
+    return !d->outline.isEmpty() && (isSelected() || pixelsPerMetre * d->size >= minPixels);
+}
+
 void CrossWalkg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)

@@ -100,6 +100,11 @@ QPainterPath WalkingAreag::shape() const
     return d->outline;
 }
 
+bool WalkingAreag::drawsAt(double pixelsPerMetre) const
+{
+    return isSelected() || isConnectionsEdit() || edited() || pixelsPerMetre * d->size >= minPixels;
+}
+
 void WalkingAreag::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)

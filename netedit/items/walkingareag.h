@@ -49,6 +49,8 @@ public:
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+    // Far out, only a selected or edited area, or one large enough to be seen.
+    bool drawsAt(double pixelsPerMetre) const override;
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;

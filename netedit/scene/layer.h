@@ -53,7 +53,8 @@ public:
     static QPointF tileCentre(const QGraphicsItem *item);
 
     // Below this scale the layer's items draw nothing unless drawsAt() says otherwise (a selected or
-    // highlighted one); 0, the default, for a layer drawn at every scale.
+    // highlighted one); 0, the default, for a layer drawn at every scale; infinity for a layer whose
+    // items draw only now and then at any scale.
     void setMinPixelsPerMetre(double pixelsPerMetre) { m_minPixelsPerMetre = pixelsPerMetre; }
     double minPixelsPerMetre() const { return m_minPixelsPerMetre; }
     // Around a view's paint at that transform, with the latitude (scene y) of the view's centre: below

@@ -31,6 +31,7 @@
 #include <QTransform>
 #include <QTranslator>
 #include <climits>
+#include <limits>
 
 
 namespace Trelvoga {
@@ -126,6 +127,11 @@ Networkg::Networkg(QGraphicsScene *scene)
     layer(layerStoplines)->setMinPixelsPerMetre(Stoplineg::minPixelsPerMetre);
     layer(layerConnections)->setMinPixelsPerMetre(Connectiong::minDetailPixelsPerMetre);
     layer(layerMarking)->setMinPixelsPerMetre(Marking::minPixelsPerMetre);
+    // At every scale: roads are drawn by their lanes (an edge draws itself only when bare, edited or in
+    // wireframe), crossings and walking areas once they are a few pixels across.
+    const double everyScale = std::numeric_limits<double>::infinity();
+    layer(layerEdges)->setMinPixelsPerMetre(everyScale);
+    layer(layerCrosswalks)->setMinPixelsPerMetre(everyScale);
 }
 
 Networkg::~Networkg()

@@ -238,6 +238,8 @@ void TestMapView::zoomedOutPaintLeavesOutJunctionDetails()
     QCOMPARE(scene.painted.value(Trelvoga::ItemType::Connectiong), 0);
     QCOMPARE(scene.painted.value(Trelvoga::ItemType::Stoplineg), 0);
     QCOMPARE(scene.painted.value(Trelvoga::ItemType::Marking), 0);
+    // Roads are drawn by their lanes at every zoom.
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Edgeg), 0);
     // The paint left the tiles as they were: a look-up by area (selection, copy by polygon) still finds
     // every connection.
     QCOMPARE(itemsOfType(Trelvoga::ItemType::Connectiong).size(), connections.size());
@@ -253,6 +255,7 @@ void TestMapView::zoomedOutPaintLeavesOutJunctionDetails()
     paint(false);
     QVERIFY(scene.painted.value(Trelvoga::ItemType::Connectiong) > 1);
     QVERIFY(scene.painted.value(Trelvoga::ItemType::Marking) > 0);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Edgeg), 0);
 }
 
 QTEST_MAIN(TestMapView)
