@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGraphicsScene>
 #include <QHeaderView>
@@ -369,6 +370,8 @@ bool MainWindow::openFile(const QString &fileName, QString *error)
 
 bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
 {
+    QElapsedTimer timer;
+    timer.start();
     if (m_interactive && isVisible()) {
         m_progress = new QProgressDialog(tr("Loading %1...").arg(QFileInfo(fileName).fileName()), tr("Cancel"),
                                          0, 100, this);
@@ -397,7 +400,11 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     // The editor hid the view for the load: the layout gives it back its room before the fit.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitNetwork();
-    logMessage(tr("Opened %1: %2 objects").arg(QFileInfo(fileName).fileName()).arg(m_network->objectCount()),
+    // With the time it took (load, items, tree and fit; the first paint follows).
+    logMessage(tr("Opened %1: %2 objects in %3 s")
+                   .arg(QFileInfo(fileName).fileName())
+                   .arg(m_network->objectCount())
+                   .arg(timer.nsecsElapsed() / 1e9, 0, 'f', 2),
                QtInfoMsg);
     updateTitle();
     return true;
