@@ -27,9 +27,8 @@ void shareOpenGL()
         delete context;
         return;
     }
+    // The engine and the widgets that draw with OpenGL (the page's) take it from here.
     qt_gl_set_global_share_context(context);
-    // Widgets that draw with OpenGL (the page's) look for it.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 TrelvoCreatePanoramaPage entry(QString *error)
