@@ -21,11 +21,30 @@ class EdgeGroupgPrivate
 public:
     Trelvoa::EdgeGroup *group = nullptr;
     QRectF rect;
+    // Laid out when first drawn or picked: a group is shown only without edges, edited or in wireframe,
+    // so most of a city's never are.
     QPainterPath linePath;
     QPainterPath pickPath;
+    bool pathsStale = false;
     QLineF startLink;
     QLineF endLink;
     bool wireframe = false;
+
+    void ensurePaths(const Trelvoa::GeoUtil *geo)
+    {
+        if (!pathsStale)
+            return;
+        pathsStale = false;
+        const Trelvoa::GeoPolyline skeleton = group->skeleton();
+        ItemGeometry::addStroke(&pickPath, skeleton, 2.0);
+        pickPath = ItemGeometry::toScene(geo, pickPath);
+        if (skeleton.isEmpty())
+            return;
+        const QPolygonF line = ItemGeometry::toScene(geo, skeleton.toPolygon());
+        linePath.moveTo(line.first());
+        for (int i = 1; i < line.size(); ++i)
+            linePath.lineTo(line.at(i));
+    }
 };
 
 EdgeGroupg::EdgeGroupg(Trelvoa::EdgeGroup *group, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
@@ -49,6 +68,7 @@ EdgeGroupg::~EdgeGroupg()
 
 QPainterPath EdgeGroupg::linePath() const
 {
+    d->ensurePaths(geoUtil());
     return d->linePath;
 }
 
@@ -74,6 +94,7 @@ QRectF EdgeGroupg::boundingRect() const
 
 QPainterPath EdgeGroupg::shape() const
 {
+    d->ensurePaths(geoUtil());
     return d->pickPath;
 }
 
@@ -93,24 +114,18 @@ void EdgeGroupg::objectChanged(int flags)
     const Trelvoa::GeoUtil *geo = geoUtil();
     d->linePath = QPainterPath();
     d->pickPath = QPainterPath();
+    d->pathsStale = true;
     d->rect = QRectF();
     d->startLink = QLineF();
     d->endLink = QLineF();
-
-    ItemGeometry::addStroke(&d->pickPath, skeleton, 2.0);
-    d->pickPath = ItemGeometry::toScene(geo, d->pickPath);
-    d->rect |= d->pickPath.boundingRect();
 
     if (skeleton.isEmpty()) {
         applyVisibility();
         return;
     }
-
-    const QPolygonF line = ItemGeometry::toScene(geo, skeleton.toPolygon());
-    d->linePath.moveTo(line.first());
-    for (int i = 1; i < line.size(); ++i)
-        d->linePath.lineTo(line.at(i));
-    d->rect |= line.boundingRect();
+    // The pick band lies within a metre of the skeleton, or four at a sharp bend (its mitre limit); a
+    // metre more covers the projection's bending.
+    d->rect = ItemGeometry::sceneExtent(geo, skeleton.boundingRect(), 5.0);
 
     if (const Trelvoa::Node *start = d->group->start()) {
         if (skeleton.first() != start->pos()) {
@@ -143,6 +158,7 @@ void EdgeGroupg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         painter->setBrush(QBrush(Qt::black));
     }
     painter->setOpacity(1.0);
+    d->ensurePaths(geoUtil());
     painter->strokePath(d->linePath, pen);
     pen.setStyle(Qt::DashLine);
     painter->setPen(pen);

@@ -329,6 +329,10 @@ void TestRoadItems::edgeGroupShownOnlyWhenNeeded()
     QVERIFY(lone->isVisible());
     QVERIFY(lone->flags() & QGraphicsItem::ItemIsSelectable);
     QCOMPARE(group->linePath().elementCount(), 3);
+    // Its line and pick band are laid out when asked for, within the extent it gave beforehand.
+    QVERIFY(group->boundingRect().contains(group->linePath().boundingRect()));
+    QVERIFY(group->boundingRect().contains(group->shape().boundingRect()));
+    QVERIFY(group->shape().contains(group->linePath().pointAtPercent(0.5)));
 
     group->setEdit(true);
     QVERIFY(group->edited());
