@@ -82,9 +82,11 @@ class CrossWalkgPrivate
 public:
     Trelvoa::CrossWalk *crossWalk = nullptr;
     QRectF bounds;
-    QPainterPath outline;
-    // The model outline the drawing was made from; the stripes are laid out from it when first shown.
+    // The model outline the drawing is made from; the outline and the stripes are laid out from it when
+    // first shown or picked, relative to the item's position then.
     Trelvoa::GeoShape modelShape;
+    QPainterPath outline;
+    bool outlineStale = false;
     QPointF origin;
     mutable QPainterPath stripes;
     mutable bool stripesStale = false;
@@ -101,6 +103,18 @@ public:
     DragDropMarker *marker2 = nullptr;
     // The larger of length and width in metres, for the level of detail.
     double size = 0.0;
+
+    bool hasOutline() const { return modelShape.count() >= 2; }
+    void ensureOutline(const Trelvoa::GeoUtil *geo)
+    {
+        if (!outlineStale)
+            return;
+        outlineStale = false;
+        QPainterPath outlineXY;
+        ItemGeometry::addOutline(&outlineXY, modelShape);
+        outline = ItemGeometry::toScene(geo, outlineXY);
+        outline.translate(-origin);
+    }
 };
 
 CrossWalkg::CrossWalkg(Trelvoa::CrossWalk *crossWalk, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
@@ -172,6 +186,7 @@ QPainterPath CrossWalkg::zebraStripes(const Trelvoa::GeoShape &outline)
 
 QPainterPath CrossWalkg::outline() const
 {
+    d->ensureOutline(geoUtil());
     return d->outline;
 }
 
@@ -241,19 +256,20 @@ QRectF CrossWalkg::boundingRect() const
 
 QPainterPath CrossWalkg::shape() const
 {
+    d->ensureOutline(geoUtil());
     return d->outline;
 }
 
 bool CrossWalkg::drawsAt(double pixelsPerMetre) const
 {
-    return !d->outline.isEmpty() && (isSelected() || pixelsPerMetre * d->size >= minPixels);
+    return d->hasOutline() && (isSelected() || pixelsPerMetre * d->size >= minPixels);
 }
 
 void CrossWalkg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
     Q_UNUSED(option)
     Q_UNUSED(widget)
-    if (d->outline.isEmpty())
+    if (!d->hasOutline())
         return;
     const bool selected = isSelected();
     const double ppm = ItemGeometry::pixelsPerMetre(painter, geoUtil(), scenePos().y());
@@ -266,6 +282,7 @@ void CrossWalkg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     const bool detailed = ppm >= minStripePixelsPerMetre;
     painter->setPen(detailed || selected ? pen : QPen(Qt::NoPen));
     painter->setBrush(QBrush(d->color.isValid() ? d->color : (selected ? QColor(Qt::yellow) : color)));
+    d->ensureOutline(geoUtil());
     ItemGeometry::drawPolygons(painter, d->outline);
 
     if (detailed) {
@@ -298,8 +315,6 @@ void CrossWalkg::objectChanged(int flags)
     Trelvoa::CrossWalk *cw = d->crossWalk;
 
     const Trelvoa::GeoShape modelShape = cw->shape();
-    QPainterPath outlineXY;
-    ItemGeometry::addOutline(&outlineXY, modelShape);
     d->modelShape = modelShape;
     d->stripes = QPainterPath();
     d->stripesStale = modelShape.count() > 3;
@@ -327,9 +342,13 @@ void CrossWalkg::objectChanged(int flags)
         d->handle2Centre = geoPos(centre2);
     }
     d->origin = pos();
-    d->outline = ItemGeometry::toScene(geoUtil(), outlineXY);
-    d->outline.translate(-d->origin);
-    d->bounds = d->outline.boundingRect().united(d->handle1).united(d->handle2);
+    d->outline = QPainterPath();
+    d->outlineStale = d->hasOutline();
+    // Half a metre more covers the projection's bending across the crossing.
+    const QRectF extent = d->hasOutline()
+        ? ItemGeometry::sceneExtent(geoUtil(), modelShape.toPolygon().boundingRect(), 0.5).translated(-d->origin)
+        : QRectF();
+    d->bounds = extent.united(d->handle1).united(d->handle2);
 
     if (d->marker1) {
         d->marker1->setMarkerValue(keyLane1, objectValue(lane1));

@@ -69,14 +69,34 @@ public:
     // when first asked for.
     QPainterPath pickPath;
     bool pickStale = false;
+    // The road's line and arrow head, drawn only when the edge draws itself (no lanes, wireframe,
+    // editing): laid out when first needed.
     QPolygonF skeleton;
     QPolygonF arrow;
+    bool linesStale = false;
     QLineF startLink;
     QLineF endLink;
     bool wireframe = false;
     bool selectable = false;
     bool markingStale = false;
     Marking *marking = nullptr;
+
+    void ensureLines(const Trelvoa::GeoUtil *geo)
+    {
+        if (!linesStale)
+            return;
+        linesStale = false;
+        const Trelvoa::GeoPolyline line = edge->skeleton();
+        skeleton = ItemGeometry::toScene(geo, line.toPolygon());
+        if (line.count() < 2)
+            return;
+        const QPointF last = line.last();
+        const QPointF prev = line.at(line.count() - 2);
+        QTransform t;
+        t.translate(last.x(), last.y());
+        t.rotate(-QLineF(prev, last).angle());
+        arrow = ItemGeometry::toScene(geo, QPolygonF() << t.map(QPointF(-3, -1)) << last << t.map(QPointF(-3, 1)));
+    }
 };
 
 Edgeg::Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
@@ -116,11 +136,13 @@ Marking *Edgeg::marking() const
 
 QPolygonF Edgeg::skeletonPolygon() const
 {
+    d->ensureLines(geoUtil());
     return d->skeleton;
 }
 
 QPolygonF Edgeg::arrow() const
 {
+    d->ensureLines(geoUtil());
     return d->arrow;
 }
 
@@ -180,25 +202,17 @@ void Edgeg::objectChanged(int flags)
 
     updateSelectable();
 
-    d->skeleton = ItemGeometry::toScene(geo, skeleton.toPolygon());
+    d->skeleton.clear();
+    d->arrow.clear();
+    d->linesStale = true;
     d->pickStale = true;
 
-    d->arrow.clear();
-    if (skeleton.count() >= 2) {
-        const QPointF last = skeleton.last();
-        const QPointF prev = skeleton.at(skeleton.count() - 2);
-        QTransform t;
-        t.translate(last.x(), last.y());
-        t.rotate(-QLineF(prev, last).angle());
-        d->arrow = ItemGeometry::toScene(geo, QPolygonF() << t.map(QPointF(-3, -1)) << last << t.map(QPointF(-3, 1)));
-        d->rect |= d->arrow.boundingRect();
-    }
-
-    // The pick band lies within a metre of the skeleton, or four at a sharp bend (its mitre limit);
-    // a metre more covers the projection's bending.
+    // The pick band lies within a metre of the skeleton, or four at a sharp bend (its mitre limit),
+    // the arrow head within three and a bit of its end; a metre more covers the projection's bending.
     if (skeleton.count() >= 2)
         d->rect |= ItemGeometry::sceneExtent(geo, skeleton.boundingRect(), 5.0);
-    d->rect |= d->skeleton.boundingRect();
+    else if (skeleton.count() == 1)
+        d->rect |= QRectF(ItemGeometry::toScene(geo, QLineF(skeleton.first(), skeleton.first())).p1(), QSizeF());
 
     d->startLink = QLineF();
     d->endLink = QLineF();
@@ -320,6 +334,7 @@ void Edgeg::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWi
     }
     painter->setPen(pen);
     painter->setOpacity(1.0);
+    d->ensureLines(geoUtil());
     painter->drawPolyline(d->skeleton);
     painter->drawPolygon(d->arrow, Qt::OddEvenFill);
     if (d->wireframe) {

@@ -37,12 +37,29 @@ class WalkingAreagPrivate
 public:
     Trelvoa::WalkingArea *walkingArea = nullptr;
     QRectF bounds;
+    // Laid out when first drawn or picked (a city zoomed out draws none), relative to the item's
+    // position then.
     QPainterPath outline;
+    QPointF origin;
+    bool outlineStale = false;
     QList<QPointF> connectorPoints;
     DragDropMarker *centreMarker = nullptr;
     QList<DragDropMarker *> itemMarkers;
     // Size of the outline in metres, for the level of detail.
     double size = 0.0;
+
+    void ensureOutline(const Trelvoa::GeoUtil *geo)
+    {
+        if (!outlineStale)
+            return;
+        outlineStale = false;
+        const QPolygonF polygon = walkingArea->shape().toPolygon();
+        if (polygon.isEmpty())
+            return;
+        outline.addPolygon(ItemGeometry::toScene(geo, polygon));
+        outline.closeSubpath();
+        outline.translate(-origin);
+    }
 };
 
 WalkingAreag::WalkingAreag(Trelvoa::WalkingArea *area, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
@@ -67,6 +84,7 @@ WalkingAreag::~WalkingAreag()
 
 QPainterPath WalkingAreag::outline() const
 {
+    d->ensureOutline(geoUtil());
     return d->outline;
 }
 
@@ -97,6 +115,7 @@ QRectF WalkingAreag::boundingRect() const
 
 QPainterPath WalkingAreag::shape() const
 {
+    d->ensureOutline(geoUtil());
     return d->outline;
 }
 
@@ -120,6 +139,7 @@ void WalkingAreag::paint(QPainter *painter, const QStyleOptionGraphicsItem *opti
     painter->setPen(connectors || ppm >= minOutlinePixelsPerMetre ? pen : QPen(Qt::NoPen));
     const QColor override = overrideColor();
     painter->setBrush(QBrush(override.isValid() ? override : (selected ? selectedColor : color)));
+    d->ensureOutline(geoUtil());
     if (!d->outline.isEmpty())
         ItemGeometry::drawPolygons(painter, d->outline);
     if (!connectors)
@@ -134,10 +154,11 @@ void WalkingAreag::objectChanged(int flags)
     prepareGeometryChange();
     Trelvoa::WalkingArea *area = d->walkingArea;
     d->connectorPoints.clear();
+    d->outline = QPainterPath();
+    d->outlineStale = false;
     const QPointF centre = area->pos();
     if (!Trelvoa::pointIsValid(centre)) {
         // No outline and no connector point left: nothing to draw (rather than the last drawing).
-        d->outline = QPainterPath();
         d->bounds = QRectF();
         d->size = 0.0;
     } else {
@@ -146,14 +167,11 @@ void WalkingAreag::objectChanged(int flags)
         const QPolygonF polygon = modelShape.toPolygon();
         const QRectF extent = polygon.boundingRect();
         d->size = std::max(extent.width(), extent.height());
-        d->outline = QPainterPath();
-        if (!polygon.isEmpty()) {
-            d->outline.addPolygon(ItemGeometry::toScene(geoUtil(), polygon));
-            d->outline.closeSubpath();
-        }
-        d->bounds = d->outline.boundingRect();
-        d->outline.translate(-pos());
-        d->bounds.translate(-pos());
+        d->origin = pos();
+        d->outlineStale = !polygon.isEmpty();
+        // Half a metre more covers the projection's bending across the outline.
+        d->bounds = polygon.isEmpty() ? QRectF()
+                                      : ItemGeometry::sceneExtent(geoUtil(), extent, 0.5).translated(-d->origin);
         for (const Trelvoa::WalkingArea::Item *item : area->items()) {
             const QPointF p = item->connectorPoint();
             if (std::isnan(p.x()))

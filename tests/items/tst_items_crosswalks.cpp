@@ -177,6 +177,9 @@ void TestCrosswalkItems::itemFollowsTheCrossing()
     // At its first lane's point; outline item-local.
     QVERIFY(QLineF(item->pos(), xn->lanePoint1()).length() < 1e-9);
     QVERIFY(QLineF(item->outline().boundingRect().center() + item->pos(), xn->pos()).length() < 1e-6);
+    // Laid out when first asked for, within the extent the item gave before.
+    QVERIFY(item->boundingRect().contains(item->outline().boundingRect()));
+    QCOMPARE(item->shape(), item->outline());
     QVERIFY(QLineF(item->handle1Centre(), xn->lanePoint1()).length() < 1e-9);
     QVERIFY(QLineF(item->handle2Centre(), xn->lanePoint2()).length() < 1e-9);
     QVERIFY(item->handle1().contains(item->mapFromScene(item->handle1Centre())));
@@ -450,6 +453,9 @@ void TestCrosswalkItems::walkingAreaOutlineAndConnectors()
     QVERIFY(!(areaItem->flags() & QGraphicsItem::ItemIsMovable));
     QVERIFY(QLineF(areaItem->pos(), area->pos()).length() < 1e-9);
     QCOMPARE(areaItem->connectorPoints().size(), 2);
+    // The outline, laid out when first drawn or picked, lies within the extent given before it.
+    QVERIFY(!areaItem->shape().isEmpty());
+    QVERIFY(areaItem->boundingRect().contains(areaItem->outline().boundingRect()));
     QVERIFY(QLineF(areaItem->connectorPoints().at(0) + areaItem->pos(), xn->skeleton().first()).length() < 1e-9);
     QVERIFY(areaItem->boundingRect().contains(areaItem->connectorPoints().at(1)));
 
