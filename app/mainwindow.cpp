@@ -386,6 +386,9 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     m_edit->beforeLoad();
     const bool ok = NetworkFiles::load(m_network, fileName, sumo, error, &warnings);
     m_edit->afterLoad();
+    // The editor hid the view for the load: the layout gives it back its room before the window's
+    // state is saved (with the recent files) and before the fit.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     delete m_progress;
     for (const QString &w : qAsConst(warnings))
         logMessage(w, QtWarningMsg);
@@ -397,8 +400,6 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     if (!sumo)
         addRecentFile(m_fileName);
     rebuildScene();
-    // The editor hid the view for the load: the layout gives it back its room before the fit.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitNetwork();
     // With the time it took (load, items, tree and fit; the first paint follows).
     logMessage(tr("Opened %1: %2 objects in %3 s")
