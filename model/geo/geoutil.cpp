@@ -39,6 +39,35 @@ QByteArray crsDefinition(const QByteArray &projection)
     return projection;
 }
 
+// The conversion from WGS84 to the CRS, longitude first whatever axis order the CRS declares;
+// nullptr with *what set when PROJ refuses it.
+PJ *createTransform(PJ_CONTEXT *context, const QByteArray &definition, QString *what)
+{
+    PJ *target = proj_create(context, definition.constData());
+    if (!target) {
+        *what = QStringLiteral("not understood");
+        return nullptr;
+    }
+    if (!proj_is_crs(target)) {
+        proj_destroy(target);
+        *what = QStringLiteral("not a coordinate reference system");
+        return nullptr;
+    }
+    PJ *wgs84 = proj_create(context, "+proj=longlat +datum=WGS84 +no_defs +type=crs");
+    PJ *operation = wgs84 ? proj_create_crs_to_crs_from_pj(context, wgs84, target, nullptr, nullptr) : nullptr;
+    proj_destroy(wgs84);
+    proj_destroy(target);
+    if (!operation) {
+        *what = QStringLiteral("no conversion from WGS84");
+        return nullptr;
+    }
+    PJ *normalised = proj_normalize_for_visualization(context, operation);
+    proj_destroy(operation);
+    if (!normalised)
+        *what = QStringLiteral("axis order cannot be normalised");
+    return normalised;
+}
+
 } // namespace
 
 namespace {
@@ -130,40 +159,80 @@ bool GeoUtil::setProjectionStr(const char *projection)
         return false;
     };
 
-    PJ *target = proj_create(m_context, definition.constData());
-    if (!target)
-        return fail(QStringLiteral("not understood"));
-    if (!proj_is_crs(target)) {
-        proj_destroy(target);
-        return fail(QStringLiteral("not a coordinate reference system"));
-    }
-    PJ *wgs84 = proj_create(m_context, "+proj=longlat +datum=WGS84 +no_defs +type=crs");
-    PJ *operation
-        = wgs84 ? proj_create_crs_to_crs_from_pj(m_context, wgs84, target, nullptr, nullptr) : nullptr;
-    proj_destroy(wgs84);
-    proj_destroy(target);
-    if (!operation)
-        return fail(QStringLiteral("no conversion from WGS84"));
-    // Longitude first, whatever axis order the CRS declares.
-    PJ *normalised = proj_normalize_for_visualization(m_context, operation);
-    proj_destroy(operation);
-    if (!normalised)
-        return fail(QStringLiteral("axis order cannot be normalised"));
-    m_transform = normalised;
+    QString what;
+    PJ *transform = createTransform(m_context, definition, &what);
+    if (!transform)
+        return fail(what);
+    m_transform = transform;
+    m_owner = std::this_thread::get_id();
     proj_log_func(m_context, nullptr, ignoreLog);
     return true;
+}
+
+namespace {
+
+// A thread's copy of the last projection it converted with, in a context of its own.
+struct ThreadTransform
+{
+    quint64 revision = 0;
+    PJ_CONTEXT *context = nullptr;
+    PJ *transform = nullptr;
+
+    void reset()
+    {
+        if (transform)
+            proj_destroy(transform);
+        if (context)
+            proj_context_destroy(context);
+        transform = nullptr;
+        context = nullptr;
+        revision = 0;
+    }
+    ~ThreadTransform() { reset(); }
+};
+
+thread_local ThreadTransform threadTransform;
+
+} // namespace
+
+PJ *GeoUtil::transformForThread() const
+{
+    if (!m_transform || std::this_thread::get_id() == m_owner)
+        return m_transform;
+    ThreadTransform &copy = threadTransform;
+    if (copy.revision != m_revision || !copy.transform) {
+        copy.reset();
+        copy.context = proj_context_create();
+        if (!copy.context)
+            return nullptr;
+        proj_log_func(copy.context, nullptr, ignoreLog);
+        QString what;
+        copy.transform = createTransform(copy.context, crsDefinition(m_projection.trimmed()), &what);
+        if (!copy.transform) {
+            copy.reset();
+            return nullptr;
+        }
+        copy.revision = m_revision;
+    }
+    return copy.transform;
 }
 
 void GeoUtil::convert(QPointF *points, int count, bool toGeo) const
 {
     if (!m_transform || !points || count <= 0)
         return;
+    PJ *transform = transformForThread();
+    if (!transform) {
+        for (int i = 0; i < count; ++i)
+            points[i] = invalidPoint();
+        return;
+    }
     if (toGeo && !m_offset.isNull()) {
         for (int i = 0; i < count; ++i)
             points[i] -= m_offset;
     }
     const size_t stride = sizeof(QPointF);
-    proj_trans_generic(m_transform, toGeo ? PJ_INV : PJ_FWD, &points[0].rx(), stride, size_t(count),
+    proj_trans_generic(transform, toGeo ? PJ_INV : PJ_FWD, &points[0].rx(), stride, size_t(count),
                        &points[0].ry(), stride, size_t(count), nullptr, 0, 0, nullptr, 0, 0);
     const bool shift = !toGeo && !m_offset.isNull();
     for (int i = 0; i < count; ++i) {
@@ -197,7 +266,7 @@ void GeoUtil::xyToGeo(QPointF *point) const
     if (!m_transform || !point)
         return;
     const QPointF projected = *point - m_offset;
-    const PJ_COORD c = proj_trans(m_transform, PJ_INV, proj_coord(projected.x(), projected.y(), 0, 0));
+    const PJ_COORD c = proj_trans(transformForThread(), PJ_INV, proj_coord(projected.x(), projected.y(), 0, 0));
     *point = QPointF(c.xy.x, c.xy.y);
     if (!pointIsValid(*point))
         *point = invalidPoint();
@@ -280,7 +349,7 @@ void GeoUtil::geoToXY(QPointF *point) const
 {
     if (!m_transform || !point)
         return;
-    const PJ_COORD c = proj_trans(m_transform, PJ_FWD, proj_coord(point->x(), point->y(), 0, 0));
+    const PJ_COORD c = proj_trans(transformForThread(), PJ_FWD, proj_coord(point->x(), point->y(), 0, 0));
     *point = QPointF(c.xy.x, c.xy.y);
     if (pointIsValid(*point))
         *point += m_offset;

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QVector>
 
+#include <thread>
+
 struct PJconsts;
 struct pj_ctx;
 
@@ -24,8 +26,10 @@ namespace Trelvoa {
 // networks store their netOffset.
 //
 // Conversions on an invalid util return their input unchanged. A point that PROJ cannot convert comes
-// back as the invalid point (NaN, NaN). A GeoUtil must not be used from two threads at once (each has
-// its own PROJ context, so one per thread is fine). Not copyable: create another from projectionStr().
+// back as the invalid point (NaN, NaN). Conversions may run on several threads at once: a thread other
+// than the one that set the projection converts with its own copy of it (PROJ's objects are not shared
+// between threads). Changing the projection or the offset while another thread converts is not allowed.
+// Not copyable: create another from projectionStr().
 class TRELVOA_EXPORT GeoUtil
 {
 public:
@@ -84,8 +88,12 @@ private:
     void convert(QPointF *points, int count, bool toGeo) const;
     QRectF convertRect(const QRectF &rect, bool toGeo) const;
 
+    // The transform for the calling thread: ours on the thread that made it, else that thread's copy.
+    PJconsts *transformForThread() const;
+
     pj_ctx *m_context = nullptr;
     PJconsts *m_transform = nullptr;
+    std::thread::id m_owner;
     QByteArray m_projection;
     QString m_error;
     QPointF m_offset;

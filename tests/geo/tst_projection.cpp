@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <thread>
 
 using namespace Trelvoa;
 
@@ -62,6 +63,7 @@ private slots:
     void shapesAndRects();
     void invalidProjection();
     void replaceProjection();
+    void convertsOnSeveralThreadsAtOnce();
 };
 
 void TestProjection::againstReference_data()
@@ -233,6 +235,47 @@ void TestProjection::replaceProjection()
     QVERIFY(flatDistance(util.geoToXY(QPointF(13.405, 52.52)), {-6448.543477, 5821209.381181})
             < kMetreTolerance);
     QCOMPARE(util.projectionStr(), QByteArray(kTmerc13));
+}
+
+void TestProjection::convertsOnSeveralThreadsAtOnce()
+{
+    // Two threads convert the same points with one util at the same time, single and batched, and get
+    // what the thread that made it gets; a projection replaced in between reaches the other thread too.
+    GeoUtil util(kUtm32);
+    util.setOffset(QPointF(-543074.33, -5627577.65));
+    QVector<QPointF> grid;
+    for (int i = 0; i < 200; ++i)
+        for (int j = 0; j < 50; ++j)
+            grid.append(QPointF(-2500 + 97.0 * i, -2500 + 83.0 * j));
+    auto convertAll = [&util, &grid](QVector<QPointF> *single, QVector<QPointF> *batch) {
+        single->clear();
+        for (const QPointF &p : grid)
+            single->append(util.xyToGeo(p));
+        *batch = grid;
+        util.xyToGeo(batch);
+    };
+    QVector<QPointF> expected, expectedBatch;
+    convertAll(&expected, &expectedBatch);
+    for (int round = 0; round < 2; ++round) {
+        QVector<QPointF> mainSingle, mainBatch, otherSingle, otherBatch;
+        std::thread other([&] { convertAll(&otherSingle, &otherBatch); });
+        convertAll(&mainSingle, &mainBatch);
+        other.join();
+        QCOMPARE(mainSingle, expected);
+        QCOMPARE(mainBatch, expectedBatch);
+        QCOMPARE(otherSingle, expected);
+        QCOMPARE(otherBatch, expectedBatch);
+        if (round == 0)
+            QVERIFY(expected.first().x() > 9.4 && expected.first().x() < 10.0);
+
+        QVERIFY(util.setProjectionStr(kTmerc9));
+        util.setOffset(QPointF());
+        convertAll(&expected, &expectedBatch);
+    }
+    QPointF back;
+    std::thread other([&] { back = util.geoToXY(QPointF(9.7066, 50.8683)); });
+    other.join();
+    QVERIFY(flatDistance(back, util.geoToXY(QPointF(9.7066, 50.8683))) < 1e-9);
 }
 
 QTEST_GUILESS_MAIN(TestProjection)
