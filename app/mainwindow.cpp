@@ -385,6 +385,10 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     m_edit->leaveMode();
     m_edit->beforeLoad();
     const bool ok = NetworkFiles::load(m_network, fileName, sumo, error, &warnings);
+    // Before the editor shows the view again: a scene without a rectangle of its own would walk all
+    // its items for their extent when the view shows.
+    if (ok)
+        updateSceneRect();
     m_edit->afterLoad();
     // The editor hid the view for the load: the layout gives it back its room before the window's
     // state is saved (with the recent files) and before the fit.
@@ -477,15 +481,21 @@ void MainWindow::rebuildScene()
     updateTitle();
 }
 
-void MainWindow::fitNetwork()
+QRectF MainWindow::updateSceneRect()
 {
     const QRectF bounds = m_network->boundingRect();
     if (bounds.isNull())
-        return;
-    // Room to pan around the network.
+        return bounds;
     const double mx = qMax(bounds.width(), 1e-3), my = qMax(bounds.height(), 1e-3);
     m_scene->setSceneRect(bounds.adjusted(-mx, -my, mx, my));
-    m_view->fitInView(bounds);
+    return bounds;
+}
+
+void MainWindow::fitNetwork()
+{
+    const QRectF bounds = updateSceneRect();
+    if (!bounds.isNull())
+        m_view->fitInView(bounds);
 }
 
 bool MainWindow::focusView(const QString &focus, int zoom, double span, QString *error)

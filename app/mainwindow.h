@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
+#include <QRectF>
 #include <QStringList>
 
 class QAction;
@@ -55,6 +56,8 @@ public:
 
     // Renders the current view to an image of the given size (for --screenshot).
     QImage renderView(const QSize &size);
+    // The scene's rectangle: the network's bounds with room to pan around them; returns the bounds.
+    QRectF updateSceneRect();
     // Fits the view to the network.
     void fitNetwork();
     // Centres the view on focus: a node id, or "LON,LAT" ("X,Y" in model metres for a network without

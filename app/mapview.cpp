@@ -202,6 +202,11 @@ void MapView::keyReleaseEvent(QKeyEvent *event)
     QGraphicsView::keyReleaseEvent(event);
 }
 
+QSize MapView::sizeHint() const
+{
+    return QSize(640, 480);
+}
+
 void MapView::paintEvent(QPaintEvent *event)
 {
     // The network's scene leaves out of this paint the details too small to draw at this zoom.

@@ -32,6 +32,10 @@ public:
     static double pixelsPerUnitX(int zoom, bool geographic);
     static double pixelsPerUnitY(int zoom, bool geographic, double latitude);
 
+    // Not the network's extent, as a graphics view's would be: the window's layout asks for it, and a
+    // scene without a rectangle of its own would walk all its items to answer.
+    QSize sizeHint() const override;
+
 public slots:
     void setZoom(int zoom);
     // Centres the rectangle and picks the largest zoom at which it fits.

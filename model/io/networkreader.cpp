@@ -170,7 +170,8 @@ int findSplit(const QByteArray &data)
 {
     if (data.size() < NetworkReader::kParallelParseMinimumBytes || !isUtf8(data))
         return -1;
-    int at = data.indexOf("\n <", data.size() / 2);
+    // The head's thread also joins the halves and reports progress: it takes a little less.
+    int at = data.indexOf("\n <", int(data.size() * 0.45));
     while (at >= 0 && at + 3 < data.size()) {
         const char c = data.at(at + 3);
         if (c != '/' && c != '!' && c != '?')
@@ -994,6 +995,11 @@ bool NetworkReader::replace(SavedDocument &document)
     // memory instead of adding to it (a city's is some tens of megabytes).
     document = SavedDocument();
     m_network->afterLoad();
+    // Cancelled while the views made their items: they have emptied the network, and the load failed.
+    if (m_network->isLoadBroken()) {
+        m_cancelled = true;
+        return fail(tr("loading was cancelled"));
+    }
     return true;
 }
 

@@ -917,6 +917,9 @@ bool SumoNetImporter::importDevice(QIODevice *device, const QString &sourceName)
     if (!d->resolve(reader, &plan))
         return false;
     d->build(reader, plan);
+    // Cancelled while the views made their items: they have emptied the network.
+    if (NetworkAccess::isBroken(d->net))
+        return d->fail(tr("The import was cancelled"));
     return true;
 }
 

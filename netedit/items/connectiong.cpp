@@ -343,6 +343,21 @@ void Connectiong::objectChanged(int flags)
         ensureArrows();
 }
 
+bool Connectiong::layoutsOffThread() const
+{
+    // The plain case only: markers, a selection and a colour need the full course at once.
+    return !d->fromMarker && !d->toMarker && !isSelected() && !overrideColor().isValid();
+}
+
+void Connectiong::prepareLayout()
+{
+    // The course's extent runs from one stopline's direction to the other's.
+    if (d->connection->from())
+        d->connection->from()->direction();
+    if (d->connection->to())
+        d->connection->to()->direction();
+}
+
 bool Connectiong::drawsAt(double pixelsPerMetre) const
 {
     return pixelsPerMetre >= minDetailPixelsPerMetre || isSelected() || overrideColor().isValid();

@@ -66,6 +66,8 @@ public:
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;
+    bool layoutsOffThread() const override;
+    void prepareLayout() override;
     Trelvoa::NetObject *networkObject() const override;
     void setEdit(bool on) override;
 

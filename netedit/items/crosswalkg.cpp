@@ -360,6 +360,19 @@ void CrossWalkg::objectChanged(int flags)
     }
 }
 
+bool CrossWalkg::layoutsOffThread() const
+{
+    return !d->marker1 && !d->marker2;
+}
+
+void CrossWalkg::prepareLayout()
+{
+    Trelvoa::CrossWalk *cw = d->crossWalk;
+    cw->shape();
+    cw->lanePoint1();
+    cw->lanePoint2();
+}
+
 Trelvoa::NetObject *CrossWalkg::networkObject() const
 {
     return d->crossWalk;

@@ -246,6 +246,18 @@ void Laneg::objectChanged(int flags)
         rebuildArrows();
 }
 
+bool Laneg::layoutsOffThread() const
+{
+    // A selected lane builds its arrows as well.
+    return !isSelected();
+}
+
+void Laneg::prepareLayout()
+{
+    // The cut-back centre line; the full one and the cuts with it.
+    d->lane->skeleton();
+}
+
 void Laneg::rebuildArrows()
 {
     const Trelvoa::GeoPolyline skeleton = d->lane->skeleton();

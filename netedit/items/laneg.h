@@ -64,6 +64,8 @@ public:
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;
+    bool layoutsOffThread() const override;
+    void prepareLayout() override;
     Trelvoa::NetObject *networkObject() const override;
     bool isChanged() const override;
     void setColor(const QColor &color) override;

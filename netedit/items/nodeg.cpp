@@ -173,9 +173,8 @@ void Nodeg::objectChanged(int flags)
     setPos(geoPos(d->node->pos()));
 
     d->outline = QPainterPath();
-    Trelvoa::GeoShape outline = d->node->shape();
-    if (geoUtil())
-        geoUtil()->xyToGeo(&outline);
+    // Drawn only: through the projection's grid, like the roads' outlines.
+    const QPolygonF outline = ItemGeometry::toScene(geoUtil(), d->node->shape().toPolygon());
 
     const int kind = d->node->type();
     bool simple = true;
@@ -183,7 +182,10 @@ void Nodeg::objectChanged(int flags)
         simple = false;
         d->builtInWireframe = false;
         d->rect = outline.boundingRect().translated(-pos());
-        ItemGeometry::addOutline(&d->outline, outline);
+        if (outline.size() >= 2) {
+            d->outline.addPolygon(outline);
+            d->outline.closeSubpath();
+        }
         d->outline.translate(-pos());
     } else {
         d->builtInWireframe = d->wireframe;

@@ -148,6 +148,18 @@ void Stoplineg::objectChanged(int flags)
                   .translated(-d->origin);
 }
 
+bool Stoplineg::layoutsOffThread() const
+{
+    return true;
+}
+
+void Stoplineg::prepareLayout()
+{
+    // The line of an unused start line is never computed: its item stays hidden.
+    if (lineInUse())
+        d->stopline->line();
+}
+
 void Stoplineg::setWireframe(bool on)
 {
     if (d->wireframe == on)

@@ -41,6 +41,8 @@ public:
     int type() const override { return Type; }
 
     void objectChanged(int flags) override;
+    bool layoutsOffThread() const override;
+    void prepareLayout() override;
     void setWireframe(bool on) override;
     Trelvoa::NetObject *networkObject() const override;
 

@@ -185,6 +185,19 @@ void WalkingAreag::objectChanged(int flags)
         refreshMarkers();
 }
 
+bool WalkingAreag::layoutsOffThread() const
+{
+    return !isConnectionsEdit();
+}
+
+void WalkingAreag::prepareLayout()
+{
+    // The outline caches what it is built of; the connector points are read again on their own.
+    d->walkingArea->shape();
+    for (const Trelvoa::WalkingArea::Item *item : d->walkingArea->items())
+        item->connectorPoint();
+}
+
 Trelvoa::NetObject *WalkingAreag::networkObject() const
 {
     return d->walkingArea;

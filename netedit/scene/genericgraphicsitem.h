@@ -88,6 +88,14 @@ public:
     // the items that do not before it sets up their paint. Base: always.
     virtual bool drawsAt(double pixelsPerMetre) const;
 
+    // A load lays out the items of a large network on two threads while their layers are out of the
+    // scene. An item may be laid out off the GUI thread when objectChanged(All) then writes nothing but
+    // the item and its own children, and reads of the model find computed what prepareLayout() (called
+    // on the GUI thread first, for every such item) computes of the model's lazily cached geometry.
+    // Base: no.
+    virtual bool layoutsOffThread() const { return false; }
+    virtual void prepareLayout() {}
+
     Trelvoa::GeoUtil *geoUtil() const { return m_geoUtil; }
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }

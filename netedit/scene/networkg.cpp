@@ -18,6 +18,7 @@
 #include "lane.h"
 #include "netobject.h"
 #include "node.h"
+#include "stopline.h"
 
 #include <QBasicTimer>
 #include <QCoreApplication>
@@ -26,12 +27,18 @@
 #include <QHash>
 #include <QLocale>
 #include <QPointer>
+#include <QSemaphore>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimerEvent>
 #include <QTransform>
 #include <QTranslator>
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <limits>
+#include <vector>
 
 
 namespace Trelvoga {
@@ -286,6 +293,53 @@ void Networkg::updateGeometry()
         d->loadBroken = false;
 }
 
+void Networkg::layOutLoadedItems()
+{
+    const QList<Trelvoa::NetObject *> objects = d->objectToItem.keys();
+    const int count = objects.size();
+    // Below a few thousand items a second thread gains less than it costs to start.
+    if (count < 4096 || QThread::idealThreadCount() < 2) {
+        updateGeometry();
+        return;
+    }
+    // Items that may be laid out on either thread are shared out as each thread gets free; the others
+    // stay on this one. Progress is reported (and events taken) only between chunks, with no second
+    // thread at work, and the items are looked up again after each: the events may remove objects.
+    QThreadPool helper;
+    helper.setMaxThreadCount(1);
+    helper.setExpiryTimeout(-1);
+    constexpr int chunkSize = 8192;
+    std::vector<GenericGraphicsItem *> here;
+    std::vector<GenericGraphicsItem *> anywhere;
+    for (int start = 0; start < count && !d->loadBroken; start += chunkSize) {
+        const int end = std::min(count, start + chunkSize);
+        here.clear();
+        anywhere.clear();
+        for (int i = start; i < end; ++i) {
+            if (GenericGraphicsItem *item = d->objectToItem.value(objects.at(i)))
+                (item->layoutsOffThread() ? anywhere : here).push_back(item);
+        }
+        for (GenericGraphicsItem *item : anywhere)
+            item->prepareLayout();
+        std::atomic<size_t> next{0};
+        const auto layOutShared = [&anywhere, &next] {
+            for (size_t k = next++; k < anywhere.size(); k = next++)
+                anywhere[k]->objectChanged(Trelvoa::ChangeFlag::All);
+        };
+        QSemaphore helperDone;
+        helper.start([&layOutShared, &helperDone] {
+            layOutShared();
+            helperDone.release();
+        });
+        for (GenericGraphicsItem *item : here)
+            item->objectChanged(Trelvoa::ChangeFlag::All);
+        layOutShared();
+        helperDone.acquire();
+        emit loadProgress(0, end, count);
+    }
+    d->boundsDirty = true;
+}
+
 bool Networkg::loadTranslations(const QString &path)
 {
     static QPointer<QTranslator> installed;
@@ -346,7 +400,11 @@ QPointF anchorOf(const Trelvoa::NetObject *object)
         node = group->start();
     else if (auto *connection = qobject_cast<const Trelvoa::Connection *>(object))
         node = connection->junction();
-    else
+    else if (auto *line = qobject_cast<const Trelvoa::Stopline *>(object)) {
+        // The junction it stands at: its own position is computed, and most start lines are never shown.
+        const Trelvoa::Lane *lane = line->lane();
+        node = !lane ? nullptr : line->isStopline() ? lane->endNode() : lane->startNode();
+    } else
         return object->pos();
     return node ? node->pos() : QPointF(qQNaN(), qQNaN());
 }
@@ -550,7 +608,7 @@ void Networkg::afterLoad()
     }
 
     if (!d->loadBroken)
-        updateGeometry();
+        layOutLoadedItems();
     if (scene) {
         for (Layer *layer : qAsConst(d->layers))
             scene->addItem(layer);

@@ -135,6 +135,9 @@ private:
     void queue(Trelvoa::NetObject *object);
     void queueNeeded(Trelvoa::NetObject *object);
     void restartTimer();
+    // updateGeometry() for a load, while the layers are out of the scene: on two threads where the
+    // machine has them.
+    void layOutLoadedItems();
     void recomputeBounds();
     void resetBspTree();
     void layerDestroyed(Layer *layer);

@@ -12,6 +12,8 @@
 #include "scene/itemfactory.h"
 #include "scene/layer.h"
 #include "scene/networkscene.h"
+#include "saves.h"
+#include "sumo/sumonetimporter.h"
 
 #include <QAction>
 #include <QGraphicsEllipseItem>
@@ -78,6 +80,8 @@ private slots:
     void unknownAndItemlessKinds();
     void builtinKindsGoThroughTheItemTable();
     void afterLoadCreatesItemsAndHonoursBreak();
+    void largeLoadLaysOutOnTwoThreadsAsARefreshDoes();
+    void cancelDuringTheLayoutOfALargeLoad();
     void cancelledRefreshOutsideLoadKeepsNextLoad();
     void cancelledFileLoadKeepsNextLoad();
     void readOnlyAndWireframe();
@@ -398,6 +402,105 @@ void TestSceneNetwork::afterLoadCreatesItemsAndHonoursBreak()
     net.setSilent(false);
     net.afterLoad();
     QVERIFY(net.object2item(again));
+}
+
+namespace {
+
+// What a layout decides of an item: where it is, what it covers, whether it shows and can be moved.
+struct LaidOut
+{
+    int type;
+    QPointF pos;
+    QRectF bounds;
+    bool visible;
+    bool movable;
+    bool operator==(const LaidOut &o) const
+    {
+        return type == o.type && pos == o.pos && bounds == o.bounds && visible == o.visible && movable == o.movable;
+    }
+};
+
+QHash<Trelvoa::NetObject *, LaidOut> layoutOf(Networkg &net)
+{
+    QHash<Trelvoa::NetObject *, LaidOut> result;
+    for (GenericGraphicsItem *item : net.items())
+        result.insert(net.item2object(item),
+                      {item->type(), item->pos(), item->boundingRect(), item->isVisible(),
+                       bool(item->flags() & QGraphicsItem::ItemIsMovable)});
+    return result;
+}
+
+} // namespace
+
+void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes()
+{
+    // A city of some fifty thousand items is laid out in chunks on two threads while it loads; a refresh
+    // afterwards, on this thread alone, must find nothing to change.
+    QGraphicsScene scene;
+    Networkg net(&scene);
+    QSignalSpy progress(&net, &Trelvoa::Network::loadProgress);
+    QVERIFY2(Trelvoa::importSumoNetwork(&net, TestSupport::dataPath(QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz"))),
+             qPrintable(net.errorString()));
+    const int items = net.items().size();
+    QVERIFY2(items > 8192, qPrintable(QString::number(items)));
+    // The chunks report as they finish, the last one with the whole count.
+    bool sawLayoutEnd = false;
+    for (const QList<QVariant> &report : qAsConst(progress))
+        sawLayoutEnd = sawLayoutEnd || (report.at(0).toLongLong() == 0 && report.at(1).toInt() == items && report.at(2).toInt() == items);
+    QVERIFY(sawLayoutEnd);
+
+    const QHash<Trelvoa::NetObject *, LaidOut> loaded = layoutOf(net);
+    int shown = 0;
+    for (const LaidOut &item : loaded)
+        shown += item.visible && !item.bounds.isEmpty();
+    QVERIFY(shown > items / 2);
+    net.updateGeometry();
+    const QHash<Trelvoa::NetObject *, LaidOut> refreshed = layoutOf(net);
+    QCOMPARE(refreshed.size(), loaded.size());
+    for (auto it = loaded.cbegin(); it != loaded.cend(); ++it) {
+        const LaidOut again = refreshed.value(it.key());
+        QVERIFY2(again == it.value(), qPrintable(QStringLiteral("%1 %2: laid out differently")
+                                                     .arg(it.key()->metaObject()->className())
+                                                     .arg(it.key()->id())));
+    }
+    // Every item is in the scene, where the index finds it.
+    for (GenericGraphicsItem *item : net.items())
+        QCOMPARE(item->scene(), &scene);
+}
+
+void TestSceneNetwork::cancelDuringTheLayoutOfALargeLoad()
+{
+    // Cancelled after the first chunk of the layout, from a SUMO file and from our own: the load
+    // fails as cancelled and leaves an empty network, and the next load is whole.
+    const QString sumo = TestSupport::dataPath(QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz"));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString own = dir.filePath(QStringLiteral("cologne.trva"));
+    {
+        Trelvoa::Network plain;
+        QVERIFY2(Trelvoa::importSumoNetwork(&plain, sumo), qPrintable(plain.errorString()));
+        QVERIFY(plain.save(own));
+    }
+    for (const bool fromSumo : {true, false}) {
+        QGraphicsScene scene;
+        Networkg net(&scene);
+        const auto load = [&] { return fromSumo ? Trelvoa::importSumoNetwork(&net, sumo) : net.load(own); };
+        int itemsAtCancel = -1;
+        const auto connection = QObject::connect(&net, &Trelvoa::Network::loadProgress, &net, [&](qint64 bytes, int current, int total) {
+            if (itemsAtCancel < 0 && bytes == 0 && current == 8192 && total > current && !net.items().isEmpty()) {
+                itemsAtCancel = net.items().size();
+                net.breakLoad();
+            }
+        });
+        QVERIFY(!load());
+        QVERIFY2(net.errorString().contains(QLatin1String("cancelled")), qPrintable(net.errorString()));
+        QVERIFY(itemsAtCancel > 8192);
+        QCOMPARE(net.items().size(), 0);
+        QCOMPARE(net.objectCount(), 0);
+        QObject::disconnect(connection);
+        QVERIFY2(load(), qPrintable(net.errorString()));
+        QCOMPARE(net.items().size(), itemsAtCancel);
+    }
 }
 
 void TestSceneNetwork::cancelledFileLoadKeepsNextLoad()
