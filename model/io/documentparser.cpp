@@ -163,7 +163,9 @@ bool DocumentParser::parseRoot(SavedDocument *document)
 {
     document->position = position();
     bool hasVersion = false;
-    for (const QXmlStreamAttribute &a : m_reader.attributes()) {
+    // A const copy shares the reader's list; looping over the temporary would copy every attribute.
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    for (const QXmlStreamAttribute &a : attributes) {
         if (!checkAttributeLength(a))
             return false;
         const QString name = a.qualifiedName().toString();
@@ -242,7 +244,9 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
     object.kind = kind;
     object.parent = parent;
     object.position = position();
-    for (const QXmlStreamAttribute &a : m_reader.attributes()) {
+    // A const copy shares the reader's list; looping over the temporary would copy every attribute.
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    for (const QXmlStreamAttribute &a : attributes) {
         if (!checkAttributeLength(a))
             return false;
         const QString name = intern(a.qualifiedName());
@@ -332,7 +336,9 @@ bool DocumentParser::parseItem(SavedObject *object)
     SavedItem item;
     item.tag = intern(m_reader.qualifiedName());
     item.position = position();
-    for (const QXmlStreamAttribute &a : m_reader.attributes()) {
+    // A const copy shares the reader's list; looping over the temporary would copy every attribute.
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    for (const QXmlStreamAttribute &a : attributes) {
         if (!checkAttributeLength(a))
             return false;
         SavedAttribute attribute;
@@ -408,7 +414,9 @@ bool DocumentParser::parseValue(SavedValue *value, bool named, int depth)
     const QString tag = m_reader.qualifiedName().toString();
     bool hasName = false;
     QString typeName;
-    for (const QXmlStreamAttribute &a : m_reader.attributes()) {
+    // A const copy shares the reader's list; looping over the temporary would copy every attribute.
+    const QXmlStreamAttributes attributes = m_reader.attributes();
+    for (const QXmlStreamAttribute &a : attributes) {
         if (!checkAttributeLength(a))
             return false;
         const QString name = intern(a.qualifiedName());
