@@ -27,17 +27,19 @@
 #include <QHash>
 #include <QLocale>
 #include <QPointer>
-#include <QSemaphore>
 #include <QSet>
 #include <QThread>
-#include <QThreadPool>
 #include <QTimerEvent>
 #include <QTransform>
 #include <QTranslator>
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
+#include <functional>
 #include <limits>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 
@@ -293,6 +295,69 @@ void Networkg::updateGeometry()
         d->loadBroken = false;
 }
 
+namespace {
+
+// The second thread of a layout: runs one piece of work at a time, waiting in between.
+class LayoutHelper
+{
+public:
+    LayoutHelper()
+        : m_thread([this] { run(); })
+    {
+    }
+    ~LayoutHelper()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    void start(std::function<void()> work)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_work = std::move(work);
+        }
+        m_wake.notify_one();
+    }
+
+    // Until the work given last is done.
+    void wait()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_done.wait(lock, [this] { return !m_work; });
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_quit || m_work; });
+            if (!m_work)
+                return;
+            const std::function<void()> work = m_work;
+            lock.unlock();
+            work();
+            lock.lock();
+            m_work = nullptr;
+            m_done.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::function<void()> m_work;
+    bool m_quit = false;
+    std::thread m_thread;
+};
+
+} // namespace
+
 void Networkg::layOutLoadedItems()
 {
     const QList<Trelvoa::NetObject *> objects = d->objectToItem.keys();
@@ -305,9 +370,7 @@ void Networkg::layOutLoadedItems()
     // Items that may be laid out on either thread are shared out as each thread gets free; the others
     // stay on this one. Progress is reported (and events taken) only between chunks, with no second
     // thread at work, and the items are looked up again after each: the events may remove objects.
-    QThreadPool helper;
-    helper.setMaxThreadCount(1);
-    helper.setExpiryTimeout(-1);
+    LayoutHelper helper;
     constexpr int chunkSize = 8192;
     std::vector<GenericGraphicsItem *> here;
     std::vector<GenericGraphicsItem *> anywhere;
@@ -326,15 +389,11 @@ void Networkg::layOutLoadedItems()
             for (size_t k = next++; k < anywhere.size(); k = next++)
                 anywhere[k]->objectChanged(Trelvoa::ChangeFlag::All);
         };
-        QSemaphore helperDone;
-        helper.start([&layOutShared, &helperDone] {
-            layOutShared();
-            helperDone.release();
-        });
+        helper.start(layOutShared);
         for (GenericGraphicsItem *item : here)
             item->objectChanged(Trelvoa::ChangeFlag::All);
         layOutShared();
-        helperDone.acquire();
+        helper.wait();
         emit loadProgress(0, end, count);
     }
     d->boundsDirty = true;
