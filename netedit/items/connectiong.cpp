@@ -351,11 +351,16 @@ bool Connectiong::layoutsOffThread() const
 
 void Connectiong::prepareLayout()
 {
+    prepareModel(d->connection);
+}
+
+void Connectiong::prepareModel(const Trelvoa::Connection *connection)
+{
     // The course's extent runs from one stopline's direction to the other's.
-    if (d->connection->from())
-        d->connection->from()->direction();
-    if (d->connection->to())
-        d->connection->to()->direction();
+    if (connection->from())
+        connection->from()->direction();
+    if (connection->to())
+        connection->to()->direction();
 }
 
 bool Connectiong::drawsAt(double pixelsPerMetre) const

@@ -68,6 +68,8 @@ public:
     void objectChanged(int flags) override;
     bool layoutsOffThread() const override;
     void prepareLayout() override;
+    // What prepareLayout() computes, for an object whose item is still to be made.
+    static void prepareModel(const Trelvoa::Connection *connection);
     Trelvoa::NetObject *networkObject() const override;
     void setEdit(bool on) override;
 

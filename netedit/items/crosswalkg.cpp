@@ -367,10 +367,14 @@ bool CrossWalkg::layoutsOffThread() const
 
 void CrossWalkg::prepareLayout()
 {
-    Trelvoa::CrossWalk *cw = d->crossWalk;
-    cw->shape();
-    cw->lanePoint1();
-    cw->lanePoint2();
+    prepareModel(d->crossWalk);
+}
+
+void CrossWalkg::prepareModel(const Trelvoa::CrossWalk *crossWalk)
+{
+    crossWalk->shape();
+    crossWalk->lanePoint1();
+    crossWalk->lanePoint2();
 }
 
 Trelvoa::NetObject *CrossWalkg::networkObject() const

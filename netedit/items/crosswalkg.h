@@ -72,6 +72,8 @@ public:
     void objectChanged(int flags) override;
     bool layoutsOffThread() const override;
     void prepareLayout() override;
+    // What prepareLayout() computes, for an object whose item is still to be made.
+    static void prepareModel(const Trelvoa::CrossWalk *crossWalk);
     Trelvoa::NetObject *networkObject() const override;
     void setColor(const QColor &color) override;
     void resetColor() override;

@@ -254,8 +254,13 @@ bool Laneg::layoutsOffThread() const
 
 void Laneg::prepareLayout()
 {
+    prepareModel(d->lane);
+}
+
+void Laneg::prepareModel(const Trelvoa::Lane *lane)
+{
     // The cut-back centre line; the full one and the cuts with it.
-    d->lane->skeleton();
+    lane->skeleton();
 }
 
 void Laneg::rebuildArrows()

@@ -66,6 +66,8 @@ public:
     void objectChanged(int flags) override;
     bool layoutsOffThread() const override;
     void prepareLayout() override;
+    // What prepareLayout() computes, for an object whose item is still to be made.
+    static void prepareModel(const Trelvoa::Lane *lane);
     Trelvoa::NetObject *networkObject() const override;
     bool isChanged() const override;
     void setColor(const QColor &color) override;

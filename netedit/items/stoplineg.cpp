@@ -155,9 +155,15 @@ bool Stoplineg::layoutsOffThread() const
 
 void Stoplineg::prepareLayout()
 {
+    prepareModel(d->stopline);
+}
+
+void Stoplineg::prepareModel(const Trelvoa::Stopline *stopline)
+{
     // The line of an unused start line is never computed: its item stays hidden.
-    if (lineInUse())
-        d->stopline->line();
+    const Trelvoa::Lane *lane = stopline->lane();
+    if (lane && (stopline->isStopline() ? lane->hasStopline(nullptr) : lane->hasStartline(nullptr)))
+        stopline->line();
 }
 
 void Stoplineg::setWireframe(bool on)

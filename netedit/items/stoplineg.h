@@ -43,6 +43,8 @@ public:
     void objectChanged(int flags) override;
     bool layoutsOffThread() const override;
     void prepareLayout() override;
+    // What prepareLayout() computes, for an object whose item is still to be made.
+    static void prepareModel(const Trelvoa::Stopline *stopline);
     void setWireframe(bool on) override;
     Trelvoa::NetObject *networkObject() const override;
 

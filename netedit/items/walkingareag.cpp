@@ -192,9 +192,14 @@ bool WalkingAreag::layoutsOffThread() const
 
 void WalkingAreag::prepareLayout()
 {
+    prepareModel(d->walkingArea);
+}
+
+void WalkingAreag::prepareModel(const Trelvoa::WalkingArea *area)
+{
     // The outline caches what it is built of; the connector points are read again on their own.
-    d->walkingArea->shape();
-    for (const Trelvoa::WalkingArea::Item *item : d->walkingArea->items())
+    area->shape();
+    for (const Trelvoa::WalkingArea::Item *item : area->items())
         item->connectorPoint();
 }
 

@@ -56,6 +56,8 @@ public:
     void objectChanged(int flags) override;
     bool layoutsOffThread() const override;
     void prepareLayout() override;
+    // What prepareLayout() computes, for an object whose item is still to be made.
+    static void prepareModel(const Trelvoa::WalkingArea *area);
     Trelvoa::NetObject *networkObject() const override;
     void setEdit(bool on) override;
 

@@ -2,7 +2,10 @@
 
 #include "items/connectiong.h"
 #include "items/marking.h"
+#include "items/crosswalkg.h"
+#include "items/laneg.h"
 #include "items/stoplineg.h"
+#include "items/walkingareag.h"
 #include "objecteditor.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/itemcursors.h"
@@ -17,8 +20,10 @@
 #include "geo/geoutil.h"
 #include "lane.h"
 #include "netobject.h"
+#include "crosswalk.h"
 #include "node.h"
 #include "stopline.h"
+#include "walkingarea.h"
 
 #include <QBasicTimer>
 #include <QCoreApplication>
@@ -356,14 +361,31 @@ private:
     std::thread m_thread;
 };
 
+// Below this many items a second thread gains less than it costs to start.
+constexpr int kParallelLayoutItems = 4096;
+
+// What the layouts of the kinds laid out on either thread read of the model, for all their objects.
+void prepareModelGeometry(const QHash<QString, QList<Trelvoa::NetObject *>> &byClass)
+{
+    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Lane")))
+        Laneg::prepareModel(static_cast<Trelvoa::Lane *>(object));
+    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Stopline")))
+        Stoplineg::prepareModel(static_cast<Trelvoa::Stopline *>(object));
+    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Connection")))
+        Connectiong::prepareModel(static_cast<Trelvoa::Connection *>(object));
+    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::CrossWalk")))
+        CrossWalkg::prepareModel(static_cast<Trelvoa::CrossWalk *>(object));
+    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::WalkingArea")))
+        WalkingAreag::prepareModel(static_cast<Trelvoa::WalkingArea *>(object));
+}
+
 } // namespace
 
 void Networkg::layOutLoadedItems()
 {
     const QList<Trelvoa::NetObject *> objects = d->objectToItem.keys();
     const int count = objects.size();
-    // Below a few thousand items a second thread gains less than it costs to start.
-    if (count < 4096 || QThread::idealThreadCount() < 2) {
+    if (count < kParallelLayoutItems || QThread::idealThreadCount() < 2) {
         updateGeometry();
         return;
     }
@@ -445,11 +467,14 @@ bool isTiledLayer(const QString &name)
     return tiled.contains(name);
 }
 
-// Where an object is, for its tile: the node a road starts at, the junction of a connection, else the
-// object's own position. Only the grouping depends on it; a tile always covers its items.
+// Where an object is, for its tile: the node a road starts at, the junction of a connection, crossing,
+// walking area or stopline, else the object's own position. Only the grouping depends on it; a tile
+// always covers its items.
 QPointF anchorOf(const Trelvoa::NetObject *object)
 {
-    // Roads and connections have no position of their own (the base class's is the origin).
+    // Roads and connections have no position of their own (the base class's is the origin); crossings,
+    // walking areas and stoplines compute theirs, which may run on another thread during a load (and
+    // most start lines are never shown).
     const Trelvoa::Node *node = nullptr;
     if (auto *lane = qobject_cast<const Trelvoa::Lane *>(object))
         node = lane->edge() ? lane->edge()->start() : nullptr;
@@ -459,8 +484,11 @@ QPointF anchorOf(const Trelvoa::NetObject *object)
         node = group->start();
     else if (auto *connection = qobject_cast<const Trelvoa::Connection *>(object))
         node = connection->junction();
+    else if (auto *crossWalk = qobject_cast<const Trelvoa::CrossWalk *>(object))
+        node = crossWalk->junction();
+    else if (auto *area = qobject_cast<const Trelvoa::WalkingArea *>(object))
+        node = area->junction();
     else if (auto *line = qobject_cast<const Trelvoa::Stopline *>(object)) {
-        // The junction it stands at: its own position is computed, and most start lines are never shown.
         const Trelvoa::Lane *lane = line->lane();
         node = !lane ? nullptr : line->isStopline() ? lane->endNode() : lane->startNode();
     } else
@@ -652,12 +680,24 @@ void Networkg::afterLoad()
         }
     };
 
+    // On a second thread while the items are made here: the model's lazily cached geometry that their
+    // layout reads (see layOutLoadedItems). Making the built-in items reads no such cache but node
+    // positions, which are computed first. (Items made in wireframe mode lay themselves out at once.)
+    std::unique_ptr<LayoutHelper> preparing;
+    if (!d->loadBroken && !d->wireframe && expected >= kParallelLayoutItems && QThread::idealThreadCount() > 1) {
+        for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Node")))
+            object->pos();
+        preparing.reset(new LayoutHelper);
+        preparing->start([&byClass] { prepareModelGeometry(byClass); });
+    }
     for (const QString &cls : ItemFactory::loadOrder()) {
         if (d->loadBroken)
             break;
         if (ItemFactory::hasCreator(cls))
             loadKind(cls, ItemFactory::layerName(cls), nullptr);
     }
+    if (preparing)
+        preparing->wait();
     // Host kinds too: a silent load announces no object, so this is their only chance of an item.
     for (auto it = byClass.cbegin(); it != byClass.cend() && !d->loadBroken; ++it) {
         if (ItemFactory::isBuiltin(it.key()))

@@ -2,12 +2,14 @@
 
 #include "layouts.h"
 
+#include "crosswalk.h"
 #include "customobject.h"
 #include "edge.h"
 #include "lane.h"
 #include "node.h"
 #include "geo/geoutil.h"
 #include "pointobject.h"
+#include "walkingarea.h"
 #include "scene/itemcursors.h"
 #include "scene/itemfactory.h"
 #include "scene/layer.h"
@@ -80,6 +82,7 @@ private slots:
     void unknownAndItemlessKinds();
     void builtinKindsGoThroughTheItemTable();
     void afterLoadCreatesItemsAndHonoursBreak();
+    void largeLoadLaysOutOnTwoThreadsAsARefreshDoes_data();
     void largeLoadLaysOutOnTwoThreadsAsARefreshDoes();
     void cancelDuringTheLayoutOfALargeLoad();
     void cancelledRefreshOutsideLoadKeepsNextLoad();
@@ -432,17 +435,32 @@ QHash<Trelvoa::NetObject *, LaidOut> layoutOf(Networkg &net)
 
 } // namespace
 
+void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("atLeast");
+    // Some fifty thousand items in several chunks; some five thousand with crossings and walking areas.
+    QTest::newRow("cologne") << "port-cologne/osm.sumo115compat.net.xml.gz" << 8192;
+    QTest::newRow("berlin") << "berlin-doerpfeldstr/net.net.xml.gz" << 4096;
+}
+
 void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes()
 {
-    // A city of some fifty thousand items is laid out in chunks on two threads while it loads; a refresh
-    // afterwards, on this thread alone, must find nothing to change.
+    // A city's model geometry is computed on a second thread while its items are made, and the items
+    // are laid out in chunks on two threads; a refresh afterwards, on this thread alone, must find
+    // nothing to change.
+    QFETCH(QString, file);
+    QFETCH(int, atLeast);
     QGraphicsScene scene;
     Networkg net(&scene);
     QSignalSpy progress(&net, &Trelvoa::Network::loadProgress);
-    QVERIFY2(Trelvoa::importSumoNetwork(&net, TestSupport::dataPath(QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz"))),
-             qPrintable(net.errorString()));
+    QVERIFY2(Trelvoa::importSumoNetwork(&net, TestSupport::dataPath(file)), qPrintable(net.errorString()));
     const int items = net.items().size();
-    QVERIFY2(items > 8192, qPrintable(QString::number(items)));
+    QVERIFY2(items > atLeast, qPrintable(QString::number(items)));
+    if (file.startsWith(QLatin1String("berlin"))) {
+        QVERIFY(!net.findChildren<Trelvoa::CrossWalk *>().isEmpty());
+        QVERIFY(!net.findChildren<Trelvoa::WalkingArea *>().isEmpty());
+    }
     // The chunks report as they finish, the last one with the whole count.
     bool sawLayoutEnd = false;
     for (const QList<QVariant> &report : qAsConst(progress))
