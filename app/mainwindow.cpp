@@ -393,6 +393,9 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     // The editor hid the view for the load: the layout gives it back its room before the window's
     // state is saved (with the recent files) and before the fit.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // Showing the view again queued a repaint of all of it for later, which would come after the first
+    // paint and draw the whole network a second time; taken now, it joins the first paint.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
     delete m_progress;
     for (const QString &w : qAsConst(warnings))
         logMessage(w, QtWarningMsg);

@@ -67,6 +67,7 @@ class TestEditorWindow : public QObject
 
 private slots:
     void editorIsPlacedInTheWindow();
+    void openedNetworkIsPaintedOnce();
     void pickLaneChangeWidthUndo();
     void fullConnectionsView();
 
@@ -112,6 +113,48 @@ void TestEditorWindow::editorIsPlacedInTheWindow()
     QCOMPARE(edit->mode(), Trelvoga::ModeAddEdge);
     addEdge->trigger();
     QCOMPARE(edit->mode(), Trelvoga::ModeNone);
+}
+
+namespace {
+
+// Counts the paints of the widget it watches.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void TestEditorWindow::openedNetworkIsPaintedOnce()
+{
+    // The editor hides the view for a load and shows it again; Qt queues a repaint of a widget shown
+    // again, which must not draw the whole network a second time after the first paint.
+    MainWindow window;
+    window.setInteractive(false);
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    auto *map = window.findChild<MapView *>();
+    QVERIFY(map);
+    PaintCounter counter;
+    map->viewport()->installEventFilter(&counter);
+    QString error;
+    QVERIFY2(window.openFile(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QTest::qWait(20);
+    }
+    QCOMPARE(counter.paints, 1);
 }
 
 void TestEditorWindow::pickLaneChangeWidthUndo()
