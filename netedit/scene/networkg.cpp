@@ -92,6 +92,7 @@ public:
     QBasicTimer updateTimer;
     bool destroying = false;
     int loading = 0;
+    int removals = 0; // items removed with their objects, for a layout that takes events in between
 };
 
 namespace {
@@ -101,13 +102,27 @@ QString className(const QObject *object)
     return QString::fromLatin1(object->metaObject()->className());
 }
 
-// The objects below root by exact class name, parents before children.
-void collectByClass(const QObject *root, QHash<QString, QList<Trelvoa::NetObject *>> *byClass)
+void collectByMetaObject(const QObject *root, QHash<const QMetaObject *, QList<Trelvoa::NetObject *>> *byMeta)
 {
     for (QObject *child : root->children()) {
         if (auto *object = qobject_cast<Trelvoa::NetObject *>(child))
-            (*byClass)[className(object)].append(object);
-        collectByClass(child, byClass);
+            (*byMeta)[object->metaObject()].append(object);
+        collectByMetaObject(child, byMeta);
+    }
+}
+
+// The objects below root by exact class name, parents before children. (Gathered by class first: a
+// name per object would cost a string for each of a city's hundred thousand.)
+void collectByClass(const QObject *root, QHash<QString, QList<Trelvoa::NetObject *>> *byClass)
+{
+    QHash<const QMetaObject *, QList<Trelvoa::NetObject *>> byMeta;
+    collectByMetaObject(root, &byMeta);
+    for (auto it = byMeta.begin(); it != byMeta.end(); ++it) {
+        QList<Trelvoa::NetObject *> &objects = (*byClass)[QString::fromLatin1(it.key()->className())];
+        if (objects.isEmpty())
+            objects.swap(it.value());
+        else
+            objects += it.value();
     }
 }
 
@@ -381,42 +396,63 @@ void prepareModelGeometry(const QHash<QString, QList<Trelvoa::NetObject *>> &byC
 
 } // namespace
 
-void Networkg::layOutLoadedItems()
+void Networkg::layOutLoadedItems(bool modelPrepared)
 {
-    const QList<Trelvoa::NetObject *> objects = d->objectToItem.keys();
-    const int count = objects.size();
+    const int count = d->objectToItem.size();
     if (count < kParallelLayoutItems || QThread::idealThreadCount() < 2) {
         updateGeometry();
         return;
     }
     // Items that may be laid out on either thread are shared out as each thread gets free; the others
-    // stay on this one. Progress is reported (and events taken) only between chunks, with no second
-    // thread at work, and the items are looked up again after each: the events may remove objects.
-    LayoutHelper helper;
-    constexpr int chunkSize = 8192;
+    // stay on this one. Each chunk takes its share of both kinds, so that both threads have work.
+    // Progress is reported (and events taken) only between chunks, with no second thread at work.
     std::vector<GenericGraphicsItem *> here;
     std::vector<GenericGraphicsItem *> anywhere;
-    for (int start = 0; start < count && !d->loadBroken; start += chunkSize) {
-        const int end = std::min(count, start + chunkSize);
-        here.clear();
-        anywhere.clear();
-        for (int i = start; i < end; ++i) {
-            if (GenericGraphicsItem *item = d->objectToItem.value(objects.at(i)))
-                (item->layoutsOffThread() ? anywhere : here).push_back(item);
+    here.reserve(count);
+    anywhere.reserve(count);
+    for (auto it = d->objectToItem.cbegin(); it != d->objectToItem.cend(); ++it)
+        (it.value()->layoutsOffThread() ? anywhere : here).push_back(it.value());
+
+    LayoutHelper helper;
+    constexpr int chunkSize = 8192;
+    const int chunks = (count + chunkSize - 1) / chunkSize;
+    const int removalsBefore = d->removals;
+    size_t hereDone = 0;
+    size_t anywhereDone = 0;
+    for (int chunk = 1; chunk <= chunks && !d->loadBroken; ++chunk) {
+        // The events of a progress report may have removed objects, and their items with them.
+        if (d->removals != removalsBefore) {
+            const auto gone = [this](GenericGraphicsItem *item) { return !item || !d->itemToObject.contains(item); };
+            here.erase(std::remove_if(here.begin() + hereDone, here.end(), gone), here.end());
+            anywhere.erase(std::remove_if(anywhere.begin() + anywhereDone, anywhere.end(), gone), anywhere.end());
         }
-        for (GenericGraphicsItem *item : anywhere)
-            item->prepareLayout();
-        std::atomic<size_t> next{0};
-        const auto layOutShared = [&anywhere, &next] {
-            for (size_t k = next++; k < anywhere.size(); k = next++)
+        const size_t hereEnd = here.size() * chunk / chunks;
+        const size_t anywhereEnd = anywhere.size() * chunk / chunks;
+        // Without the geometry computed while the items were made, it is computed here first. An
+        // item whose state changed in the events since (selected, say) is laid out here.
+        for (size_t k = anywhereDone; k < anywhereEnd; ++k) {
+            if (!anywhere[k]->layoutsOffThread()) {
                 anywhere[k]->objectChanged(Trelvoa::ChangeFlag::All);
+                anywhere[k] = nullptr;
+            } else if (!modelPrepared) {
+                anywhere[k]->prepareLayout();
+            }
+        }
+        std::atomic<size_t> next{anywhereDone};
+        const auto layOutShared = [&anywhere, &next, anywhereEnd] {
+            for (size_t k = next++; k < anywhereEnd; k = next++) {
+                if (anywhere[k])
+                    anywhere[k]->objectChanged(Trelvoa::ChangeFlag::All);
+            }
         };
         helper.start(layOutShared);
-        for (GenericGraphicsItem *item : here)
-            item->objectChanged(Trelvoa::ChangeFlag::All);
+        for (size_t k = hereDone; k < hereEnd; ++k)
+            here[k]->objectChanged(Trelvoa::ChangeFlag::All);
         layOutShared();
         helper.wait();
-        emit loadProgress(0, end, count);
+        hereDone = hereEnd;
+        anywhereDone = anywhereEnd;
+        emit loadProgress(0, int(hereDone + anywhereDone), int(here.size() + anywhere.size()));
     }
     d->boundsDirty = true;
 }
@@ -533,6 +569,7 @@ QGraphicsItem *Networkg::holderFor(Layer *layer, Trelvoa::NetObject *object)
 void Networkg::deleteItems()
 {
     const QList<GenericGraphicsItem *> items = d->objectToItem.values();
+    ++d->removals;
     d->itemToObject.clear();
     d->objectToItem.clear();
     // Only the items of objects are ours. Whatever else hangs in a layer (the editor's markers and
@@ -707,7 +744,7 @@ void Networkg::afterLoad()
     }
 
     if (!d->loadBroken)
-        layOutLoadedItems();
+        layOutLoadedItems(preparing != nullptr);
     if (scene) {
         for (Layer *layer : qAsConst(d->layers))
             scene->addItem(layer);
@@ -747,6 +784,7 @@ void Networkg::onRemoveObject(Trelvoa::NetObject *object)
     if (GenericGraphicsItem *item = d->objectToItem.take(object)) {
         d->itemToObject.remove(item);
         delete item;
+        ++d->removals;
         d->boundsDirty = true;
         queueNeeded(object);
         if (!d->pendingSet.isEmpty())
@@ -905,6 +943,7 @@ void Networkg::layerDestroyed(Layer *layer)
         if (Layer::of(it.value()) == layer) {
             d->itemToObject.remove(it.value());
             it = d->objectToItem.erase(it);
+            ++d->removals;
         } else {
             ++it;
         }

@@ -137,7 +137,7 @@ private:
     void restartTimer();
     // updateGeometry() for a load, while the layers are out of the scene: on two threads where the
     // machine has them.
-    void layOutLoadedItems();
+    void layOutLoadedItems(bool modelPrepared);
     void recomputeBounds();
     void resetBspTree();
     void layerDestroyed(Layer *layer);
