@@ -81,16 +81,22 @@ int main(int argc, char **argv)
         return 1;
     // Settings of this run only: a window layout saved by an earlier run would change the figures.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    // For a profiler: "--open-only [FILE]" stops after the first paint, FILE (our own) instead of the
+    // one made from Bad Hersfeld.
+    const QStringList args = QCoreApplication::arguments();
+    const bool openOnly = args.contains(QStringLiteral("--open-only"));
+    const int openOnlyAt = args.indexOf(QStringLiteral("--open-only"));
+    const QString given = openOnly ? args.value(openOnlyAt + 1) : QString();
     const QString tag = QStringLiteral("badhersfeld");
-    const QString own = dir.path() + QStringLiteral("/net.trva");
+    const QString own = !given.isEmpty() ? given : dir.path() + QStringLiteral("/net.trva");
     // Untimed: our own file from the SUMO network.
-    if (!prepareOwnFile(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), own))
+    if (given.isEmpty() && !prepareOwnFile(QStringLiteral("badhersfeld/osm_edited.net.xml.gz"), own))
         return 1;
 
     // The model alone, for the memory the items add on top of it.
     double modelBytes = 0;
     double modelMs = 0;
-    {
+    if (!openOnly) {
         const double before = heapBytes();
         QElapsedTimer timer;
         timer.start();
@@ -146,6 +152,8 @@ int main(int argc, char **argv)
     print(tag + QStringLiteral(" bounds and fit"), ready - loaded, "ms");
     print(tag + QStringLiteral(" events and first paint of the view"), firstPaint - ready, "ms");
     print(tag + QStringLiteral(" open to first complete paint"), firstPaint, "ms");
+    if (openOnly)
+        return 0;
     print(tag + QStringLiteral(" model heap"), modelBytes / 1e6, "MB");
     print(tag + QStringLiteral(" item heap after load"), loadedBytes / 1e6, "MB");
     print(tag + QStringLiteral(" item heap after first paint (with scene index)"), itemBytes / 1e6, "MB");
