@@ -994,7 +994,7 @@ bool NetworkReader::replace(SavedDocument &document)
     m_network->m_changed = false;
     // The saved form goes before the views make their items for the new objects, which then take its
     // memory instead of adding to it (a city's is some tens of megabytes).
-    document = SavedDocument();
+    release(document);
     m_network->afterLoad();
     // Cancelled while the views made their items: they have emptied the network, and the load failed.
     if (m_network->isLoadBroken()) {
@@ -1167,6 +1167,24 @@ bool NetworkReader::join(SavedDocument &document)
     m_holder = nullptr;
     finishLoad(document);
     return true;
+}
+
+void NetworkReader::release(SavedDocument &document)
+{
+    // Each half mostly goes back to the memory pool of the thread that parsed it, so the two threads
+    // seldom wait for each other.
+    const int n = document.objects.size();
+    if (n >= kParallelCheckMinimum && QThread::idealThreadCount() >= 2) {
+        SavedObject *objects = document.objects.data();
+        std::thread worker([objects, n] {
+            for (int i = n / 2; i < n; ++i)
+                objects[i] = SavedObject();
+        });
+        for (int i = 0; i < n / 2; ++i)
+            objects[i] = SavedObject();
+        worker.join();
+    }
+    document = SavedDocument();
 }
 
 void NetworkReader::releaseInBackground(SavedDocument &&document)

@@ -100,6 +100,8 @@ private:
     bool join(SavedDocument &document);
     QByteArray backup(const SavedDocument &document) const;
     static void releaseInBackground(SavedDocument &&document);
+    // Frees the document now; a large one in two halves at once.
+    static void release(SavedDocument &document);
     void dropCreated(const Built &built);
     void finishLoad(const SavedDocument &document);
 
