@@ -12,6 +12,7 @@
 #include "items/stoplineg.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
+#include "scene/networkscene.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -68,6 +69,9 @@ bool NetEdit::eventFilter(QObject *watched, QEvent *event)
         switch (event->type()) {
         case QEvent::GraphicsSceneMouseMove: {
             auto *e = static_cast<QGraphicsSceneMouseEvent *>(event);
+            // A move the mode takes never reaches the scene, which gives items their cursors.
+            if (auto *networkScene = qobject_cast<NetworkScene *>(d->scene.data()))
+                networkScene->takeCursorsAt(e);
             AbstractEditMode *mode = d->currentMode();
             bool consumed = false;
             if (mode) {

@@ -67,6 +67,19 @@ QPointF GenericGraphicsItem::netPos(const QPointF &scenePoint) const
     return m_geoUtil ? m_geoUtil->geoToXY(scenePoint) : scenePoint;
 }
 
+void GenericGraphicsItem::setItemCursor(ItemCursors::Kind kind)
+{
+    m_cursorKind = qint8(kind);
+    if (hasCursor())
+        setCursor(ItemCursors::cursor(kind));
+}
+
+void GenericGraphicsItem::takeItemCursor()
+{
+    if (m_cursorKind >= 0 && !hasCursor())
+        setCursor(ItemCursors::cursor(ItemCursors::Kind(m_cursorKind)));
+}
+
 QRectF GenericGraphicsItem::sceneBoundingRect() const
 {
     if (flags() & ItemIgnoresTransformations) {

@@ -114,10 +114,17 @@ public:
 
     // Tooltip: the object's user property, a blank and its printable name; empty without an object.
     QString toolTipText() const;
-    // The cursor of the item's kind.
-    void setItemCursor(ItemCursors::Kind kind) { setCursor(ItemCursors::cursor(kind)); }
+    // The cursor of the item's kind. The item takes it when the pointer first comes over it (see
+    // NetworkScene::takeCursorsAt): setting one on each of a city's hundred thousand items is a
+    // noticeable share of its load.
+    void setItemCursor(ItemCursors::Kind kind);
+    // -1 for none.
+    int itemCursorKind() const { return m_cursorKind; }
+    // Sets the cursor of the item's kind on it if it has none yet.
+    void takeItemCursor();
 
 private:
+    qint8 m_cursorKind = -1;
     bool m_readOnly = false;
     Trelvoa::GeoUtil *m_geoUtil = nullptr;
     bool m_fastCleanup = false;

@@ -20,6 +20,10 @@ Layer::Layer(const QString &name, Networkg *network, qreal z)
     setParent(network ? network->scene() : nullptr);
     setFlags(ItemHasNoContents);
     setZValue(z);
+    // A layer is never under the pointer (it has no extent). Its cursor tells the views of its scene
+    // that items there show cursors, so they follow the pointer even before any item has taken its own
+    // (GenericGraphicsItem::setItemCursor).
+    setCursor(Qt::ArrowCursor);
 }
 
 Layer::~Layer()

@@ -7,6 +7,7 @@
 
 #include <QGraphicsItem>
 #include <QGraphicsSceneHelpEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QGraphicsView>
 #include <QToolTip>
 #include <QPaintDevice>
@@ -40,6 +41,35 @@ NetworkScene::NetworkScene(QObject *parent)
     : QGraphicsScene(parent)
 {
     setItemIndexMethod(BspTreeIndex);
+}
+
+void NetworkScene::takeCursorsAt(const QGraphicsSceneMouseEvent *event)
+{
+    // The view only looks for an item cursor while no button is down.
+    if (event->buttons() != Qt::NoButton)
+        return;
+    QWidget *viewport = event->widget();
+    if (viewport == m_cursorsTakenIn && event->scenePos() == m_cursorsTakenAt)
+        return;
+    m_cursorsTakenIn = viewport;
+    m_cursorsTakenAt = event->scenePos();
+    // As the view looks them up: by shape, topmost first, with its transform for items of fixed size.
+    auto *view = viewport ? qobject_cast<QGraphicsView *>(viewport->parentWidget()) : nullptr;
+    const QTransform transform = view ? view->viewportTransform() : QTransform();
+    for (QGraphicsItem *item : items(event->scenePos(), Qt::IntersectsItemShape, Qt::DescendingOrder, transform)) {
+        if (!item->isEnabled())
+            continue;
+        if (auto *generic = dynamic_cast<GenericGraphicsItem *>(item))
+            generic->takeItemCursor();
+        if (item->hasCursor())
+            break;
+    }
+}
+
+void NetworkScene::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
+{
+    takeCursorsAt(event);
+    QGraphicsScene::mouseMoveEvent(event);
 }
 
 void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],

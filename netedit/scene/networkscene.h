@@ -4,6 +4,8 @@
 
 #include <QGraphicsScene>
 
+class QGraphicsSceneMouseEvent;
+
 namespace Trelvoga {
 
 // The scene for a network. Items are children of their layers, so Qt's own drawing would walk every
@@ -22,11 +24,22 @@ public:
     void beginViewPaint(const QTransform &viewportTransform, const QPointF &sceneCentre);
     void endViewPaint();
 
+    // Items of model objects under the pointer take the cursor of their kind, from the top down to
+    // the first one with a cursor, which the view then shows as for any item. The scene does this for
+    // each pointer move it gets; whoever takes the moves first (an event filter) calls it itself.
+    void takeCursorsAt(const QGraphicsSceneMouseEvent *event);
+
 protected:
     // Items of model objects make their tooltip when it is asked for; other items keep their own.
     void helpEvent(QGraphicsSceneHelpEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
     void drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],
                    const QStyleOptionGraphicsItem options[], QWidget *widget = nullptr) override;
+
+private:
+    // Where the cursors were last taken: a move seen by a filter and then by the scene is one.
+    QPointF m_cursorsTakenAt;
+    QWidget *m_cursorsTakenIn = nullptr;
 };
 
 } // namespace Trelvoga

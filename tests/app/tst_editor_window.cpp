@@ -8,6 +8,7 @@
 #include "editor/netedit.h"
 #include "items/connectiong.h"
 #include "scene/genericgraphicsitem.h"
+#include "scene/itemcursors.h"
 #include "scene/networkg.h"
 
 #include "connection.h"
@@ -68,6 +69,7 @@ class TestEditorWindow : public QObject
 private slots:
     void editorIsPlacedInTheWindow();
     void openedNetworkIsPaintedOnce();
+    void pointerShowsTheCursorOfTheItemUnderIt();
     void pickLaneChangeWidthUndo();
     void fullConnectionsView();
 
@@ -155,6 +157,51 @@ void TestEditorWindow::openedNetworkIsPaintedOnce()
         QTest::qWait(20);
     }
     QCOMPARE(counter.paints, 1);
+}
+
+void TestEditorWindow::pointerShowsTheCursorOfTheItemUnderIt()
+{
+    // The items of a load take the cursor of their kind only when the pointer comes over them; the
+    // map then shows it, and its own cursor again over empty ground.
+    MainWindow window;
+    window.setInteractive(false);
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString error;
+    QVERIFY2(window.openFile(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
+    Trelvoga::Networkg *net = window.network();
+    for (Trelvoga::GenericGraphicsItem *item : net->items())
+        QVERIFY(!item->hasCursor());
+
+    Trelvoa::Lane *lane = longLane(net);
+    QVERIFY(lane);
+    auto *item = net->object2item(lane);
+    QCOMPARE(item->itemCursorKind(), int(Trelvoga::ItemCursors::Lane));
+    const Trelvoa::GeoPolyline skeleton = lane->skeleton();
+    QPointF middle;
+    skeleton.lineAtDistance(skeleton.length() / 2, true, &middle);
+    const QPointF scenePoint = net->geoUtil() ? net->geoUtil()->xyToGeo(middle) : middle;
+    QVERIFY(window.focusView(QStringLiteral("%1,%2").arg(scenePoint.x(), 0, 'f', 8).arg(scenePoint.y(), 0, 'f', 8),
+                             19, 0, &error));
+    QCoreApplication::processEvents();
+    MapView *view = window.view();
+    const QCursor mapCursor = view->viewport()->cursor();
+    const QPoint over = view->mapFromScene(scenePoint);
+    QTest::mouseMove(view->viewport(), over + QPoint(3, 0));
+    QTest::mouseMove(view->viewport(), over);
+    QCoreApplication::processEvents();
+    QVERIFY(item->hasCursor());
+    const QCursor shown = view->viewport()->cursor();
+    QCOMPARE(shown.shape(), Qt::BitmapCursor);
+    QCOMPARE(shown.pixmap().toImage(), Trelvoga::ItemCursors::cursor(Trelvoga::ItemCursors::Lane).pixmap().toImage());
+
+    // Empty ground: far above the network's bounds.
+    view->centerOn(net->boundingRect().center() + QPointF(0, -3 * net->boundingRect().height() - 1));
+    QTest::mouseMove(view->viewport(), QPoint(20, 20));
+    QTest::mouseMove(view->viewport(), QPoint(24, 20));
+    QCoreApplication::processEvents();
+    QCOMPARE(view->viewport()->cursor().shape(), mapCursor.shape());
 }
 
 void TestEditorWindow::pickLaneChangeWidthUndo()
