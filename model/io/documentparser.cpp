@@ -246,6 +246,8 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
     object.position = position();
     // A const copy shares the reader's list; looping over the temporary would copy every attribute.
     const QXmlStreamAttributes attributes = m_reader.attributes();
+    // One allocation for the list, not one per step of its growth.
+    object.attributes.reserve(attributes.size());
     for (const QXmlStreamAttribute &a : attributes) {
         if (!checkAttributeLength(a))
             return false;
@@ -270,7 +272,7 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
             SavedAttribute attribute;
             attribute.name = name;
             attribute.text = value;
-            object.attributes.append(attribute);
+            object.attributes.append(std::move(attribute));
         }
     }
     if (object.id == 0)
@@ -338,13 +340,14 @@ bool DocumentParser::parseItem(SavedObject *object)
     item.position = position();
     // A const copy shares the reader's list; looping over the temporary would copy every attribute.
     const QXmlStreamAttributes attributes = m_reader.attributes();
+    item.attributes.reserve(attributes.size());
     for (const QXmlStreamAttribute &a : attributes) {
         if (!checkAttributeLength(a))
             return false;
         SavedAttribute attribute;
         attribute.name = intern(a.qualifiedName());
         attribute.text = a.value().toString();
-        item.attributes.append(attribute);
+        item.attributes.append(std::move(attribute));
     }
     object->items.append(item);
     while (!m_reader.atEnd()) {
