@@ -2,6 +2,7 @@
 
 #include "scene/networkscene.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -148,6 +149,20 @@ void MapView::startPan(const QPoint &pos)
     m_panning = true;
     m_panStart = pos;
     viewport()->setCursor(Qt::ClosedHandCursor);
+}
+
+bool MapView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowDeactivate && !m_keptActive && QApplication::activeModalWidget()
+        && QApplication::activeModalWidget() != window()) {
+        m_keptActive = true;
+        return true;
+    }
+    if (event->type() == QEvent::WindowActivate && m_keptActive) {
+        m_keptActive = false;
+        return true;
+    }
+    return QGraphicsView::viewportEvent(event);
 }
 
 void MapView::mousePressEvent(QMouseEvent *event)

@@ -62,6 +62,8 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
     void drawForeground(QPainter *painter, const QRectF &rect) override;
     void paintEvent(QPaintEvent *event) override;
+    // Keeps the scene active while a modal dialog is over the window (see m_keptActive).
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void init();
@@ -76,4 +78,8 @@ private:
     bool m_geographic = true;
     bool m_panning = false;
     bool m_spaceHeld = false;
+    // A scene that becomes active again walks all its items, twice (a tenth of a second on a city).
+    // The window going inactive for a modal dialog of its own (a load's progress, a property dialog)
+    // is not passed on to the scene, nor is its coming back.
+    bool m_keptActive = false;
 };

@@ -4,6 +4,7 @@
 #include "scene/networkg.h"
 #include "scene/networkscene.h"
 
+#include <QDialog>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QSignalSpy>
@@ -64,11 +65,62 @@ private slots:
     void fitInViewPicksTheLargestFittingZoom();
     void fitInViewZCentresAtTheGivenZoom();
     void northIsUp();
+    void sceneStaysActiveUnderAModalDialog();
     void wheelZoomKeepsThePointUnderTheCursor();
     void signalsFireOnRealInput();
     void enabledPathShadesTheRest();
     void zoomedOutPaintLeavesOutJunctionDetails();
 };
+
+// Counts the activation events a top-level item of the scene gets.
+class ActivationCounter : public QGraphicsRectItem
+{
+public:
+    int activations = 0;
+    int deactivations = 0;
+
+protected:
+    bool sceneEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowActivate)
+            ++activations;
+        else if (event->type() == QEvent::WindowDeactivate)
+            ++deactivations;
+        return QGraphicsRectItem::sceneEvent(event);
+    }
+};
+
+void TestMapView::sceneStaysActiveUnderAModalDialog()
+{
+    // A modal dialog of the window's own takes the focus and gives it back: the scene stays active
+    // (becoming active again walks all its items). Another window taking the focus deactivates it.
+    ViewFixture f;
+    auto *counter = new ActivationCounter;
+    f.scene.addItem(counter);
+    QApplication::setActiveWindow(&f.view);
+    QVERIFY(f.scene.isActive());
+    const int activations = counter->activations;
+
+    QDialog dialog(&f.view);
+    dialog.setModal(true);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(f.scene.isActive());
+    dialog.hide();
+    QApplication::setActiveWindow(&f.view);
+    QVERIFY(f.scene.isActive());
+    QCOMPARE(counter->activations, activations);
+    QCOMPARE(counter->deactivations, 0);
+
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QVERIFY(!f.scene.isActive());
+    QCOMPARE(counter->deactivations, 1);
+    QApplication::setActiveWindow(&f.view);
+    QVERIFY(f.scene.isActive());
+    QCOMPARE(counter->activations, activations + 1);
+}
 
 void TestMapView::zoomLevelsAreThoseOfAWebMap()
 {
