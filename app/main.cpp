@@ -42,6 +42,9 @@ int main(int argc, char *argv[])
             qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
+    // Plain raster windows: a window that OpenGL can draw into costs the whole OpenGL driver (some
+    // fifty megabytes) at start. Only the panorama needs one; its first page turns this off again.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Trelvo"));
     QApplication::setApplicationName(QStringLiteral("trelvo-edit"));

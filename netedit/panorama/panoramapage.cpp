@@ -6,6 +6,7 @@
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QWidget>
+#include <QWindow>
 
 // Qt's own, exported by QtGui: the context every OpenGL context of the program shares resources with.
 // The web engine draws through it; set before the engine is loaded, it needs no set-up at start.
@@ -29,6 +30,34 @@ void shareOpenGL()
     }
     // The engine and the widgets that draw with OpenGL (the page's) take it from here.
     qt_gl_set_global_share_context(context);
+}
+
+// A program may start with plain raster windows (Qt::AA_ForceRasterWidgets): finding a window format
+// that OpenGL can draw into loads the whole OpenGL driver, about fifty megabytes. The page composes
+// into its window through OpenGL, so from the first page on new windows can take OpenGL again, and
+// the window the page goes into is made anew, once, in such a format.
+void composeWithOpenGL(QWidget *window)
+{
+    if (!QCoreApplication::testAttribute(Qt::AA_ForceRasterWidgets))
+        return;
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets, false);
+    if (!window || !window->windowHandle() || window->windowHandle()->surfaceType() != QSurface::RasterSurface)
+        return;
+    const QRect geometry = window->geometry();
+    const Qt::WindowStates state = window->windowState();
+    const Qt::WindowFlags flags = window->windowFlags();
+    const bool visible = window->isVisible();
+    {
+        // Made a child for a moment, the window loses its native window; made a window again, it
+        // gets a new one when shown.
+        QWidget holder;
+        window->setParent(&holder);
+        window->setParent(nullptr, flags);
+    }
+    window->setGeometry(geometry);
+    window->setWindowState(state);
+    if (visible)
+        window->show();
 }
 
 TrelvoCreatePanoramaPage entry(QString *error)
@@ -62,6 +91,7 @@ PanoramaPage::~PanoramaPage() = default;
 
 PanoramaPage *PanoramaPage::create(QWidget *parent, QString *error)
 {
+    composeWithOpenGL(parent ? parent->window() : nullptr);
     shareOpenGL();
     TrelvoCreatePanoramaPage create = entry(error);
     return create ? create(parent) : nullptr;

@@ -26,6 +26,8 @@
 #include <QGraphicsScene>
 #include <QInputDialog>
 #include <QMainWindow>
+#include <QScopeGuard>
+#include <QWindow>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
@@ -546,11 +548,17 @@ void TestPanorama::mainWindowPanorama()
 {
     StandIn::Server server;
     setPanoramaSettings(apiKey, server.loaderUrl());
+    // As the program starts: plain raster windows until the first page needs OpenGL.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    auto restore = qScopeGuard([] { QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets, false); });
     MainWindow window;
     window.setInteractive(false);
     window.resize(1000, 700);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowHandle()->surfaceType(), QSurface::RasterSurface);
+    const QRect geometry = window.geometry();
+    QGraphicsScene *scene = window.scene();
     auto *action = window.findChild<QAction *>(QStringLiteral("actionPanorama"));
     QVERIFY(action);
     QVERIFY(action->isEnabled());
@@ -559,6 +567,14 @@ void TestPanorama::mainWindowPanorama()
     QVERIFY(dock);
     auto *view = qobject_cast<QWebEngineView *>(dock->widget());
     QVERIFY(view);
+    // The window was made anew for OpenGL, where it stood, with its map and scene as they were.
+    QVERIFY(!QCoreApplication::testAttribute(Qt::AA_ForceRasterWidgets));
+    QVERIFY(window.isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.geometry(), geometry);
+    QCOMPARE(window.scene(), scene);
+    QCOMPARE(window.view()->window(), &window);
+    QCOMPARE(dock->window(), dock->isFloating() ? static_cast<QWidget *>(dock) : &window);
     const QPointF centre = window.view()->mapToScene(window.view()->viewport()->rect().center());
     QVERIFY(StandIn::waitForJs(view->page(), lastCallIs(QStringLiteral("setPosition"), {centre.y(), centre.x()})));
     QCOMPARE(markers(window.scene()).size(), 1);
