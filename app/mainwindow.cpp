@@ -36,6 +36,10 @@
 #include <QUndoStack>
 #include <QUndoView>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr int MaxRecentFiles = 8;
@@ -385,6 +389,11 @@ bool MainWindow::openWith(const QString &fileName, bool sumo, QString *error)
     m_edit->leaveMode();
     m_edit->beforeLoad();
     const bool ok = NetworkFiles::load(m_network, fileName, sumo, error, &warnings);
+#ifdef __GLIBC__
+    // The parse ran on threads of their own, whose heaps keep the freed document's pages; given back
+    // now, before the first paint asks for more.
+    malloc_trim(0);
+#endif
     // Before the editor shows the view again: a scene without a rectangle of its own would walk all
     // its items for their extent when the view shows.
     if (ok)

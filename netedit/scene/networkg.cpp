@@ -748,6 +748,9 @@ void Networkg::afterLoad()
     if (scene) {
         for (Layer *layer : qAsConst(d->layers))
             scene->addItem(layer);
+        // The views repaint all anyway. Said so, the scene skips the walk over every new item that would
+        // note, item by item, where it stands in each view: time, and a small table per item.
+        scene->update();
     }
     if (!d->loadBroken)
         recomputeBounds();
