@@ -6,8 +6,11 @@
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <thread>
 
 namespace Trelvoa {
 
@@ -133,8 +136,48 @@ bool SumoNetReader::read(QIODevice *device, const Progress &progress)
         m_error = gz.errorString();
         return false;
     }
-    QXmlStreamReader xml(&gz);
-    const bool ok = readNet(xml, progress, [&gz] { return gz.sourceBytesRead(); });
+    // Inflated whole first, so that a large network can be read in two halves at once. Progress
+    // counts source bytes: the first quarter for inflating, the rest for reading.
+    // Never backwards, also when the halves give up and the input is read again.
+    qint64 reported = 0;
+    auto report = [&](qint64 bytes) {
+        reported = qMax(reported, bytes);
+        return !progress || progress(reported);
+    };
+    const qint64 sourceSize = device->isSequential() ? 0 : device->size();
+    QByteArray data;
+    if (sourceSize > 0)
+        data.reserve(int(qMin<qint64>(sourceSize * (gz.isCompressed() ? 6 : 1), 512 * 1024 * 1024)));
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = gz.read(chunk.data(), chunk.size());
+        if (n <= 0)
+            break;
+        data.append(chunk.constData(), int(n));
+        if (!report(gz.sourceBytesRead() / 4)) {
+            m_cancelled = true;
+            m_error = tr("The import was cancelled");
+            return false;
+        }
+    }
+    chunk.clear();
+    const qint64 total = qMax<qint64>(gz.sourceBytesRead(), 1);
+    auto sourceBytes = [total, &data](qint64 at) {
+        return total / 4 + (data.isEmpty() ? 0 : at * (total - total / 4) / data.size());
+    };
+    if (m_halves && !gz.failed() && readHalves(data, [&](qint64 at) { return report(sourceBytes(at)); }))
+        return true;
+    if (m_cancelled) {
+        m_error = tr("The import was cancelled");
+        return false;
+    }
+
+    // In one go: small inputs, and whatever the halves could not take, with the messages of one pass.
+    const bool halves = m_halves;
+    *this = SumoNetReader();
+    m_halves = halves;
+    QXmlStreamReader xml(data);
+    const bool ok = readNet(xml, report, [&] { return sourceBytes(xml.characterOffset()); });
     if (ok)
         return true;
     if (m_cancelled) {
@@ -145,6 +188,108 @@ bool SumoNetReader::read(QIODevice *device, const Progress &progress)
     const QString what = gz.failed() ? gz.errorString() : xml.errorString();
     m_error = tr("%1 (line %2, column %3)").arg(what).arg(xml.lineNumber()).arg(xml.columnNumber());
     return false;
+}
+
+namespace {
+
+// Whether the document is UTF-8: the second half is read without the first one's declaration.
+bool isUtf8(const QByteArray &data)
+{
+    if (data.startsWith("\xFE\xFF") || data.startsWith("\xFF\xFE"))
+        return false;
+    const int start = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (data.mid(start, 5) != "<?xml")
+        return true;
+    const int end = data.indexOf("?>", start);
+    if (end < 0)
+        return false;
+    const QByteArray declaration = data.mid(start, end - start).toLower();
+    const int encoding = declaration.indexOf("encoding");
+    if (encoding < 0)
+        return true;
+    const QByteArray value = declaration.mid(encoding + 8).replace(' ', "").replace('\'', '"');
+    return value.startsWith("=\"utf-8\"") || value.startsWith("=\"utf8\"");
+}
+
+// The start of a line near the middle that opens an element below the root, as SUMO writes them
+// (indented by four spaces); -1 for none.
+int findCut(const QByteArray &data)
+{
+    int at = data.indexOf("\n    <", data.size() / 2);
+    while (at >= 0 && at + 6 < data.size()) {
+        const char c = data.at(at + 6);
+        if (c != '/' && c != '!' && c != '?')
+            return at + 1;
+        at = data.indexOf("\n    <", at + 1);
+    }
+    return -1;
+}
+
+} // namespace
+
+bool SumoNetReader::readHalves(const QByteArray &data, const std::function<bool(qint64)> &progress)
+{
+    // Either half fails where the cut is not between two elements below the root (inside a comment,
+    // say): the head then ends inside something open. The caller then reads the input in one go.
+    if (data.size() < kParallelReadMinimumBytes || !isUtf8(data))
+        return false;
+    const int cut = findCut(data);
+    if (cut < 0)
+        return false;
+    std::atomic<bool> stop{false};
+    SumoNetReader tail;
+    bool tailOk = false;
+    std::thread worker([&] {
+        const QByteArray tailData = QByteArrayLiteral("<net>\n") + data.mid(cut);
+        QXmlStreamReader xml(tailData);
+        tailOk = tail.readNet(xml, [&stop](qint64) { return !stop.load(); }, [] { return qint64(0); });
+    });
+    bool headOk = false;
+    {
+        const QByteArray headData = data.left(cut) + QByteArrayLiteral("</net>\n");
+        QXmlStreamReader xml(headData);
+        // The head reports for both: the halves advance about together.
+        headOk = readNet(xml, [&](qint64 at) { return progress(2 * at); }, [&xml] { return xml.characterOffset(); });
+    }
+    if (!headOk)
+        stop = true;
+    worker.join();
+    if (m_cancelled)
+        return false;
+    const int lines = int(std::count(data.constData(), data.constData() + cut, '\n')) - 1;
+    return headOk && tailOk && appendTail(tail, lines);
+}
+
+bool SumoNetReader::appendTail(SumoNetReader &tail, int lines)
+{
+    // Two locations would need their fields merged as one pass overwrites them: left to one pass.
+    if (location.present && tail.location.present)
+        return false;
+    if (tail.location.present)
+        location = tail.location;
+    junctions.reserve(junctions.size() + tail.junctions.size());
+    for (Junction &j : tail.junctions) {
+        j.line += lines;
+        junctions.append(std::move(j));
+    }
+    edges.reserve(edges.size() + tail.edges.size());
+    for (Edge &e : tail.edges) {
+        e.line += lines;
+        edges.append(std::move(e));
+    }
+    connections.reserve(connections.size() + tail.connections.size());
+    for (Connection &c : tail.connections) {
+        c.line += lines;
+        connections.append(std::move(c));
+    }
+    prohibited.unite(tail.prohibited);
+    internalEdges.unite(tail.internalEdges);
+    // A later lane of the same id wins, as in one pass.
+    for (auto it = tail.internalLaneSpeeds.cbegin(); it != tail.internalLaneSpeeds.cend(); ++it)
+        internalLaneSpeeds.insert(it.key(), it.value());
+    unknownClasses.unite(tail.unknownClasses);
+    droppedClasses.unite(tail.droppedClasses);
+    return true;
 }
 
 bool SumoNetReader::readNet(QXmlStreamReader &xml, const Progress &progress,

@@ -99,6 +99,10 @@ public:
     // Reads the whole device (plain or gzip-compressed XML). False with errorString() on any fault.
     bool read(QIODevice *device, const Progress &progress = Progress());
 
+    // Inflated inputs from this size on are read in two halves at once, unless turned off (to compare).
+    static constexpr int kParallelReadMinimumBytes = 1024 * 1024;
+    void setReadInHalves(bool on) { m_halves = on; }
+
     QString errorString() const { return m_error; }
     bool cancelled() const { return m_cancelled; }
 
@@ -119,6 +123,8 @@ public:
     QSet<QString> droppedClasses;
 
 private:
+    bool readHalves(const QByteArray &data, const std::function<bool(qint64 bytes)> &progress);
+    bool appendTail(SumoNetReader &tail, int lines);
     bool readNet(QXmlStreamReader &xml, const Progress &progress, const std::function<qint64()> &bytes);
     void readLocation(QXmlStreamReader &xml);
     void readEdge(QXmlStreamReader &xml);
@@ -129,6 +135,7 @@ private:
 
     QString m_error;
     bool m_cancelled = false;
+    bool m_halves = true;
     QHash<QString, int> m_classCache; // model classes by allow and disallow lists
 };
 

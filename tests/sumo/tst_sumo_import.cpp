@@ -11,10 +11,13 @@
 #include "network.h"
 #include "node.h"
 #include "stopline.h"
+#include "sumo/gzipdevice.h"
 #include "sumo/sumonetimporter.h"
+#include "sumo/sumonetreader.h"
 #include "sumo/sumovehicleclasses.h"
 #include "walkingarea.h"
 
+#include <QBuffer>
 #include <QtTest>
 
 #include <zlib.h>
@@ -253,6 +256,87 @@ int reportedNotParallel(const QStringList &warnings)
     return 0;
 }
 
+// Everything a reader took from a file, as text, for comparing two reads.
+QString dump(const SumoNetReader &r)
+{
+    QString out;
+    QTextStream t(&out);
+    auto points = [&t](const QVector<QPointF> &shape) {
+        for (const QPointF &p : shape)
+            t << p.x() << ',' << p.y() << ' ';
+    };
+    auto sorted = [&t](const QSet<QString> &set) {
+        QStringList list = set.values();
+        list.sort();
+        t << list.join(QLatin1Char('|')) << '\n';
+    };
+    t.setRealNumberPrecision(17);
+    t << r.version << ' ' << r.lefthand << ' ' << r.location.present << ' ' << r.location.netOffset.x() << ','
+      << r.location.netOffset.y() << ' ' << r.location.projection << ' ' << r.location.convBoundary.left() << ' '
+      << r.location.origBoundary.bottom() << '\n';
+    for (const SumoNetReader::Junction &j : r.junctions) {
+        t << "J " << j.id << ' ' << j.type << ' ' << j.pos.x() << ',' << j.pos.y() << ' ' << j.line << ':' << j.column << ' ';
+        points(j.shape);
+        t << '\n';
+    }
+    for (const SumoNetReader::Edge &e : r.edges) {
+        t << "E " << e.id << ' ' << e.from << ' ' << e.to << ' ' << e.name << ' ' << e.crossingEdges << ' ' << e.function
+          << ' ' << e.spreadCenter << ' ' << e.priority << ' ' << e.line << ':' << e.column << ' ';
+        points(e.shape);
+        for (const SumoNetReader::Lane &l : e.lanes) {
+            t << "\n  L " << l.id << ' ' << l.index << ' ' << l.speed << ' ' << l.width << ' ' << l.classes << ' ';
+            points(l.shape);
+        }
+        t << '\n';
+    }
+    for (const SumoNetReader::Connection &c : r.connections) {
+        t << "C " << c.from << ' ' << c.to << ' ' << c.fromLane << ' ' << c.toLane << ' ' << c.speed << ' ' << c.via << ' '
+          << c.tl << ' ' << c.linkIndex << ' ' << QString(c.state) << ' ' << c.uncontrolled << ' ' << c.keepClear << ' '
+          << c.pass << ' ' << c.visibility << ' ' << c.contPos << ' ' << c.line << '\n';
+    }
+    sorted(r.prohibited);
+    sorted(r.internalEdges);
+    sorted(r.unknownClasses);
+    sorted(r.droppedClasses);
+    QStringList speeds;
+    for (auto it = r.internalLaneSpeeds.cbegin(); it != r.internalLaneSpeeds.cend(); ++it)
+        speeds << it.key() + QLatin1Char('=') + QString::number(it.value());
+    speeds.sort();
+    t << speeds.join(QLatin1Char('|')) << '\n';
+    return out;
+}
+
+// The reader's records of data, read in two halves or in one go.
+QString readDump(const QByteArray &data, bool halves, QString *error = nullptr)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    SumoNetReader reader;
+    reader.setReadInHalves(halves);
+    if (!reader.read(&buffer)) {
+        if (error)
+            *error = reader.errorString();
+        return QString();
+    }
+    return dump(reader);
+}
+
+QByteArray inflated(const QString &file)
+{
+    QFile f(file);
+    f.open(QIODevice::ReadOnly);
+    GzipDevice gz(&f);
+    gz.open(QIODevice::ReadOnly);
+    return gz.readAll();
+}
+
+// The start of the line holding offset.
+int lineStart(const QByteArray &data, int offset)
+{
+    return data.lastIndexOf('\n', offset) + 1;
+}
+
 } // namespace
 
 class TestSumoImport : public QObject
@@ -282,6 +366,9 @@ private slots:
     void hostileInputLeavesTheNetworkUnchanged();
     void truncatedGzipFails();
     void cancelFromProgressHandler();
+    void largeFileReadInHalvesAsInOnePass();
+    void cutInsideACommentIsReadInOnePass();
+    void faultInTheSecondHalfNamesItsLine();
 };
 
 void TestSumoImport::countsMatchTheFile()
@@ -850,6 +937,68 @@ void TestSumoImport::cancelFromProgressHandler()
     QVERIFY(monotonic);
     QCOMPARE(last, 1000);
     disconnect(c);
+}
+
+
+void TestSumoImport::largeFileReadInHalvesAsInOnePass()
+{
+    const QByteArray data = inflated(QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz"));
+    QVERIFY(data.size() > 2 * SumoNetReader::kParallelReadMinimumBytes);
+    const QString one = readDump(data, false);
+    QVERIFY(one.contains(QLatin1String("\nC ")));
+    QCOMPARE(readDump(data, true), one);
+    // Two locations are merged field by field in one pass: the halves leave such a file to it.
+    const int at = lineStart(data, data.size() * 3 / 4);
+    QByteArray twice = data;
+    twice.insert(at, "    <location netOffset=\"1.5,2.5\"/>\n");
+    QCOMPARE(readDump(twice, true), readDump(twice, false));
+}
+
+void TestSumoImport::cutInsideACommentIsReadInOnePass()
+{
+    // A comment over the middle of the file that holds what looks like elements below the root: the
+    // halves would cut inside it.
+    QByteArray data = inflated(QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz"));
+    QByteArray comment("    <!--\n");
+    while (comment.size() < data.size() / 2)
+        comment += "    <junction id=\"fake\" type=\"priority\" x=\"1\" y=\"2\" shape=\"\"/>\n";
+    comment += "    -->\n";
+    data.insert(lineStart(data, data.size() / 3), comment);
+    const QString one = readDump(data, false);
+    QVERIFY(!one.isEmpty());
+    QVERIFY(!one.contains(QLatin1String("J fake")));
+    QCOMPARE(readDump(data, true), one);
+}
+
+void TestSumoImport::faultInTheSecondHalfNamesItsLine()
+{
+    QByteArray data = inflated(QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz"));
+    // The last junction (internal ones are skipped) given twice, its copy first: the original's line and
+    // column are named.
+    int start = lineStart(data, data.lastIndexOf("<junction id=\""));
+    while (data.mid(start, data.indexOf('\n', start) - start).contains("type=\"internal\""))
+        start = lineStart(data, data.lastIndexOf("<junction id=\"", start - 1));
+    const QByteArray original = data.mid(start, data.indexOf('\n', start) - start);
+    const QByteArray copy = original.left(original.indexOf('>')).replace("/", "") + "/>\n";
+    data.insert(start, copy);
+    const int line = int(std::count(data.constData(), data.constData() + start + copy.size(), '\n')) + 1;
+    const int column = original.indexOf('>') + 1;
+    Network net;
+    SumoNetImporter importer(&net);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QVERIFY(!importer.importDevice(&buffer, QStringLiteral("twice.net.xml")));
+    QVERIFY2(importer.errorString().contains(QStringLiteral("(line %1, column %2)").arg(line).arg(column)),
+             qPrintable(importer.errorString()));
+
+    // An XML fault late in the file: the message of one pass.
+    QByteArray broken = inflated(QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz"));
+    broken.insert(lineStart(broken, broken.size() * 4 / 5), "    <junction id=\"x\" x=\"1\" y=\"2\"\n");
+    QString halves, one;
+    QVERIFY(readDump(broken, true, &halves).isEmpty());
+    QVERIFY(readDump(broken, false, &one).isEmpty());
+    QCOMPARE(halves, one);
+    QVERIFY2(one.contains(QLatin1String("line")), qPrintable(one));
 }
 
 QTEST_GUILESS_MAIN(TestSumoImport)
