@@ -9,6 +9,7 @@
 #include <QtMath>
 
 #include <cmath>
+#include <limits>
 
 namespace Trelvoga {
 
@@ -106,7 +107,13 @@ LayerTile::LayerTile(Layer *layer, const QPointF &centre)
 
 QRectF LayerTile::boundingRect() const
 {
-    return m_passedOver ? QRectF() : childrenBoundingRect();
+    if (!m_passedOver)
+        return childrenBoundingRect();
+    // Not an empty rectangle: the scene's look-up widens one into a speck at the item's origin, which
+    // any view of a network around the origin takes in, the tile's items with it. A speck at infinity
+    // meets no area.
+    const double far = std::numeric_limits<double>::infinity();
+    return QRectF(far, far, 0.0, 0.0);
 }
 
 void LayerTile::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)

@@ -3,6 +3,9 @@
 #include "scene/genericgraphicsitem.h"
 #include "scene/networkg.h"
 #include "scene/networkscene.h"
+#include "node.h"
+#include "lane.h"
+#include "edge.h"
 
 #include <QDialog>
 #include <QGraphicsRectItem>
@@ -70,6 +73,7 @@ private slots:
     void signalsFireOnRealInput();
     void enabledPathShadesTheRest();
     void zoomedOutPaintLeavesOutJunctionDetails();
+    void zoomedOutPaintLeavesOutDetailsAroundTheOrigin();
 };
 
 // Counts the activation events a top-level item of the scene gets.
@@ -308,6 +312,50 @@ void TestMapView::zoomedOutPaintLeavesOutJunctionDetails()
     QVERIFY(scene.painted.value(Trelvoga::ItemType::Connectiong) > 1);
     QVERIFY(scene.painted.value(Trelvoga::ItemType::Marking) > 0);
     QCOMPARE(scene.painted.value(Trelvoga::ItemType::Edgeg), 0);
+}
+
+void TestMapView::zoomedOutPaintLeavesOutDetailsAroundTheOrigin()
+{
+    // A network in plain metres with the origin in it, as generated grids are: the tiles passed over
+    // for a paint far out must stay out of it there too.
+    CountingScene scene;
+    Trelvoga::Networkg net(&scene);
+    QHash<QPair<int, int>, Trelvoa::Node *> nodes;
+    for (int i = -2; i <= 2; ++i) {
+        for (int j = -2; j <= 2; ++j) {
+            nodes.insert({i, j}, new Trelvoa::Node(&net, QPointF(i * 1000.0, j * 1000.0)));
+            net.addItem(nodes.value({i, j}));
+        }
+    }
+    auto road = [&net](Trelvoa::Node *a, Trelvoa::Node *b) {
+        auto *edge = new Trelvoa::Edge(&net, a, b);
+        new Trelvoa::Lane(edge);
+        new Trelvoa::Lane(edge);
+        net.addItem(edge);
+    };
+    for (int i = -2; i <= 2; ++i) {
+        for (int j = -2; j < 2; ++j) {
+            road(nodes.value({i, j}), nodes.value({i, j + 1}));
+            road(nodes.value({j, i}), nodes.value({j + 1, i}));
+        }
+    }
+    QCoreApplication::processEvents();
+    MapView view(&scene);
+    view.setGeographic(false);
+    view.resize(800, 600);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QRectF bounds = net.boundingRect();
+    scene.setSceneRect(bounds.adjusted(-bounds.width(), -bounds.height(), bounds.width(), bounds.height()));
+    view.fitInView(bounds);
+    QVERIFY(view.mapToScene(view.viewport()->rect()).boundingRect().contains(QPointF(0, 0)));
+    QCoreApplication::processEvents();
+    scene.painted.clear();
+    view.viewport()->update();
+    QVERIFY(QTest::qWaitFor([&] { return !scene.painted.isEmpty(); }));
+    QVERIFY(scene.painted.value(Trelvoga::ItemType::Laneg) > 0);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Edgeg), 0);
+    QCOMPARE(scene.painted.value(Trelvoga::ItemType::Marking), 0);
 }
 
 QTEST_MAIN(TestMapView)
