@@ -5,6 +5,7 @@
 #include "granule.h"
 #include "io/contentwriter.h"
 #include "io/documentparser.h"
+#include "io/documentscanner.h"
 #include "io/networkwriter.h"
 #include "io/objectkind.h"
 #include "io/xmlvalues.h"
@@ -217,6 +218,38 @@ bool appendHalf(SavedDocument *document, SavedDocument &tail, qint64 lines)
     return true;
 }
 
+// Parses the bytes (followed by "</network>\n" for the head of a cut file) with the scanner or, where
+// it declines, with DocumentParser; on failure *error is the message and *cancelled whether the
+// progress callback stopped the parse.
+bool parseBytes(const char *data, int size, bool head, const DocumentParser::Progress &progress,
+                SavedDocument *document, QString *error, bool *cancelled)
+{
+    DocumentScanner scanner(data, size);
+    scanner.setRootClosedAtEnd(head);
+    scanner.setProgress(progress);
+    switch (scanner.scan(document)) {
+    case DocumentScanner::Done:
+        return true;
+    case DocumentScanner::Cancelled:
+        *error = scanner.errorString();
+        *cancelled = true;
+        return false;
+    case DocumentScanner::Declined:
+        break;
+    }
+    QXmlStreamReader reader;
+    reader.addData(QByteArray::fromRawData(data, size));
+    if (head)
+        reader.addData(QByteArrayLiteral("</network>\n"));
+    DocumentParser parser(reader);
+    parser.setProgress(progress);
+    if (parser.parseDocument(document))
+        return true;
+    *error = parser.errorString();
+    *cancelled = parser.cancelled();
+    return false;
+}
+
 } // namespace
 
 bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
@@ -225,6 +258,9 @@ bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
     // fails where the cut is not at the top level (inside a comment, say) or the file is faulty; then
     // the whole file is parsed again in one go, so that results and messages are exactly those of a
     // single pass.
+    const DocumentParser::Progress progress = [this, &data](qint64 bytes, int objects) {
+        return reportProgress(std::min<qint64>(bytes, data.size()), objects, 0);
+    };
     const int split = findSplit(data);
     if (split > 0) {
         // The second half under a root of its own, on a line of its own: its lines are off by
@@ -234,28 +270,35 @@ bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
         SavedDocument tail;
         bool tailOk = false;
         std::thread worker([&] {
-            QXmlStreamReader reader(tailData);
-            DocumentParser parser(reader);
-            tailOk = parser.parseDocument(&tail);
+            QString error;
+            bool cancelled = false;
+            tailOk = parseBytes(tailData.constData(), tailData.size(), false, {}, &tail, &error, &cancelled);
         });
-        QXmlStreamReader reader;
-        reader.addData(QByteArray::fromRawData(data.constData(), split));
-        reader.addData(QByteArrayLiteral("</network>\n"));
-        DocumentParser parser(reader);
-        parser.setProgress([this, &data](qint64 bytes, int objects) {
-            return reportProgress(std::min<qint64>(bytes, data.size()), objects, 0);
-        });
-        const bool headOk = parser.parseDocument(document);
+        QString error;
+        bool cancelled = false;
+        const bool headOk = parseBytes(data.constData(), split, true, progress, document, &error, &cancelled);
         worker.join();
-        if (parser.cancelled()) {
+        if (cancelled) {
             m_cancelled = true;
-            return fail(parser.errorString());
+            return fail(error);
         }
         if (headOk && tailOk && document->version == tail.version && appendHalf(document, tail, lines)) {
             m_bytes = data.size();
             return reportProgress(m_bytes, 0, document->objects.size());
         }
         *document = SavedDocument();
+    }
+    DocumentScanner scanner(data.constData(), data.size());
+    scanner.setProgress(progress);
+    switch (scanner.scan(document)) {
+    case DocumentScanner::Done:
+        m_bytes = data.size();
+        return reportProgress(m_bytes, 0, document->objects.size());
+    case DocumentScanner::Cancelled:
+        m_cancelled = true;
+        return fail(scanner.errorString());
+    case DocumentScanner::Declined:
+        break;
     }
     QXmlStreamReader reader(data);
     return parse(reader, document, true);
