@@ -174,7 +174,11 @@ void Nodeg::objectChanged(int flags)
 
     d->outline = QPainterPath();
     // Drawn only: through the projection's grid, like the roads' outlines.
-    const QPolygonF outline = ItemGeometry::toScene(geoUtil(), d->node->shape().toPolygon());
+    QPolygonF outline = ItemGeometry::toScene(geoUtil(), d->node->shape().toPolygon());
+    // Closed here, the path takes the points in one block of their size: closing the path afterwards
+    // would grow that block to about twice the size, for every junction of a city.
+    if (outline.size() >= 2 && outline.first() != outline.last())
+        outline.append(outline.first());
 
     const int kind = d->node->type();
     bool simple = true;
