@@ -2,6 +2,7 @@
 
 #include "gzipdevice.h"
 #include "sumovehicleclasses.h"
+#include "xmlbytereader.h"
 
 #include <QCoreApplication>
 #include <QXmlStreamReader>
@@ -173,20 +174,54 @@ bool SumoNetReader::read(QIODevice *device, const Progress &progress)
     }
 
     // In one go: small inputs, and whatever the halves could not take, with the messages of one pass.
-    const bool halves = m_halves;
-    *this = SumoNetReader();
-    m_halves = halves;
-    QXmlStreamReader xml(data);
-    const bool ok = readNet(xml, report, [&] { return sourceBytes(xml.characterOffset()); });
-    if (ok)
+    clearRecords();
+    QString xmlError;
+    qint64 line = 0;
+    qint64 column = 0;
+    if (readPiece(data, report, sourceBytes, &xmlError, &line, &column))
         return true;
     if (m_cancelled) {
         m_error = tr("The import was cancelled");
         return false;
     }
     // A decompression fault surfaces in the XML reader as a premature end; name the real cause.
-    const QString what = gz.failed() ? gz.errorString() : xml.errorString();
-    m_error = tr("%1 (line %2, column %3)").arg(what).arg(xml.lineNumber()).arg(xml.columnNumber());
+    const QString what = gz.failed() ? gz.errorString() : xmlError;
+    m_error = tr("%1 (line %2, column %3)").arg(what).arg(line).arg(column);
+    return false;
+}
+
+void SumoNetReader::clearRecords()
+{
+    const bool halves = m_halves;
+    const bool byteReader = m_byteReader;
+    *this = SumoNetReader();
+    m_halves = halves;
+    m_byteReader = byteReader;
+}
+
+bool SumoNetReader::readPiece(const QByteArray &data, const Progress &progress,
+                              const std::function<qint64(qint64)> &bytes, QString *xmlError, qint64 *line,
+                              qint64 *column)
+{
+    // The fast reader takes plain files; whatever it declines or finds fault with is read again by
+    // QXmlStreamReader, so that every result and message is that reader's.
+    if (m_byteReader) {
+        XmlByteReader fast(data);
+        if (readNet(fast, progress, [&] { return bytes(fast.characterOffset()); }))
+            return true;
+        if (m_cancelled)
+            return false;
+        clearRecords();
+    }
+    QXmlStreamReader xml(data);
+    if (readNet(xml, progress, [&] { return bytes(xml.characterOffset()); }))
+        return true;
+    if (xmlError)
+        *xmlError = xml.errorString();
+    if (line)
+        *line = xml.lineNumber();
+    if (column)
+        *column = xml.columnNumber();
     return false;
 }
 
@@ -241,15 +276,14 @@ bool SumoNetReader::readHalves(const QByteArray &data, const std::function<bool(
     bool tailOk = false;
     std::thread worker([&] {
         const QByteArray tailData = QByteArrayLiteral("<net>\n") + data.mid(cut);
-        QXmlStreamReader xml(tailData);
-        tailOk = tail.readNet(xml, [&stop](qint64) { return !stop.load(); }, [] { return qint64(0); });
+        tail.m_byteReader = m_byteReader;
+        tailOk = tail.readPiece(tailData, [&stop](qint64) { return !stop.load(); }, [](qint64) { return qint64(0); });
     });
     bool headOk = false;
     {
         const QByteArray headData = data.left(cut) + QByteArrayLiteral("</net>\n");
-        QXmlStreamReader xml(headData);
         // The head reports for both: the halves advance about together.
-        headOk = readNet(xml, [&](qint64 at) { return progress(2 * at); }, [&xml] { return xml.characterOffset(); });
+        headOk = readPiece(headData, [&](qint64 at) { return progress(2 * at); }, [](qint64 at) { return at; });
     }
     if (!headOk)
         stop = true;
@@ -292,7 +326,8 @@ bool SumoNetReader::appendTail(SumoNetReader &tail, int lines)
     return true;
 }
 
-bool SumoNetReader::readNet(QXmlStreamReader &xml, const Progress &progress,
+template<class Xml>
+bool SumoNetReader::readNet(Xml &xml, const Progress &progress,
                             const std::function<qint64()> &bytes)
 {
     if (!xml.readNextStartElement()) {
@@ -304,7 +339,7 @@ bool SumoNetReader::readNet(QXmlStreamReader &xml, const Progress &progress,
         xml.raiseError(tr("Not a SUMO network: the root element is <%1>, not <net>").arg(xml.name()));
         return false;
     }
-    const QXmlStreamAttributes attrs = xml.attributes();
+    const auto attrs = xml.attributes();
     version = attrs.value(QLatin1String("version")).toString();
     const QStringRef lh = attrs.value(QLatin1String("lefthand"));
     lefthand = lh == QLatin1String("true") || lh == QLatin1String("1");
@@ -345,9 +380,10 @@ bool SumoNetReader::readNet(QXmlStreamReader &xml, const Progress &progress,
     return !xml.hasError();
 }
 
-void SumoNetReader::readLocation(QXmlStreamReader &xml)
+template<class Xml>
+void SumoNetReader::readLocation(Xml &xml)
 {
-    const QXmlStreamAttributes attrs = xml.attributes();
+    const auto attrs = xml.attributes();
     location.present = true;
     const QStringRef offset = attrs.value(QLatin1String("netOffset"));
     if (!offset.isEmpty() && !toPoint(offset, &location.netOffset)) {
@@ -369,9 +405,10 @@ void SumoNetReader::readLocation(QXmlStreamReader &xml)
     xml.skipCurrentElement();
 }
 
-void SumoNetReader::readEdge(QXmlStreamReader &xml)
+template<class Xml>
+void SumoNetReader::readEdge(Xml &xml)
 {
-    const QXmlStreamAttributes attrs = xml.attributes();
+    const auto attrs = xml.attributes();
     const QStringRef function = attrs.value(QLatin1String("function"));
     const QStringRef id = attrs.value(QLatin1String("id"));
     if (id.isEmpty()) {
@@ -390,7 +427,7 @@ void SumoNetReader::readEdge(QXmlStreamReader &xml)
         internalEdges.insert(id.toString());
         while (xml.readNextStartElement()) {
             if (xml.name() == QLatin1String("lane")) {
-                const QXmlStreamAttributes la = xml.attributes();
+                const auto la = xml.attributes();
                 double speed;
                 if (toDouble(la.value(QLatin1String("speed")), &speed))
                     internalLaneSpeeds.insert(la.value(QLatin1String("id")).toString(), speed);
@@ -436,9 +473,10 @@ void SumoNetReader::readEdge(QXmlStreamReader &xml)
     edges.append(std::move(edge));
 }
 
-void SumoNetReader::readLane(QXmlStreamReader &xml, Edge *edge)
+template<class Xml>
+void SumoNetReader::readLane(Xml &xml, Edge *edge)
 {
-    const QXmlStreamAttributes attrs = xml.attributes();
+    const auto attrs = xml.attributes();
     Lane lane;
     lane.id = attrs.value(QLatin1String("id")).toString();
     if (!toInt(attrs.value(QLatin1String("index")), &lane.index) || lane.index < 0) {
@@ -483,9 +521,10 @@ void SumoNetReader::readLane(QXmlStreamReader &xml, Edge *edge)
     xml.skipCurrentElement();
 }
 
-void SumoNetReader::readJunction(QXmlStreamReader &xml)
+template<class Xml>
+void SumoNetReader::readJunction(Xml &xml)
 {
-    const QXmlStreamAttributes attrs = xml.attributes();
+    const auto attrs = xml.attributes();
     const QStringRef type = attrs.value(QLatin1String("type"));
     if (type == QLatin1String("internal")) {
         xml.skipCurrentElement();
@@ -514,7 +553,8 @@ void SumoNetReader::readJunction(QXmlStreamReader &xml)
     xml.skipCurrentElement();
 }
 
-void SumoNetReader::readProhibition(QXmlStreamReader &xml)
+template<class Xml>
+void SumoNetReader::readProhibition(Xml &xml)
 {
     QString prohibited = xml.attributes().value(QLatin1String("prohibited")).toString();
     prohibited.replace(QLatin1String("->"), QLatin1String(" "));
@@ -523,7 +563,8 @@ void SumoNetReader::readProhibition(QXmlStreamReader &xml)
     xml.skipCurrentElement();
 }
 
-void SumoNetReader::readConnection(QXmlStreamReader &xml)
+template<class Xml>
+void SumoNetReader::readConnection(Xml &xml)
 {
     Connection c;
     c.line = int(xml.lineNumber());
@@ -534,8 +575,8 @@ void SumoNetReader::readConnection(QXmlStreamReader &xml)
     QStringRef visibility;
     QStringRef contPos;
     // One pass over the attributes: connections are the bulk of a network file.
-    const QXmlStreamAttributes attrs = xml.attributes();
-    for (const QXmlStreamAttribute &a : attrs) {
+    const auto attrs = xml.attributes();
+    for (const auto &a : attrs) {
         const QStringRef name = a.name();
         const QStringRef value = a.value();
         if (name == QLatin1String("from"))

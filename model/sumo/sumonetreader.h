@@ -11,7 +11,6 @@
 #include <functional>
 
 class QIODevice;
-class QXmlStreamReader;
 
 namespace Trelvoa {
 
@@ -102,6 +101,9 @@ public:
     // Inflated inputs from this size on are read in two halves at once, unless turned off (to compare).
     static constexpr int kParallelReadMinimumBytes = 1024 * 1024;
     void setReadInHalves(bool on) { m_halves = on; }
+    // Reads with a fast reader of plain UTF-8 XML first, and with QXmlStreamReader whatever that declines
+    // or finds fault with, unless turned off (to compare).
+    void setByteReader(bool on) { m_byteReader = on; }
 
     QString errorString() const { return m_error; }
     bool cancelled() const { return m_cancelled; }
@@ -125,17 +127,29 @@ public:
 private:
     bool readHalves(const QByteArray &data, const std::function<bool(qint64 bytes)> &progress);
     bool appendTail(SumoNetReader &tail, int lines);
-    bool readNet(QXmlStreamReader &xml, const Progress &progress, const std::function<qint64()> &bytes);
-    void readLocation(QXmlStreamReader &xml);
-    void readEdge(QXmlStreamReader &xml);
-    void readLane(QXmlStreamReader &xml, Edge *edge);
-    void readJunction(QXmlStreamReader &xml);
-    void readConnection(QXmlStreamReader &xml);
-    void readProhibition(QXmlStreamReader &xml);
+    bool readPiece(const QByteArray &data, const Progress &progress, const std::function<qint64(qint64)> &bytes,
+                   QString *xmlError = nullptr, qint64 *line = nullptr, qint64 *column = nullptr);
+    void clearRecords();
+    // Over QXmlStreamReader and XmlByteReader alike.
+    template<class Xml>
+    bool readNet(Xml &xml, const Progress &progress, const std::function<qint64()> &bytes);
+    template<class Xml>
+    void readLocation(Xml &xml);
+    template<class Xml>
+    void readEdge(Xml &xml);
+    template<class Xml>
+    void readLane(Xml &xml, Edge *edge);
+    template<class Xml>
+    void readJunction(Xml &xml);
+    template<class Xml>
+    void readConnection(Xml &xml);
+    template<class Xml>
+    void readProhibition(Xml &xml);
 
     QString m_error;
     bool m_cancelled = false;
     bool m_halves = true;
+    bool m_byteReader = true;
     QHash<QString, int> m_classCache; // model classes by allow and disallow lists
 };
 

@@ -15,6 +15,7 @@
 #include "sumo/sumonetimporter.h"
 #include "sumo/sumonetreader.h"
 #include "sumo/sumovehicleclasses.h"
+#include "sumo/xmlbytereader.h"
 #include "walkingarea.h"
 
 #include <QBuffer>
@@ -306,14 +307,15 @@ QString dump(const SumoNetReader &r)
     return out;
 }
 
-// The reader's records of data, read in two halves or in one go.
-QString readDump(const QByteArray &data, bool halves, QString *error = nullptr)
+// The reader's records of data, read in two halves or in one go, with the byte reader first or not.
+QString readDump(const QByteArray &data, bool halves, QString *error = nullptr, bool byteReader = true)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     SumoNetReader reader;
     reader.setReadInHalves(halves);
+    reader.setByteReader(byteReader);
     if (!reader.read(&buffer)) {
         if (error)
             *error = reader.errorString();
@@ -369,6 +371,13 @@ private slots:
     void largeFileReadInHalvesAsInOnePass();
     void cutInsideACommentIsReadInOnePass();
     void faultInTheSecondHalfNamesItsLine();
+    void byteReaderMatchesOnRealNetworks_data();
+    void byteReaderMatchesOnRealNetworks();
+    void byteReaderTakesPlainXml_data();
+    void byteReaderTakesPlainXml();
+    void byteReaderLeavesTheUnusualToTheXmlReader_data();
+    void byteReaderLeavesTheUnusualToTheXmlReader();
+    void byteReaderDeclinesInTheSecondHalf();
 };
 
 void TestSumoImport::countsMatchTheFile()
@@ -999,6 +1008,208 @@ void TestSumoImport::faultInTheSecondHalfNamesItsLine()
     QVERIFY(readDump(broken, false, &one).isEmpty());
     QCOMPARE(halves, one);
     QVERIFY2(one.contains(QLatin1String("line")), qPrintable(one));
+}
+
+namespace {
+
+// Whether the byte reader takes data as a whole rather than declining it.
+bool byteReaderTakes(const QByteArray &data)
+{
+    XmlByteReader xml(data);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            for (const auto &a : xml.attributes())
+                a.value();
+        }
+    }
+    return !xml.declined();
+}
+
+// Every start tag with its position and attributes as a reader sees them.
+template<class Xml>
+QString startTags(Xml &xml)
+{
+    QString out;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        out += QStringLiteral("<%1 %2:%3").arg(xml.name()).arg(xml.lineNumber()).arg(xml.columnNumber());
+        const auto attrs = xml.attributes();
+        for (const auto &a : attrs)
+            out += QStringLiteral(" %1=[%2]").arg(a.name(), a.value());
+        out += QLatin1Char('\n');
+    }
+    return xml.hasError() ? out + QStringLiteral("error") : out;
+}
+
+QString startTagsOfByteReader(const QByteArray &data)
+{
+    XmlByteReader xml(data);
+    return startTags(xml);
+}
+
+QString startTagsOfXmlReader(const QByteArray &data)
+{
+    QXmlStreamReader xml(data);
+    return startTags(xml);
+}
+
+} // namespace
+
+void TestSumoImport::byteReaderMatchesOnRealNetworks_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("pasubio") << QStringLiteral(TRELVO_DATA_DIR "/bologna-pasubio/pasubio_buslanes.net.xml");
+    QTest::newRow("acosta") << QStringLiteral(TRELVO_DATA_DIR "/bologna-acosta/acosta_buslanes.net.xml");
+    QTest::newRow("berlin") << QStringLiteral(TRELVO_DATA_DIR "/berlin-doerpfeldstr/net.net.xml.gz");
+    QTest::newRow("port-cologne") << QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz");
+    QTest::newRow("badhersfeld") << QStringLiteral(TRELVO_DATA_DIR "/badhersfeld/osm_edited.net.xml.gz");
+}
+
+void TestSumoImport::byteReaderMatchesOnRealNetworks()
+{
+    QFETCH(QString, file);
+    const QByteArray data = inflated(file);
+    QVERIFY(!data.isEmpty());
+    QVERIFY(byteReaderTakes(data));
+    // Every tag of the smaller files: the largest would take long under the sanitizers.
+    if (data.size() < 8 * 1024 * 1024)
+        QCOMPARE(startTagsOfByteReader(data), startTagsOfXmlReader(data));
+    const QString slow = readDump(data, false, nullptr, false);
+    QVERIFY(slow.contains(QLatin1String("\nE ")));
+    QCOMPARE(readDump(data, false), slow);
+    QCOMPARE(readDump(data, true), slow);
+}
+
+void TestSumoImport::byteReaderTakesPlainXml_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    const QByteArray net = smallNet();
+    QTest::newRow("as written") << net;
+    QTest::newRow("no declaration") << net.mid(net.indexOf('\n') + 1);
+    QTest::newRow("declaration variants")
+        << QByteArray(net).replace("<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                                   "<?xml version='1.0' encoding='utf-8' standalone='yes' ?>");
+    QTest::newRow("references") << QByteArray(net)
+                                       .replace("name=\"Main Street\"",
+                                                "name=\"Main &amp; &lt;Side&gt; &quot;St&apos; &#252;&#x1F600;&#9;&#10;x\"")
+                                       .replace("<edge id=\"CE\"", "<edge id=\"C&#x45;\"");
+    QTest::newRow("CR LF") << QByteArray(net).replace("\n", "\r\n");
+    QTest::newRow("lone CR") << QByteArray(net).replace("\n", "\r");
+    QTest::newRow("blanks in values") << QByteArray(net)
+                                             .replace("name=\"Main Street\"", "name=\"Main\tStreet\nnorth\r\nend\rx\"")
+                                             .replace("shape=\"110,-1.6 200,-1.6\"", "shape=\"110,-1.6\n\t200,-1.6\"")
+                                             .replace("<junction id=\"E\"", "<junction\r\n  id=\"E\"");
+    // Columns count UTF-16 units: the 4-byte character counts two.
+    QTest::newRow("non-ASCII") << QByteArray(net)
+                                      .replace("    <edge id=\"CE\"", "<!-- Straße \xF0\x9F\x98\x80 --><edge id=\"CE\"")
+                                      .replace("name=\"Main Street\"", "name=\"Grüne \xF0\x9F\x98\x80 Straße\"")
+                                      .replace("<junction id=\"E\"", "<!-- ä --> <junction id=\"E\"");
+    QTest::newRow("comments") << QByteArray(net)
+                                     .replace("<net ", "<!-- before - the root -->\n<net ")
+                                     .replace("    <edge id=\"CW\"", "    <!-- between -->\n    <edge id=\"CW\"")
+                                     .replace("        <lane id=\"CW_0\"", "        <!----><!-- inside <x> & -->\n        <lane id=\"CW_0\"")
+                                     .replace("</net>", "</net>\n<!-- after -->\n\n");
+    QTest::newRow("single quotes") << QByteArray(net)
+                                          .replace("id=\"WC\" from=\"W\"", "id='WC' from='W'")
+                                          .replace("name=\"Main Street\"", "name='say \"hi\"' ");
+    QTest::newRow("empty elements")
+        << QByteArray(net)
+               .replace("shape=\"200,0 200,-3 201,-3 201,0\"/>", "shape=\"200,0 200,-3 201,-3 201,0\"></junction>")
+               .replace("shape=\"90,1.6 0,1.6\"/>", "shape=\"90,1.6 0,1.6\"  ></lane >")
+               .replace("    <edge id=\"WC\"", "    <edge id=\":C_9\" function=\"internal\"/>\n    <edge id=\"WC\"");
+    QTest::newRow("unknown elements and text")
+        << QByteArray(net)
+               .replace("    <junction id=\"W\"",
+                        "    <tlLogic id=\"C\" type=\"static\" programID=\"0\" offset=\"0\">\n"
+                        "        <phase duration=\"31\" state=\"GgrG\"/>\n        <!-- c -->\n"
+                        "        <param key=\"a\" value=\"&lt;b&gt;\"><x><y/></x></param>\n    </tlLogic>\n"
+                        "    <type id=\"t\"><restriction vClass=\"bus\" speed=\"1\"/></type>\n    <junction id=\"W\"")
+               .replace("<request index=\"0\"", "note &amp; text > \"q\" <request index=\"0\"")
+               .replace("shape=\"100,-100 100,-10\"/>", "shape=\"100,-100 100,-10\"><param key=\"k\" value=\"v\"/></lane>");
+    QTest::newRow("root namespace")
+        << smallNet(QStringLiteral("xsi:nil=\"false\""),
+                    QStringLiteral("xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                                   "xsi:noNamespaceSchemaLocation=\"http://sumo.dlr.de/xsd/net_file.xsd\" xmlns=\"\""));
+}
+
+void TestSumoImport::byteReaderTakesPlainXml()
+{
+    QFETCH(QByteArray, data);
+    QVERIFY(byteReaderTakes(data));
+    QCOMPARE(startTagsOfByteReader(data), startTagsOfXmlReader(data));
+    QString error;
+    const QString slow = readDump(data, false, &error, false);
+    QVERIFY2(slow.contains(QLatin1String("\nE ")), qPrintable(error));
+    QCOMPARE(readDump(data, false), slow);
+}
+
+void TestSumoImport::byteReaderLeavesTheUnusualToTheXmlReader_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("taken"); // well-formed as far as the byte reader goes: a fault of meaning
+    const QByteArray net = smallNet();
+    const QByteArray declaration("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    QTest::newRow("doctype") << QByteArray(net).replace(declaration, declaration + "<!DOCTYPE net>\n") << false;
+    QTest::newRow("declared entity")
+        << QByteArray(net)
+               .replace(declaration, declaration + "<!DOCTYPE net [<!ENTITY s \"Street\">]>\n")
+               .replace("Main Street", "Main &s;")
+        << false;
+    QTest::newRow("cdata") << QByteArray(net).replace("<request ", "<![CDATA[ <x> ]]><request ") << false;
+    QTest::newRow("processing instruction") << QByteArray(net).replace("    <edge id=\"CW\"", "<?pi data?><edge id=\"CW\"")
+                                            << false;
+    QTest::newRow("undeclared prefix") << smallNet(QStringLiteral("p:x=\"1\"")) << false;
+    QTest::newRow("prefix declared below the root") << smallNet(QStringLiteral("xmlns:p=\"u\" p:x=\"1\"")) << false;
+    QTest::newRow("prefixed element") << QByteArray(net).replace("<request ", "<p:request xmlns:p=\"u\" ") << false;
+    QTest::newRow("duplicate attribute") << smallNet(QStringLiteral("speed=\"1\"")) << false;
+    QTest::newRow("invalid UTF-8") << QByteArray(net).replace("Main Street", "Main \xC3\x28Street") << false;
+    QTest::newRow("overlong UTF-8") << QByteArray(net).replace("Main Street", "Main \xC0\xAFStreet") << false;
+    QTest::newRow("control character") << QByteArray(net).replace("Main Street", "Main \x01Street") << false;
+    QTest::newRow("reference to a control character") << QByteArray(net).replace("Main Street", "Main &#1;") << false;
+    QTest::newRow("mismatched tag") << QByteArray(net).replace("</edge>", "</edg>") << false;
+    QTest::newRow("truncated") << net.left(net.size() * 2 / 3) << false;
+    QTest::newRow("truncated in a tag") << net.left(net.indexOf("shape=\"90,1.6") + 8) << false;
+    QTest::newRow("< in a value") << QByteArray(net).replace("Main Street", "Main<Street") << false;
+    QTest::newRow("unknown entity") << QByteArray(net).replace("Main Street", "Main&nbsp;Street") << false;
+    QTest::newRow("]]> in text") << QByteArray(net).replace("<request ", "]]><request ") << false;
+    QTest::newRow("-- in a comment") << QByteArray(net).replace("<request ", "<!-- a -- b --><request ") << false;
+    QTest::newRow("other encoding")
+        << QByteArray(net).replace("UTF-8", "ISO-8859-1").replace("Main Street", "Stra\xDF" "e") << false;
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF") + net << false;
+    QTest::newRow("version 1.1") << QByteArray(net).replace("version=\"1.0\"", "version=\"1.1\"") << false;
+    QTest::newRow("element after the root") << net + "<net/>\n" << false;
+    QTest::newRow("text after the root") << net + "junk\n" << false;
+    QTest::newRow("no space between attributes") << QByteArray(net).replace("\" to=\"E\"", "\"to=\"E\"") << false;
+    QTest::newRow("bad number") << QByteArray(net).replace("x=\"200\"", "x=\"2e\"") << true;
+    QTest::newRow("not a network") << QByteArray(net).replace("<net ", "<nett ").replace("</net>", "</nett>") << true;
+}
+
+void TestSumoImport::byteReaderLeavesTheUnusualToTheXmlReader()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, taken);
+    QCOMPARE(byteReaderTakes(data), taken);
+    QString slowError, fastError;
+    const QString slow = readDump(data, false, &slowError, false);
+    QCOMPARE(readDump(data, false, &fastError), slow);
+    QCOMPARE(fastError, slowError);
+    if (taken)
+        QVERIFY(!slowError.isEmpty());
+}
+
+void TestSumoImport::byteReaderDeclinesInTheSecondHalf()
+{
+    // Unusual but valid XML in the second half: that half alone is read again by the XML reader.
+    QByteArray data = inflated(QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz"));
+    data.insert(lineStart(data, data.size() * 3 / 4), "    <foo><![CDATA[ <junction/> ]]></foo>\n");
+    QVERIFY(!byteReaderTakes(data));
+    const QString slow = readDump(data, false, nullptr, false);
+    QVERIFY(slow.contains(QLatin1String("\nJ ")));
+    QCOMPARE(readDump(data, true), slow);
+    QCOMPARE(readDump(data, false), slow);
 }
 
 QTEST_GUILESS_MAIN(TestSumoImport)
