@@ -8,6 +8,7 @@
 #include "io/documentscanner.h"
 #include "io/networkwriter.h"
 #include "io/objectkind.h"
+#include "io/xmlbytes.h"
 #include "io/xmlvalues.h"
 #include "netobject.h"
 #include "network.h"
@@ -145,31 +146,11 @@ bool NetworkReader::parse(QXmlStreamReader &reader, SavedDocument *document, boo
 
 namespace {
 
-// Whether the document is UTF-8 (as ours are): the second half is parsed without the first one's
-// declaration, so any other encoding must be read in one go.
-bool isUtf8(const QByteArray &data)
-{
-    if (data.startsWith("\xFE\xFF") || data.startsWith("\xFF\xFE"))
-        return false;
-    const int start = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    if (data.mid(start, 5) != "<?xml")
-        return true;
-    const int end = data.indexOf("?>", start);
-    if (end < 0)
-        return false;
-    const QByteArray declaration = data.mid(start, end - start).toLower();
-    const int encoding = declaration.indexOf("encoding");
-    if (encoding < 0)
-        return true;
-    const QByteArray value = declaration.mid(encoding + 8).replace(' ', "").replace('\'', '"');
-    return value.startsWith("=\"utf-8\"") || value.startsWith("=\"utf8\"");
-}
-
 // Where a large document of ours can be cut in two: the start of a line that opens a top-level
 // element (written one to a line, indented by one space) near the middle; -1 for none.
 int findSplit(const QByteArray &data)
 {
-    if (data.size() < NetworkReader::kParallelParseMinimumBytes || !isUtf8(data))
+    if (data.size() < NetworkReader::kParallelParseMinimumBytes || !XmlBytes::isUtf8Document(data))
         return -1;
     // Cut at the middle: the tail's thread copies its half first, the head's reports progress and
     // joins the halves afterwards, and they come out about even.

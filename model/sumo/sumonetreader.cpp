@@ -4,6 +4,8 @@
 #include "sumovehicleclasses.h"
 #include "xmlbytereader.h"
 
+#include "io/xmlbytes.h"
+
 #include <QCoreApplication>
 #include <QXmlStreamReader>
 
@@ -227,25 +229,6 @@ bool SumoNetReader::readPiece(const QByteArray &data, const Progress &progress,
 
 namespace {
 
-// Whether the document is UTF-8: the second half is read without the first one's declaration.
-bool isUtf8(const QByteArray &data)
-{
-    if (data.startsWith("\xFE\xFF") || data.startsWith("\xFF\xFE"))
-        return false;
-    const int start = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    if (data.mid(start, 5) != "<?xml")
-        return true;
-    const int end = data.indexOf("?>", start);
-    if (end < 0)
-        return false;
-    const QByteArray declaration = data.mid(start, end - start).toLower();
-    const int encoding = declaration.indexOf("encoding");
-    if (encoding < 0)
-        return true;
-    const QByteArray value = declaration.mid(encoding + 8).replace(' ', "").replace('\'', '"');
-    return value.startsWith("=\"utf-8\"") || value.startsWith("=\"utf8\"");
-}
-
 // The start of a line near the middle that opens an element below the root, as SUMO writes them
 // (indented by four spaces); -1 for none.
 int findCut(const QByteArray &data)
@@ -266,7 +249,7 @@ bool SumoNetReader::readHalves(const QByteArray &data, const std::function<bool(
 {
     // Either half fails where the cut is not between two elements below the root (inside a comment,
     // say): the head then ends inside something open. The caller then reads the input in one go.
-    if (data.size() < kParallelReadMinimumBytes || !isUtf8(data))
+    if (data.size() < kParallelReadMinimumBytes || !XmlBytes::isUtf8Document(data))
         return false;
     const int cut = findCut(data);
     if (cut < 0)

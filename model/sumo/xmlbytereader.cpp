@@ -1,5 +1,7 @@
 #include "xmlbytereader.h"
 
+#include "io/xmlbytes.h"
+
 #include <cstring>
 
 namespace Trelvoa {
@@ -34,100 +36,7 @@ struct ByteTables
 };
 constexpr ByteTables kBytes;
 
-bool isSpace(Byte c)
-{
-    return c == ' ' || c == '\n' || c == '\t' || c == '\r';
-}
-
-bool isXmlChar(char32_t c)
-{
-    return (c >= 0x20 && c <= 0xD7FF) || c == '\n' || c == '\t' || c == '\r' || (c >= 0xE000 && c <= 0xFFFD)
-        || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-// One UTF-8 sequence at p (a byte of 0x80 or more): strict (no overlong forms, surrogates or values past
-// U+10FFFF) and a character XML allows. The NUL that ends the data stops a truncated sequence.
-bool readUtf8(const Byte *&p, char32_t *out)
-{
-    const Byte c = *p;
-    int n = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 1, cp = c & 0x1F, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 2, cp = c & 0x0F, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 3, cp = c & 0x07, min = 0x10000;
-    } else {
-        return false;
-    }
-    for (int i = 1; i <= n; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return false;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || !isXmlChar(cp))
-        return false;
-    p += n + 1;
-    *out = cp;
-    return true;
-}
-
-// A reference at p ('&'): one of the five predefined entities, or a character reference to a character
-// XML allows. Anything else (entities a DTD would declare) is left to the XML reader.
-bool readReference(const Byte *&p, char32_t *out)
-{
-    const Byte *q = p + 1;
-    if (*q == '#') {
-        ++q;
-        char32_t base = 10;
-        if (*q == 'x') {
-            base = 16;
-            ++q;
-        }
-        const Byte *digits = q;
-        char32_t cp = 0;
-        for (; *q != ';'; ++q) {
-            const Byte c = *q;
-            char32_t d = 16;
-            if (c >= '0' && c <= '9')
-                d = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                d = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                d = c - 'A' + 10;
-            if (d >= base)
-                return false;
-            cp = cp * base + d;
-            if (cp > 0x10FFFF)
-                return false;
-        }
-        if (q == digits || !isXmlChar(cp))
-            return false;
-        p = q + 1;
-        *out = cp;
-        return true;
-    }
-    const Byte *name = q;
-    while (q - name < 5 && *q && *q != ';')
-        ++q;
-    if (*q != ';')
-        return false;
-    static const struct
-    {
-        const char *name;
-        char32_t c;
-    } entities[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
-    for (const auto &e : entities) {
-        if (size_t(q - name) == std::strlen(e.name) && std::memcmp(name, e.name, q - name) == 0) {
-            p = q + 1;
-            *out = e.c;
-            return true;
-        }
-    }
-    return false;
-}
+using XmlBytes::isSpace;
 
 void appendCodePoint(QString &text, char32_t cp)
 {
@@ -320,10 +229,10 @@ bool XmlByteReader::skipText()
         if (c == '<') {
             break;
         } else if (c == '&') {
-            if (!readReference(p, &cp))
+            if (!XmlBytes::readReference(p, m_end, &cp))
                 return false;
         } else if (c >= 0x80) {
-            if (!readUtf8(p, &cp))
+            if (!XmlBytes::readUtf8(p, m_end, &cp))
                 return false;
         } else {
             return false; // NUL (the end), control characters, ']'
@@ -351,7 +260,7 @@ bool XmlByteReader::skipComment()
             }
             ++p;
         } else if (c >= 0x80) {
-            if (!readUtf8(p, &cp))
+            if (!XmlBytes::readUtf8(p, m_end, &cp))
                 return false;
         } else {
             return false;
@@ -474,11 +383,11 @@ bool XmlByteReader::readValue(RawAttribute *attribute)
             ++p;
         } else if (c == '&') {
             attribute->plain = false;
-            if (!readReference(p, &cp))
+            if (!XmlBytes::readReference(p, m_end, &cp))
                 return false;
         } else if (c >= 0x80) {
             attribute->plain = false;
-            if (!readUtf8(p, &cp))
+            if (!XmlBytes::readUtf8(p, m_end, &cp))
                 return false;
         } else if (c == '\n' || c == '\t' || c == '\r') {
             attribute->plain = false;
@@ -596,10 +505,10 @@ QStringRef XmlByteReader::decoded(int index) const
                 const Byte c = *p;
                 char32_t cp;
                 if (c == '&') {
-                    readReference(p, &cp);
+                    XmlBytes::readReference(p, m_end, &cp);
                     appendCodePoint(m_text, cp);
                 } else if (c >= 0x80) {
-                    readUtf8(p, &cp);
+                    XmlBytes::readUtf8(p, m_end, &cp);
                     appendCodePoint(m_text, cp);
                 } else if (c == '\r') {
                     m_text.append(QLatin1Char(' '));
@@ -626,37 +535,8 @@ qint64 XmlByteReader::lineNumber() const
 
 qint64 XmlByteReader::columnNumber() const
 {
-    // Columns count UTF-16 code units, as the XML reader counts them: a 4-byte UTF-8 sequence is two.
-    // CR LF and a lone CR both end a line.
-    const Byte *p = m_counted;
-    while (p < m_p) {
-        if (m_p - p >= 8) {
-            quint64 w;
-            std::memcpy(&w, p, 8);
-            const quint64 high = w & 0x8080808080808080ULL;
-            const quint64 low = (w - 0x0E0E0E0E0E0E0E0EULL) & ~w & 0x8080808080808080ULL; // a byte below 0x0E
-            if (!(high | low)) {
-                m_column += 8;
-                p += 8;
-                continue;
-            }
-        }
-        const Byte c = *p++;
-        if (c >= 0x80) {
-            if ((c & 0xC0) != 0x80)
-                m_column += c >= 0xF0 ? 2 : 1;
-        } else if (c == '\n') {
-            if (p - m_begin < 2 || p[-2] != '\r')
-                ++m_line;
-            m_column = 0;
-        } else if (c == '\r') {
-            ++m_line;
-            m_column = 0;
-        } else {
-            ++m_column;
-        }
-    }
-    m_counted = p;
+    XmlBytes::countPosition(m_begin, m_counted, m_p, &m_line, &m_column);
+    m_counted = m_p;
     return m_column;
 }
 
