@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config git
     qtbase5-dev qttools5-dev qttools5-dev-tools qtwebengine5-dev libqt5webchannel5-dev libqt5svg5-dev
-    libproj-dev proj-data proj-bin zlib1g-dev
+    libproj-dev proj-data proj-bin zlib1g-dev libmimalloc2.0
     xvfb xauth
     sumo
     geographiclib-tools
