@@ -849,8 +849,6 @@ void SumoNetImporter::Private::build(const SumoNetReader &reader, const Plan &pl
 
     net->setProperty("bound", rectToString(plan.bound));
     NetworkAccess::silence(net, false);
-    net->afterLoad();
-    progress(1000);
 }
 
 SumoNetImporter::SumoNetImporter(Network *network)
@@ -917,6 +915,12 @@ bool SumoNetImporter::importDevice(QIODevice *device, const QString &sourceName)
     if (!d->resolve(reader, &plan))
         return false;
     d->build(reader, plan);
+    // The file's records and the plan go before the views make their items, which take that memory
+    // instead of adding to it.
+    reader = SumoNetReader();
+    plan = Private::Plan();
+    d->net->afterLoad();
+    d->progress(1000);
     // Cancelled while the views made their items: they have emptied the network.
     if (NetworkAccess::isBroken(d->net))
         return d->fail(tr("The import was cancelled"));
