@@ -6,6 +6,7 @@
 #include <QOpenGLContext>
 #include <QSurfaceFormat>
 #include <QWidget>
+#include <QVariant>
 #include <QWindow>
 
 // Qt's own, exported by QtGui: the context every OpenGL context of the program shares resources with.
@@ -34,15 +35,22 @@ void shareOpenGL()
 
 // A program may start with plain raster windows (Qt::AA_ForceRasterWidgets): finding a window format
 // that OpenGL can draw into loads the whole OpenGL driver, about fifty megabytes. The page composes
-// into its window through OpenGL, so from the first page on new windows can take OpenGL again, and
-// the window the page goes into is made anew, once, in such a format.
+// into its window through OpenGL, so from the first page on new windows can take OpenGL again, and a
+// window made before (the main window, a second one) is made anew, once, when a page first goes into it.
 void composeWithOpenGL(QWidget *window)
 {
-    if (!QCoreApplication::testAttribute(Qt::AA_ForceRasterWidgets))
+    static const char rasterStart[] = "trelvoRasterWindowsAtStart";
+    static const char madeAnew[] = "trelvoWindowMadeForOpenGL";
+    QCoreApplication *app = QCoreApplication::instance();
+    if (QCoreApplication::testAttribute(Qt::AA_ForceRasterWidgets)) {
+        QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets, false);
+        app->setProperty(rasterStart, true);
+    }
+    if (!app->property(rasterStart).toBool() || !window || !window->windowHandle()
+        || window->windowHandle()->surfaceType() != QSurface::RasterSurface || window->property(madeAnew).toBool())
         return;
-    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets, false);
-    if (!window || !window->windowHandle() || window->windowHandle()->surfaceType() != QSurface::RasterSurface)
-        return;
+    // Once: where the platform has no such windows, it stays a raster window.
+    window->setProperty(madeAnew, true);
     const QRect geometry = window->geometry();
     const Qt::WindowStates state = window->windowState();
     const Qt::WindowFlags flags = window->windowFlags();

@@ -26,6 +26,7 @@
 #include <QGraphicsScene>
 #include <QInputDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QWindow>
 #include <QMenu>
@@ -557,6 +558,14 @@ void TestPanorama::mainWindowPanorama()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.windowHandle()->surfaceType(), QSurface::RasterSurface);
+    // A second window made before the first page: made anew when a page first goes into it.
+    MainWindow second;
+    second.setInteractive(false);
+    second.resize(600, 400);
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    const QPointer<QWindow> firstHandle = window.windowHandle();
+    const QPointer<QWindow> secondHandle = second.windowHandle();
     const QRect geometry = window.geometry();
     QGraphicsScene *scene = window.scene();
     auto *action = window.findChild<QAction *>(QStringLiteral("actionPanorama"));
@@ -578,6 +587,22 @@ void TestPanorama::mainWindowPanorama()
     const QPointF centre = window.view()->mapToScene(window.view()->viewport()->rect().center());
     QVERIFY(StandIn::waitForJs(view->page(), lastCallIs(QStringLiteral("setPosition"), {centre.y(), centre.x()})));
     QCOMPARE(markers(window.scene()).size(), 1);
+    QVERIFY(firstHandle.isNull() || firstHandle != window.windowHandle());
+    QCOMPARE(second.windowHandle(), secondHandle.data());
+
+    second.findChild<QAction *>(QStringLiteral("actionPanorama"))->trigger();
+    auto *secondDock = second.findChild<QDockWidget *>(QStringLiteral("panorama"));
+    QVERIFY(secondDock);
+    QVERIFY(secondHandle.isNull() || secondHandle != second.windowHandle());
+    QVERIFY(second.isVisible());
+    // Only once: the next page finds the window as it is.
+    const QPointer<QWindow> madeAnew = second.windowHandle();
+    delete secondDock;
+    flushDeletes();
+    second.findChild<QAction *>(QStringLiteral("actionPanorama"))->trigger();
+    QCOMPARE(second.windowHandle(), madeAnew.data());
+    delete second.findChild<QDockWidget *>(QStringLiteral("panorama"));
+    second.close();
     window.close();
     delete dock;
     flushDeletes();
