@@ -472,12 +472,7 @@ bool Scanner::readStartTag(Name **name, bool *empty)
         Name *attribute = readName();
         if (!attribute)
             return false;
-        skipSpace();
-        if (m_p == m_end || *m_p != '=')
-            return false;
-        ++m_p;
-        skipSpace();
-        if (m_p == m_end || (*m_p != '"' && *m_p != '\''))
+        if (!XmlBytes::skipToValue(m_p, m_end))
             return false;
         Value value;
         if (!readAttributeValue(&value) || attribute->lastTag == m_tags)
@@ -507,12 +502,7 @@ bool Scanner::readPseudoAttribute(const char *name, QByteArray *value)
     if (size_t(m_end - m_p) < length || std::memcmp(m_p, name, length) != 0)
         return false;
     m_p += length;
-    skipSpace();
-    if (m_p == m_end || *m_p != '=')
-        return false;
-    ++m_p;
-    skipSpace();
-    if (m_p == m_end || (*m_p != '"' && *m_p != '\''))
+    if (!XmlBytes::skipToValue(m_p, m_end))
         return false;
     const Byte quote = *m_p++;
     const Byte *start = m_p;

@@ -19,6 +19,20 @@ inline bool isSpace(Byte c)
 
 bool isXmlChar(char32_t c);
 
+// After an attribute's name: skips the blanks, the '=' and the blanks after it; true when p then stands
+// at the opening quote of the value.
+inline bool skipToValue(const Byte *&p, const Byte *end)
+{
+    while (p < end && isSpace(*p))
+        ++p;
+    if (p == end || *p != '=')
+        return false;
+    ++p;
+    while (p < end && isSpace(*p))
+        ++p;
+    return p < end && (*p == '"' || *p == '\'');
+}
+
 // One UTF-8 sequence at p (a byte of 0x80 or more) before end: strict (no overlong forms, surrogates or
 // values past U+10FFFF) and a character XML allows. Moves p past it.
 bool readUtf8(const Byte *&p, const Byte *end, char32_t *out);

@@ -111,16 +111,9 @@ bool XmlByteReader::readDeclaration()
             ++next;
         if (next == 3)
             return false;
-        while (isSpace(*p))
-            ++p;
-        if (*p != '=')
+        if (!XmlBytes::skipToValue(p, m_end))
             return false;
-        ++p;
-        while (isSpace(*p))
-            ++p;
         const Byte quote = *p;
-        if (quote != '"' && quote != '\'')
-            return false;
         const Byte *value = ++p;
         while (*p && *p != quote && kBytes.name[*p])
             ++p;
@@ -329,13 +322,8 @@ bool XmlByteReader::readStartTag()
                 return false;
         }
         a.nameSize = int(p - a.name);
-        while (isSpace(*p))
-            ++p;
-        if (*p != '=')
+        if (!XmlBytes::skipToValue(p, m_end))
             return false;
-        ++p;
-        while (isSpace(*p))
-            ++p;
         m_p = p;
         if (!readValue(&a))
             return false;
