@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "mapview.h"
+#include "networkfiles.h"
 
 #include "scene/networkg.h"
 
@@ -106,8 +107,11 @@ int main(int argc, char *argv[])
     if (!focus.isEmpty() && zoom == 0 && span == 0.0)
         span = 150.0;
 
-    MainWindow window;
     const QStringList files = parser.positionalArguments();
+    // The file is read while the window is made.
+    if (!files.isEmpty())
+        NetworkFiles::prefetch(files.first());
+    MainWindow window;
     const bool screenshot = parser.isSet(screenshotOption);
     QSize size;
     if (screenshot && !parseSize(parser.value(sizeOption), &size))
@@ -133,6 +137,7 @@ int main(int argc, char *argv[])
             window.show();
             QMessageBox::critical(&window, QApplication::translate("main", "Open network"), error);
         }
+        NetworkFiles::dropPrefetch();
     }
 
     const bool placed = !focus.isEmpty() || zoom > 0 || span > 0.0;

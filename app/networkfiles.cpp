@@ -1,5 +1,6 @@
 #include "networkfiles.h"
 
+#include "io/fileprefetch.h"
 #include "network.h"
 #include "sumo/sumonetimporter.h"
 
@@ -12,6 +13,17 @@ bool isSumoNetwork(const QString &fileName)
 {
     const QString lower = fileName.toLower();
     return lower.endsWith(QLatin1String(".net.xml")) || lower.endsWith(QLatin1String(".net.xml.gz"));
+}
+
+void prefetch(const QString &fileName)
+{
+    Trelvoa::FilePrefetch::start(fileName, isSumoNetwork(fileName) ? Trelvoa::FilePrefetch::Bytes
+                                                                   : Trelvoa::FilePrefetch::Document);
+}
+
+void dropPrefetch()
+{
+    Trelvoa::FilePrefetch::discard();
 }
 
 bool load(Trelvoa::Network *network, const QString &fileName, bool sumo, QString *error, QStringList *warnings)

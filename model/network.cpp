@@ -4,6 +4,7 @@
 #include "edgegroup.h"
 #include "geo/geoutil.h"
 #include "granule.h"
+#include "io/fileprefetch.h"
 #include "io/gzipwriter.h"
 #include "io/networkreader.h"
 #include "io/networkwriter.h"
@@ -469,6 +470,16 @@ bool Network::load(QXmlStreamReader &reader, bool merge)
 
 bool Network::readFile(const QString &fileName, int readerMode)
 {
+    if (std::unique_ptr<FilePrefetch> early = FilePrefetch::take(fileName, FilePrefetch::Document)) {
+        NetworkReader r(this);
+        bool usable = false;
+        if (r.loadPrefetched(*early, NetworkReader::Mode(readerMode), &usable))
+            return true;
+        if (usable) {
+            m_errorString = tr("%1: %2").arg(fileName, r.errorString());
+            return false;
+        }
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         m_errorString = tr("Cannot open %1: %2").arg(fileName, file.errorString());
@@ -480,7 +491,7 @@ bool Network::readFile(const QString &fileName, int readerMode)
         return false;
     }
     // Whole into memory: a large file is then parsed on two threads.
-    QByteArray data = input.readAll();
+    QByteArray data = input.readWhole();
     if (input.failed()) {
         m_errorString = tr("%1 is damaged: %2").arg(fileName, input.errorString());
         return false;

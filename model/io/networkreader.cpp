@@ -6,6 +6,7 @@
 #include "io/contentwriter.h"
 #include "io/documentparser.h"
 #include "io/documentscanner.h"
+#include "io/fileprefetch.h"
 #include "io/networkwriter.h"
 #include "io/objectkind.h"
 #include "io/xmlbytes.h"
@@ -233,15 +234,13 @@ bool parseBytes(const char *data, int size, bool head, const DocumentParser::Pro
 
 } // namespace
 
-bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
+bool NetworkReader::parseDocumentData(const QByteArray &data, const std::function<bool(qint64, int)> &progress,
+                                      SavedDocument *document, qint64 *bytes, QString *error, bool *cancelled)
 {
     // A large file is parsed in two halves at once, cut between two top-level elements. Either half
     // fails where the cut is not at the top level (inside a comment, say) or the file is faulty; then
     // the whole file is parsed again in one go, so that results and messages are exactly those of a
     // single pass.
-    const DocumentParser::Progress progress = [this, &data](qint64 bytes, int objects) {
-        return reportProgress(std::min<qint64>(bytes, data.size()), objects, 0);
-    };
     const int split = findSplit(data);
     if (split > 0) {
         // The second half under a root of its own, on a line of its own: its lines are off by
@@ -251,38 +250,75 @@ bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
         SavedDocument tail;
         bool tailOk = false;
         std::thread worker([&] {
-            QString error;
-            bool cancelled = false;
-            tailOk = parseBytes(tailData.constData(), tailData.size(), false, {}, &tail, &error, &cancelled);
+            QString tailError;
+            bool tailCancelled = false;
+            tailOk = parseBytes(tailData.constData(), tailData.size(), false, {}, &tail, &tailError, &tailCancelled);
         });
-        QString error;
-        bool cancelled = false;
-        const bool headOk = parseBytes(data.constData(), split, true, progress, document, &error, &cancelled);
+        const bool headOk = parseBytes(data.constData(), split, true, progress, document, error, cancelled);
         worker.join();
-        if (cancelled) {
-            m_cancelled = true;
-            return fail(error);
-        }
+        if (*cancelled)
+            return false;
         if (headOk && tailOk && document->version == tail.version && appendHalf(document, tail, lines)) {
-            m_bytes = data.size();
-            return reportProgress(m_bytes, 0, document->objects.size());
+            *bytes = data.size();
+            return true;
         }
         *document = SavedDocument();
+        error->clear();
     }
     DocumentScanner scanner(data.constData(), data.size());
     scanner.setProgress(progress);
     switch (scanner.scan(document)) {
     case DocumentScanner::Done:
-        m_bytes = data.size();
-        return reportProgress(m_bytes, 0, document->objects.size());
+        *bytes = data.size();
+        return true;
     case DocumentScanner::Cancelled:
-        m_cancelled = true;
-        return fail(scanner.errorString());
+        *error = scanner.errorString();
+        *cancelled = true;
+        return false;
     case DocumentScanner::Declined:
         break;
     }
     QXmlStreamReader reader(data);
-    return parse(reader, document, true);
+    DocumentParser parser(reader);
+    parser.setProgress(progress);
+    if (!parser.parseDocument(document)) {
+        *error = parser.errorString();
+        *cancelled = parser.cancelled();
+        return false;
+    }
+    *bytes = parser.bytesRead();
+    return true;
+}
+
+bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
+{
+    const DocumentParser::Progress progress = [this, &data](qint64 bytes, int objects) {
+        return reportProgress(std::min<qint64>(bytes, data.size()), objects, 0);
+    };
+    QString error;
+    bool cancelled = false;
+    if (!parseDocumentData(data, progress, document, &m_bytes, &error, &cancelled)) {
+        m_cancelled = m_cancelled || cancelled;
+        return fail(error);
+    }
+    return reportProgress(m_bytes, 0, document->objects.size());
+}
+
+bool NetworkReader::loadPrefetched(FilePrefetch &prefetch, Mode mode, bool *usable)
+{
+    begin(mode);
+    *usable = true;
+    if (!prefetch.wait([this](qint64 bytes, int objects) { return reportProgress(bytes, objects, 0); }))
+        return fail(tr("loading was cancelled"));
+    if (!prefetch.ok()) {
+        *usable = false;
+        return false;
+    }
+    SavedDocument document = prefetch.takeDocument();
+    m_bytes = prefetch.bytesParsed();
+    if (!reportProgress(m_bytes, 0, document.objects.size()))
+        return false;
+    return loadDocument(document, mode);
 }
 
 void NetworkReader::prune(SavedDocument &document)

@@ -7,11 +7,14 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class QObject;
 class QXmlStreamReader;
 
 namespace Trelvoa {
 
+class FilePrefetch;
 class Granule;
 class Network;
 class NetObject;
@@ -44,11 +47,19 @@ public:
     bool load(QXmlStreamReader &reader, Mode mode);
     // A whole file held in memory; faster for large files.
     bool load(QByteArray data, Mode mode);
+    // The file a prefetch read and parsed, waiting for it with progress. When the prefetch has
+    // nothing to give, false with *usable false: the caller reads the file itself.
+    bool loadPrefetched(FilePrefetch &prefetch, Mode mode, bool *usable);
     // A granule element at the reader, made with its subtree and saved ids as a child of the network
     // but not registered (the caller adds it); null with errorString() on failure.
     Granule *readGranule(QXmlStreamReader &reader);
 
     QString errorString() const { return m_error; }
+
+    // Parses a whole file of ours without a network, on any thread: on failure *error is the message
+    // and *cancelled whether progress stopped the parse; on success *bytes is what was read.
+    static bool parseDocumentData(const QByteArray &data, const std::function<bool(qint64, int)> &progress,
+                                  SavedDocument *document, qint64 *bytes, QString *error, bool *cancelled);
 
 private:
     enum CheckMode { CheckReplace, CheckMerge, CheckJoin, CheckNew };

@@ -2,6 +2,9 @@
 
 #include <zlib.h>
 
+#include <cstring>
+#include <limits>
+
 namespace Trelvoa {
 
 namespace {
@@ -90,6 +93,54 @@ bool GzipDevice::fillInput()
     if (n == 0)
         m_sourceEnd = true;
     return true;
+}
+
+QByteArray GzipDevice::readWhole()
+{
+    QByteArray out;
+    if (!isOpen() || m_failed)
+        return out;
+    qint64 length = 0;
+    if (!m_compressed && !m_source->isSequential() && QIODevice::bytesAvailable() == 0) {
+        // The bytes looked at for the signature, then the rest in one read.
+        const qint64 rest = m_source->bytesAvailable();
+        if (rest >= 0 && m_input.size() + rest < qint64(std::numeric_limits<int>::max()) - kChunk) {
+            out.resize(int(m_input.size() + rest));
+            memcpy(out.data(), m_input.constData(), size_t(m_input.size()));
+            length = m_input.size();
+            m_input.clear();
+            const qint64 n = rest > 0 ? m_source->read(out.data() + length, rest) : 0;
+            if (n < 0) {
+                fail(tr("Read error: %1").arg(m_source->errorString()));
+                out.resize(int(length));
+                return out;
+            }
+            length += n;
+            m_sourceRead += n;
+        }
+    } else if (!m_source->isSequential()) {
+        // Inflated content is some times the compressed size.
+        const qint64 guess = qMin<qint64>(m_source->size() * (m_compressed ? 6 : 1) + kChunk, 1 << 30);
+        out.resize(int(guess));
+    }
+    // Whatever is left (all of a compressed or sequential source; a file that grew meanwhile).
+    for (;;) {
+        if (out.size() - length < kChunk) {
+            const qint64 grown = qMin<qint64>(qMax<qint64>(2 * qint64(out.size()), length + 4 * kChunk),
+                                              std::numeric_limits<int>::max() - 32);
+            if (grown - length < 1) {
+                fail(tr("The content is too large"));
+                break;
+            }
+            out.resize(int(grown));
+        }
+        const qint64 n = read(out.data() + length, out.size() - length);
+        if (n <= 0)
+            break;
+        length += n;
+    }
+    out.resize(int(length));
+    return out;
 }
 
 qint64 GzipDevice::fail(const QString &error)

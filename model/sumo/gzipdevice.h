@@ -30,6 +30,9 @@ public:
     // Bytes taken from the source so far (for progress reports).
     qint64 sourceBytesRead() const { return m_sourceRead; }
     bool failed() const { return m_failed; }
+    // All that is left, with as few copies as the source allows (the rest of a plain file in one
+    // read). After a fault: what came before it, with failed() set.
+    QByteArray readWhole();
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;

@@ -7,6 +7,7 @@
 #include "geo/geohelpers.h"
 #include "geo/geoutil.h"
 #include "granule.h"
+#include "io/fileprefetch.h"
 #include "lane.h"
 #include "network.h"
 #include "node.h"
@@ -861,6 +862,32 @@ SumoNetImporter::~SumoNetImporter() = default;
 
 bool SumoNetImporter::importFile(const QString &fileName)
 {
+    if (std::unique_ptr<FilePrefetch> early = FilePrefetch::take(fileName, FilePrefetch::Bytes)) {
+        const qint64 size = QFileInfo(fileName).size();
+        Network *net = d->net;
+        if (net)
+            NetworkAccess::resetBroken(net);
+        // Still inflating: progress keeps the window answering, and a cancel stops the read.
+        const bool waited = early->wait([net](qint64, int) {
+            if (!net)
+                return true;
+            emit net->loadProgress(0, 0, 1000);
+            return !NetworkAccess::isBroken(net);
+        });
+        if (!waited) {
+            d->sourceName = QFileInfo(fileName).fileName();
+            d->warnings.clear();
+            return d->fail(tr("The import was cancelled"));
+        }
+        if (early->ok()) {
+            const QByteArray data = early->takeBytes();
+            early.reset();
+            return importWith(QFileInfo(fileName).fileName(), size, true,
+                              [&data, size](SumoNetReader &reader, const std::function<bool(qint64)> &progress) {
+                                  return reader.readInflated(data, size, progress);
+                              });
+        }
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         d->warnings.clear();
@@ -872,21 +899,31 @@ bool SumoNetImporter::importFile(const QString &fileName)
 
 bool SumoNetImporter::importDevice(QIODevice *device, const QString &sourceName)
 {
+    const bool readable = device && device->isReadable();
+    return importWith(sourceName, readable && !device->isSequential() ? device->size() : 0, readable,
+                      [device](SumoNetReader &reader, const std::function<bool(qint64)> &progress) {
+                          return reader.read(device, progress);
+                      });
+}
+
+bool SumoNetImporter::importWith(const QString &sourceName, qint64 totalBytes, bool readable,
+                                 const std::function<bool(SumoNetReader &, const std::function<bool(qint64)> &)> &readInput)
+{
     d->sourceName = sourceName;
     d->error.clear();
     d->warnings.clear();
     d->counts = Counts();
     if (!d->net)
         return d->fail(tr("No network to import into"));
-    if (!device || !device->isReadable())
+    if (!readable)
         return d->fail(tr("The input cannot be read"));
-    d->totalBytes = device->isSequential() ? 0 : device->size();
+    d->totalBytes = totalBytes;
 
     NetworkAccess::resetBroken(d->net);
     SumoNetReader reader;
     Network *net = d->net;
     const qint64 total = d->totalBytes;
-    const bool read = reader.read(device, [net, total](qint64 bytes) {
+    const bool read = readInput(reader, [net, total](qint64 bytes) {
         const int perMille = total > 0 ? int(qMin<qint64>(800, bytes * 800 / total)) : 0;
         emit net->loadProgress(bytes, perMille, 1000);
         return !NetworkAccess::isBroken(net);

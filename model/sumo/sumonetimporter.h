@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QIODevice;
@@ -12,6 +13,7 @@ class QIODevice;
 namespace Trelvoa {
 
 class Network;
+class SumoNetReader;
 
 // Imports a SUMO network file (.net.xml, or gzip-compressed .net.xml.gz; SUMO format versions 1.6 to
 // 1.20 are tested) into a model network, replacing its content and projection the way a load does.
@@ -92,6 +94,10 @@ public:
     void setMakeEdgeGroups(bool on);
 
 private:
+    // The import, the input read by readInput with the given progress.
+    bool importWith(const QString &sourceName, qint64 totalBytes, bool readable,
+                    const std::function<bool(SumoNetReader &, const std::function<bool(qint64)> &)> &readInput);
+
     class Private;
     std::unique_ptr<Private> d;
 };

@@ -164,11 +164,29 @@ bool SumoNetReader::read(QIODevice *device, const Progress &progress)
         }
     }
     chunk.clear();
-    const qint64 total = qMax<qint64>(gz.sourceBytesRead(), 1);
-    auto sourceBytes = [total, &data](qint64 at) {
+    return readData(data, gz.sourceBytesRead(), gz.failed() ? gz.errorString() : QString(), report);
+}
+
+bool SumoNetReader::readInflated(const QByteArray &data, qint64 sourceBytes, const Progress &progress)
+{
+    m_error.clear();
+    m_cancelled = false;
+    qint64 reported = sourceBytes / 4;
+    auto report = [&](qint64 bytes) {
+        reported = qMax(reported, bytes);
+        return !progress || progress(reported);
+    };
+    return readData(data, sourceBytes, QString(), report);
+}
+
+bool SumoNetReader::readData(const QByteArray &data, qint64 sourceBytes, const QString &inflateError,
+                             const std::function<bool(qint64)> &report)
+{
+    const qint64 total = qMax<qint64>(sourceBytes, 1);
+    auto sourceBytesAt = [total, &data](qint64 at) {
         return total / 4 + (data.isEmpty() ? 0 : at * (total - total / 4) / data.size());
     };
-    if (m_halves && !gz.failed() && readHalves(data, [&](qint64 at) { return report(sourceBytes(at)); }))
+    if (m_halves && inflateError.isEmpty() && readHalves(data, [&](qint64 at) { return report(sourceBytesAt(at)); }))
         return true;
     if (m_cancelled) {
         m_error = tr("The import was cancelled");
@@ -180,14 +198,14 @@ bool SumoNetReader::read(QIODevice *device, const Progress &progress)
     QString xmlError;
     qint64 line = 0;
     qint64 column = 0;
-    if (readPiece(data, report, sourceBytes, &xmlError, &line, &column))
+    if (readPiece(data, report, sourceBytesAt, &xmlError, &line, &column))
         return true;
     if (m_cancelled) {
         m_error = tr("The import was cancelled");
         return false;
     }
     // A decompression fault surfaces in the XML reader as a premature end; name the real cause.
-    const QString what = gz.failed() ? gz.errorString() : xmlError;
+    const QString what = !inflateError.isEmpty() ? inflateError : xmlError;
     m_error = tr("%1 (line %2, column %3)").arg(what).arg(line).arg(column);
     return false;
 }

@@ -97,6 +97,9 @@ public:
 
     // Reads the whole device (plain or gzip-compressed XML). False with errorString() on any fault.
     bool read(QIODevice *device, const Progress &progress = Progress());
+    // The same for a file already inflated into memory; sourceBytes is its size on disk, what
+    // progress counts.
+    bool readInflated(const QByteArray &data, qint64 sourceBytes, const Progress &progress = Progress());
 
     // Inflated inputs from this size on are read in two halves at once, unless turned off (to compare).
     static constexpr int kParallelReadMinimumBytes = 1024 * 1024;
@@ -125,6 +128,8 @@ public:
     QSet<QString> droppedClasses;
 
 private:
+    bool readData(const QByteArray &data, qint64 sourceBytes, const QString &inflateError,
+                  const std::function<bool(qint64)> &report);
     bool readHalves(const QByteArray &data, const std::function<bool(qint64 bytes)> &progress);
     bool appendTail(SumoNetReader &tail, int lines);
     bool readPiece(const QByteArray &data, const Progress &progress, const std::function<qint64(qint64)> &bytes,
