@@ -183,11 +183,16 @@ void WalkingArea::syncReferences()
         if (item->lane())
             wanted.insert(item->lane());
     }
-    for (NetObject *target : m_referenced - wanted)
-        removeReference(target);
-    for (NetObject *target : wanted - m_referenced)
-        addReference(target);
-    m_referenced = wanted;
+    // Without set differences: a load makes thousands of areas, each copying its sets twice.
+    for (NetObject *target : qAsConst(m_referenced)) {
+        if (!wanted.contains(target))
+            removeReference(target);
+    }
+    for (NetObject *target : qAsConst(wanted)) {
+        if (!m_referenced.contains(target))
+            addReference(target);
+    }
+    m_referenced.swap(wanted);
 }
 
 void WalkingArea::setAutoShape(bool on)

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -250,22 +252,30 @@ QString NetworkReader::orderMismatch(const SavedDocument &document, int index, c
 bool NetworkReader::verify(const SavedDocument &document, Built &built, QVector<int> *mismatched, bool report)
 {
     // Reading back only reads the objects' stored state (no derived geometry), each object its own: a
-    // large load looks for mismatches in two halves at once, listed in document order.
+    // large load looks for mismatches on two threads at once, listed in document order. Objects differ
+    // much in what there is to compare (a walking area's items against a stopline's nothing), so the
+    // threads take runs of objects as they get free rather than a half each.
     const int n = document.objects.size();
     if (!report && mismatched && n >= kParallelCheckMinimum && QThread::idealThreadCount() >= 2) {
-        QVector<int> second;
-        std::thread worker([&] {
-            for (int i = n / 2; i < n; ++i) {
-                if (!mismatch(document, i, built).isEmpty())
-                    second.append(i);
+        constexpr int run = 256;
+        std::atomic<int> next{0};
+        const auto look = [&](QVector<int> *found) {
+            for (int begin = next.fetch_add(run); begin < n; begin = next.fetch_add(run)) {
+                const int end = std::min(n, begin + run);
+                for (int i = begin; i < end; ++i) {
+                    if (!mismatch(document, i, built).isEmpty())
+                        found->append(i);
+                }
             }
-        });
-        for (int i = 0; i < n / 2; ++i) {
-            if (!mismatch(document, i, built).isEmpty())
-                mismatched->append(i);
-        }
+        };
+        QVector<int> second;
+        std::thread worker([&] { look(&second); });
+        QVector<int> first;
+        look(&first);
         worker.join();
-        *mismatched += second;
+        first += second;
+        std::sort(first.begin(), first.end());
+        *mismatched += first;
         return true;
     }
     for (int i = 0; i < document.objects.size(); ++i) {
