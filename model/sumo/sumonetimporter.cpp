@@ -880,11 +880,14 @@ bool SumoNetImporter::importFile(const QString &fileName)
             return d->fail(tr("The import was cancelled"));
         }
         if (early->ok()) {
-            const QByteArray data = early->takeBytes();
+            QByteArray data = early->takeBytes();
             early.reset();
             return importWith(QFileInfo(fileName).fileName(), size, true,
                               [&data, size](SumoNetReader &reader, const std::function<bool(qint64)> &progress) {
-                                  return reader.readInflated(data, size, progress);
+                                  const bool read = reader.readInflated(data, size, progress);
+                                  // The file's text goes before the network is built.
+                                  data = QByteArray();
+                                  return read;
                               });
         }
     }
