@@ -548,16 +548,17 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
 }
 
 bool NetworkReader::checkAttribute(const SavedDocument &document, CheckMode mode, const SavedObject &object,
-                                   SavedAttribute &a)
+                                   SavedAttribute &a, int *hint)
 {
     const ObjectKind *kind = object.kind;
-    if (const PropertyCodec *codec = kind->findProperty(a.name)) {
+    if (const PropertyCodec *codec = kind->findProperty(a.name, *hint)) {
         a.property = int(codec - kind->properties.constData());
+        *hint = a.property + 1;
         const Who who{&object, nullptr};
         switch (codec->type) {
         case PropertyCodec::Scalar: {
             QVariant v;
-            if (!XmlValues::scalarFromText(a.text, codec->property.userType(), &v))
+            if (!XmlValues::scalarFromText(a.text, codec->userType, &v))
                 return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of type %4")
                                                  .arg(who.text(), a.name, a.text.left(80),
                                                       QLatin1String(codec->property.typeName())));
@@ -746,8 +747,9 @@ bool NetworkReader::checkRange(SavedDocument &document, CheckMode mode, int begi
             }
         }
 
+        int hint = 0;
         for (SavedAttribute &a : o.attributes) {
-            if (!checkAttribute(document, mode, o, a))
+            if (!checkAttribute(document, mode, o, a, &hint))
                 return false;
         }
         for (SavedItem &item : o.items) {
@@ -898,9 +900,12 @@ bool NetworkReader::applyObject(const SavedDocument &document, int index, Built 
             const PropertyCodec &codec = kind->properties.at(a.property);
             if (codec.name == "name")
                 hasName = true;
-            if (codec.type == PropertyCodec::Scalar)
-                codec.property.write(object, a.value);
-            else if (codec.type == PropertyCodec::Enum)
+            if (codec.type == PropertyCodec::Scalar) {
+                if (a.value.userType() == codec.userType && codec.userType != QMetaType::QVariant)
+                    codec.writeRaw(object, a.value.constData());
+                else
+                    codec.property.write(object, a.value);
+            } else if (codec.type == PropertyCodec::Enum)
                 codec.property.write(object, QVariant(a.value.toInt()));
         }
         if (!hasName && !object->name().isEmpty())
@@ -916,7 +921,7 @@ bool NetworkReader::applyObject(const SavedDocument &document, int index, Built 
             if (codec.type == PropertyCodec::Reference) {
                 const int id = a.value.toInt();
                 QObject *target = id > 0 ? resolve(document, built, id) : nullptr;
-                codec.property.write(object, QVariant::fromValue(target));
+                codec.writeRaw(object, &target);
             } else if (codec.type == PropertyCodec::References) {
                 QVariantList list;
                 for (int id : a.value.value<QVector<int>>())

@@ -83,8 +83,9 @@ private:
     void prune(SavedDocument &document);
     bool check(SavedDocument &document, CheckMode mode);
     bool checkRange(SavedDocument &document, CheckMode mode, int begin, int end);
+    // hint: the codec to try first for the attribute's name, updated to the one after it.
     bool checkAttribute(const SavedDocument &document, CheckMode mode, const SavedObject &object,
-                        SavedAttribute &attribute);
+                        SavedAttribute &attribute, int *hint);
     bool checkItem(const SavedDocument &document, CheckMode mode, const SavedObject &object,
                    SavedItem &item);
     bool parseTypedValue(const SavedDocument &document, CheckMode mode, const AttributeSchema &schema,

@@ -96,6 +96,40 @@ bool sameScalar(const QVariant &a, const QVariant &b)
 
 bool NetworkReader::propertyMatches(const PropertyCodec &codec, const NetObject *object, const SavedAttribute &a)
 {
+    // The common types read straight into their own type.
+    if (codec.type == PropertyCodec::Scalar && a.value.userType() == codec.userType) {
+        switch (codec.userType) {
+        case QMetaType::Double: {
+            double d = 0;
+            codec.readRaw(object, &d);
+            const double saved = *static_cast<const double *>(a.value.constData());
+            return d == saved && std::signbit(d) == std::signbit(saved);
+        }
+        case QMetaType::Int: {
+            int i = 0;
+            codec.readRaw(object, &i);
+            return i == *static_cast<const int *>(a.value.constData());
+        }
+        case QMetaType::Bool: {
+            bool b = false;
+            codec.readRaw(object, &b);
+            return b == *static_cast<const bool *>(a.value.constData());
+        }
+        case QMetaType::QString: {
+            QString text;
+            codec.readRaw(object, &text);
+            return text == *static_cast<const QString *>(a.value.constData());
+        }
+        default:
+            break;
+        }
+    }
+    if (codec.type == PropertyCodec::Reference) {
+        QObject *p = nullptr;
+        codec.readRaw(object, &p);
+        const auto *target = qobject_cast<NetObject *>(p);
+        return (target ? target->id() : 0) == a.value.toInt();
+    }
     const QVariant v = codec.property.read(object);
     switch (codec.type) {
     case PropertyCodec::Scalar:

@@ -349,6 +349,7 @@ void buildProperties(ObjectKind *kind)
         codec.property = p;
         codec.name = name;
         codec.target = kind->referenceKinds.value(name);
+        codec.userType = p.userType();
         if (p.userType() == QMetaType::QObjectStar) {
             codec.type = PropertyCodec::Reference;
         } else if (p.isEnumType()) {
@@ -624,6 +625,28 @@ const PropertyCodec *ObjectKind::findProperty(const QString &name) const
             return &p;
     }
     return nullptr;
+}
+
+void PropertyCodec::writeRaw(QObject *object, const void *value) const
+{
+    int status = -1;
+    int flags = 0;
+    void *argv[] = {const_cast<void *>(value), nullptr, &status, &flags};
+    QMetaObject::metacall(object, QMetaObject::WriteProperty, property.propertyIndex(), argv);
+}
+
+void PropertyCodec::readRaw(const QObject *object, void *value) const
+{
+    int status = -1;
+    void *argv[] = {value, nullptr, &status};
+    QMetaObject::metacall(const_cast<QObject *>(object), QMetaObject::ReadProperty, property.propertyIndex(), argv);
+}
+
+const PropertyCodec *ObjectKind::findProperty(const QString &name, int hint) const
+{
+    if (hint >= 0 && hint < properties.size() && QLatin1String(properties.at(hint).name) == name)
+        return &properties.at(hint);
+    return findProperty(name);
 }
 
 const AttributeSchema *ObjectKind::findExtra(const QString &name) const

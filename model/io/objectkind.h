@@ -40,6 +40,12 @@ struct PropertyCodec
     QByteArray name;
     Type type = Scalar;
     const QMetaObject *target = nullptr; // references: the kind of the objects
+    int userType = QMetaType::UnknownType; // the property's type, looked up once
+
+    // A value of the property's own type (userType) straight through the meta-call, without the
+    // conversions and type look-ups of QMetaProperty's read and write: a city's load makes a million.
+    void writeRaw(QObject *object, const void *value) const;
+    void readRaw(const QObject *object, void *value) const;
 };
 
 // One kind of model object in network files: its element tag, where it may sit in the ownership
@@ -84,6 +90,8 @@ struct ObjectKind
     // The properties written for this kind, in declaration order (base classes first).
     QVector<PropertyCodec> properties;
     const PropertyCodec *findProperty(const QString &name) const;
+    // The same, trying the codec at hint first: a file's attributes come in the order of the codecs.
+    const PropertyCodec *findProperty(const QString &name, int hint) const;
     const AttributeSchema *findExtra(const QString &name) const;
     const ItemSchema *findItem(const QString &tag) const;
     bool allowsParent(const QMetaObject *parentKind) const;

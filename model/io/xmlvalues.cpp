@@ -603,6 +603,25 @@ bool enumFromText(const QMetaProperty &property, const QString &text, int *value
 {
     if (parseInt(text, value))
         return true;
+    // The same few sets of names come again and again (the classes of every footway): the last ones
+    // looked up, per thread, skip the look-up of the enumerator and of each name.
+    struct Known
+    {
+        const QMetaObject *owner = nullptr;
+        int property = -1;
+        QString text;
+        int value = 0;
+    };
+    thread_local Known known[8];
+    thread_local int nextKnown = 0;
+    const QMetaObject *owner = property.enclosingMetaObject();
+    const int index = property.propertyIndex();
+    for (const Known &k : known) {
+        if (k.owner == owner && k.property == index && k.text == text) {
+            *value = k.value;
+            return true;
+        }
+    }
     const QMetaEnum e = property.enumerator();
     if (!e.isValid() || text.isEmpty() || text.size() > 4096)
         return false;
@@ -613,6 +632,8 @@ bool enumFromText(const QMetaProperty &property, const QString &text, int *value
     if (!ok)
         return false;
     *value = v;
+    known[nextKnown] = Known{owner, index, text, v};
+    nextKnown = (nextKnown + 1) % 8;
     return true;
 }
 
