@@ -449,9 +449,9 @@ bool NetworkReader::checkTarget(const SavedDocument &document, CheckMode mode, i
                                 const Who &who, const QString &attribute)
 {
     const QMetaObject *kind = nullptr;
-    const auto it = document.indexById.constFind(id);
-    if (it != document.indexById.constEnd()) {
-        kind = document.objects.at(it.value()).kind->metaObject;
+    const int index = document.indexOf(id);
+    if (index >= 0) {
+        kind = document.objects.at(index).kind->metaObject;
     } else if (mode == CheckMerge || mode == CheckNew) {
         if (NetObject *o = m_network->findObject(id)) {
             kind = o->metaObject();
@@ -815,9 +815,9 @@ bool NetworkReader::checkProjection(SavedDocument &document, bool replace)
 
 NetObject *NetworkReader::resolve(const SavedDocument &document, const Built &built, int id) const
 {
-    const auto it = document.indexById.constFind(id);
-    if (it != document.indexById.constEnd())
-        return built.objects.value(it.value());
+    const int index = document.indexOf(id);
+    if (index >= 0)
+        return built.objects.value(index);
     return m_networkReferences ? m_network->findObject(id) : nullptr;
 }
 
@@ -1298,6 +1298,7 @@ bool NetworkReader::loadDocument(SavedDocument &document, Mode mode)
     m_networkReferences = mode == Merge;
     if (mode != Merge && document.fragment)
         prune(document);
+    document.makeIdTable();
     if (!check(document, checkMode))
         return false;
     bool ok = false;

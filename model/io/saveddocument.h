@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <algorithm>
+
 namespace Trelvoa {
 
 struct ObjectKind;
@@ -82,6 +84,31 @@ struct SavedDocument
     QVector<SavedObject> objects;
     QVector<int> roots;
     QHash<int, int> indexById;
+    // indexById as a table by id, where the ids are dense enough; made by makeIdTable() once the
+    // document is complete (a look-up per reference, hundreds of thousands in a city).
+    QVector<int> idTable;
+
+    void makeIdTable()
+    {
+        idTable.clear();
+        int maxId = 0;
+        for (auto it = indexById.cbegin(); it != indexById.cend(); ++it)
+            maxId = std::max(maxId, it.key());
+        if (indexById.isEmpty() || maxId / 4 > indexById.size())
+            return;
+        idTable.fill(-1, maxId + 1);
+        for (auto it = indexById.cbegin(); it != indexById.cend(); ++it) {
+            if (it.key() >= 0)
+                idTable[it.key()] = it.value();
+        }
+    }
+    // The index of the object with that id, or -1.
+    int indexOf(int id) const
+    {
+        if (!idTable.isEmpty())
+            return id >= 0 && id < idTable.size() ? idTable.at(id) : -1;
+        return indexById.value(id, -1);
+    }
 };
 
 } // namespace Trelvoa
