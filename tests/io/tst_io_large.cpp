@@ -2,28 +2,17 @@
 // the result and every message must be exactly those of a single pass over it.
 
 #include "network.h"
+#include "saves.h"
 #include "sumo/sumonetimporter.h"
 
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 #include <QtTest>
 
 using namespace Trelvoa;
+using TestSupport::saveAsFile;
 
 namespace {
-
-QByteArray saveToBytes(Network *net)
-{
-    QByteArray bytes;
-    QXmlStreamWriter writer(&bytes);
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(1);
-    writer.setCodec("UTF-8");
-    if (!net->save(writer))
-        return QByteArray();
-    return bytes;
-}
 
 struct Outcome
 {
@@ -50,7 +39,7 @@ Outcome loadFile(const QString &path, const QByteArray &bytes, const QByteArray 
     // Messages of file loads name the file first.
     out.error = net.errorString();
     out.error.remove(path + QStringLiteral(": "));
-    out.saved = saveToBytes(&net);
+    out.saved = saveAsFile(&net);
     return out;
 }
 
@@ -67,7 +56,7 @@ Outcome loadStream(const QByteArray &bytes, const QByteArray &before, bool merge
     QXmlStreamReader reader(bytes);
     out.ok = net.load(reader, merge);
     out.error = net.errorString();
-    out.saved = saveToBytes(&net);
+    out.saved = saveAsFile(&net);
     return out;
 }
 
@@ -119,7 +108,7 @@ void TestIoLarge::initTestCase()
     Network net;
     SumoNetImporter importer(&net);
     QVERIFY2(importer.importFile(sumo), qPrintable(importer.errorString()));
-    m_bytes = saveToBytes(&net);
+    m_bytes = saveAsFile(&net);
     // Large enough for both halves of the work to run on their own threads.
     QVERIFY(m_bytes.size() > 2 * 1024 * 1024);
     QVERIFY(net.objectCount() > 2 * 4096);
@@ -213,7 +202,7 @@ void TestIoLarge::faultsAreReportedAsOnePassReportsThem()
         Network original;
         QXmlStreamReader reader(m_bytes);
         QVERIFY(original.load(reader));
-        QVERIFY(file.saved == saveToBytes(&original));
+        QVERIFY(file.saved == saveAsFile(&original));
     } else {
         QVERIFY2(file.error.startsWith(QStringLiteral("Line ")), qPrintable(file.error));
         if (QByteArray(QTest::currentDataTag()).startsWith("width"))
@@ -221,7 +210,7 @@ void TestIoLarge::faultsAreReportedAsOnePassReportsThem()
         if (QByteArray(QTest::currentDataTag()).startsWith("widths"))
             QVERIFY2(file.error.contains(QStringLiteral("width=\"-2\"")), qPrintable(file.error));
         Network empty;
-        QVERIFY(file.saved == saveToBytes(&empty));
+        QVERIFY(file.saved == saveAsFile(&empty));
     }
 }
 

@@ -3,51 +3,26 @@
 
 #include "io/fileprefetch.h"
 #include "network.h"
+#include "saves.h"
 #include "sumo/gzipdevice.h"
 #include "sumo/sumonetimporter.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
-#include <QXmlStreamWriter>
 #include <QtTest>
 
-#include <zlib.h>
+#include <memory>
 
 using namespace Trelvoa;
+using TestSupport::gzip;
+using TestSupport::saveAsFile;
 
 namespace {
-
-QByteArray saveToBytes(Network *net)
-{
-    QByteArray bytes;
-    QXmlStreamWriter writer(&bytes);
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(1);
-    writer.setCodec("UTF-8");
-    if (!net->save(writer))
-        return QByteArray();
-    return bytes;
-}
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray gzip(const QByteArray &data)
-{
-    z_stream z{};
-    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))), Qt::Uninitialized);
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef *>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(int(z.total_out));
-    deflateEnd(&z);
-    return out;
 }
 
 struct Outcome
@@ -69,7 +44,7 @@ Outcome load(const QString &path, const QByteArray &before, bool prefetched)
         FilePrefetch::start(path, FilePrefetch::Document);
     out.ok = net.load(path, false);
     out.error = net.errorString();
-    out.saved = saveToBytes(&net);
+    out.saved = saveAsFile(&net);
     return out;
 }
 
@@ -82,7 +57,7 @@ Outcome import(const QString &path, bool prefetched)
     SumoNetImporter importer(&net);
     out.ok = importer.importFile(path);
     out.error = importer.errorString();
-    out.saved = saveToBytes(&net);
+    out.saved = saveAsFile(&net);
     return out;
 }
 
@@ -111,13 +86,13 @@ private:
 void TestIoPrefetch::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    const QString sumo = QStringLiteral(TRELVO_DATA_DIR "/port-cologne/osm.sumo115compat.net.xml.gz");
-    if (!QFile::exists(sumo))
+    const QString city = QStringLiteral("port-cologne/osm.sumo115compat.net.xml.gz");
+    if (!QFile::exists(TestSupport::dataPath(city)))
         QSKIP("the shared real networks are not there");
-    Network net;
-    SumoNetImporter importer(&net);
-    QVERIFY2(importer.importFile(sumo), qPrintable(importer.errorString()));
-    m_bytes = saveToBytes(&net);
+    QString error;
+    const std::unique_ptr<Network> net(TestSupport::importNetwork(city, &error));
+    QVERIFY2(net, qPrintable(error));
+    m_bytes = saveAsFile(net.get());
     QVERIFY(m_bytes.size() > 2 * 1024 * 1024);
     m_small = "<network version=\"1\">\n <node id=\"1\" pos=\"5,5\" type=\"1\"/>\n</network>\n";
 }
@@ -186,7 +161,7 @@ void TestIoPrefetch::cancelWhileReadingAhead()
     Network net;
     QXmlStreamReader reader(m_small);
     QVERIFY(net.load(reader, false));
-    const QByteArray before = saveToBytes(&net);
+    const QByteArray before = saveAsFile(&net);
     int calls = 0;
     const QMetaObject::Connection c = connect(&net, &Network::loadProgress, [&] {
         if (++calls == 1)
@@ -196,11 +171,11 @@ void TestIoPrefetch::cancelWhileReadingAhead()
     QVERIFY(!net.load(path, false));
     QVERIFY2(net.errorString().endsWith(QStringLiteral("loading was cancelled")), qPrintable(net.errorString()));
     QCOMPARE(calls, 1);
-    QVERIFY(saveToBytes(&net) == before);
+    QVERIFY(saveAsFile(&net) == before);
     disconnect(c);
     // The next load is not cancelled by the last one.
     QVERIFY2(net.load(path, false), qPrintable(net.errorString()));
-    QVERIFY(saveToBytes(&net) == m_bytes);
+    QVERIFY(saveAsFile(&net) == m_bytes);
 }
 
 void TestIoPrefetch::onlyItsFileAndKindTakeIt()

@@ -8,16 +8,17 @@
 #include "io/documentscanner.h"
 #include "io/objectkind.h"
 #include "network.h"
+#include "saves.h"
 #include "sumo/sumonetimporter.h"
 
 #include <QRandomGenerator>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 #include <QtTest>
 
 #include <functional>
 
 using namespace Trelvoa;
+using TestSupport::saveAsFile;
 
 namespace {
 
@@ -121,16 +122,6 @@ void expectScannedAsParsed(const QByteArray &bytes)
     QVERIFY2(different.isEmpty(), qPrintable(different));
 }
 
-QByteArray saveToBytes(Network *net)
-{
-    QByteArray bytes;
-    QXmlStreamWriter writer(&bytes);
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(1);
-    writer.setCodec("UTF-8");
-    return net->save(writer) ? bytes : QByteArray();
-}
-
 QByteArray network(const QByteArray &content)
 {
     return "<network version=\"1\">\n" + content + "\n</network>\n";
@@ -179,7 +170,7 @@ void TestIoScanner::initTestCase()
             continue;
         Network real;
         QVERIFY2(importSumoNetwork(&real, path), qPrintable(real.errorString()));
-        m_real.insert(QLatin1String(file), saveToBytes(&real));
+        m_real.insert(QLatin1String(file), saveAsFile(&real));
     }
 }
 

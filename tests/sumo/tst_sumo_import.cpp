@@ -21,8 +21,6 @@
 #include <QBuffer>
 #include <QtTest>
 
-#include <zlib.h>
-
 #include <proj.h>
 
 #include <algorithm>
@@ -170,21 +168,6 @@ QString writeTemp(QTemporaryDir &dir, const QString &name, const QByteArray &dat
     f.open(QIODevice::WriteOnly);
     f.write(data);
     return path;
-}
-
-QByteArray gzip(const QByteArray &data)
-{
-    QByteArray out(int(compressBound(uLong(data.size()))) + 64, Qt::Uninitialized);
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef *>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(int(z.total_out));
-    deflateEnd(&z);
-    return out;
 }
 
 // A T junction: a two-way road west-east with a one-way road arriving from the south.
@@ -774,7 +757,7 @@ void TestSumoImport::plainAndGzipGiveTheSameNetwork()
     // Two concatenated gzip members (as some tools write) read as one stream.
     const QByteArray data = smallNet();
     const int cut = data.size() / 2;
-    QVERIFY(importSumoNetwork(&packed, writeTemp(dir, "a.net.xml.gz", gzip(data.left(cut)) + gzip(data.mid(cut)))));
+    QVERIFY(importSumoNetwork(&packed, writeTemp(dir, "a.net.xml.gz", TestSupport::gzip(data.left(cut)) + TestSupport::gzip(data.mid(cut)))));
     QCOMPARE(packed.objectCount(), plain.objectCount());
     QCOMPARE(edgeNamed(&packed, "WC")->lane(1)->fullSkeleton(), edgeNamed(&plain, "WC")->lane(1)->fullSkeleton());
     QVERIFY(SumoNetImporter::isSumoNetwork(dir.filePath("a.net.xml.gz")));

@@ -37,6 +37,31 @@ QByteArray saveAll(Network *net)
     return data;
 }
 
+QByteArray saveAsFile(Network *net)
+{
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(1);
+    writer.setCodec("UTF-8");
+    return net->save(writer) ? bytes : QByteArray();
+}
+
+QByteArray gzip(const QByteArray &data)
+{
+    QByteArray out(int(compressBound(uLong(data.size()))) + 64, Qt::Uninitialized);
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(int(z.total_out));
+    deflateEnd(&z);
+    return out;
+}
+
 QByteArray saveFragment(Network *net, const QList<NetObject *> &objects)
 {
     QByteArray data;

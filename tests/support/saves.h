@@ -19,6 +19,9 @@ void collectObjects(Trelvoa::NetObject *object, QList<Trelvoa::NetObject *> *lis
 // The whole network in canonical form; "save failed: <error>" when the save fails, so that a failed
 // save never compares equal to a good one.
 QByteArray saveAll(Trelvoa::Network *net);
+// The whole network as the editor writes its files (auto-formatted, one element to a line, which is
+// what large loads cut at); empty when the save fails.
+QByteArray saveAsFile(Trelvoa::Network *net);
 // The fragment of those objects as undo snapshots and the clipboard take it; empty on failure.
 QByteArray saveFragment(Trelvoa::Network *net, const QList<Trelvoa::NetObject *> &objects);
 // Merges a fragment into the network; false (with *error) on failure.
@@ -29,6 +32,8 @@ QString firstDifference(const QByteArray &before, const QByteArray &after);
 // A file's bytes, gunzipped when compressed (plain files pass unchanged), read with zlib itself so that
 // tests check the model's own reading against an independent one; empty when it cannot be read.
 QByteArray readMaybeGzipped(const QString &fileName);
+// The bytes gzip-compressed, as a .gz file holds them.
+QByteArray gzip(const QByteArray &data);
 // The points of a SUMO shape attribute ("x,y x,y ...").
 QVector<QPointF> sumoPoints(const QString &text);
 
