@@ -204,13 +204,15 @@ bool appendHalf(SavedDocument *document, SavedDocument &tail, qint64 lines)
 // it declines, with DocumentParser; on failure *error is the message and *cancelled whether the
 // progress callback stopped the parse.
 bool parseBytes(const char *data, int size, bool head, const DocumentParser::Progress &progress,
-                SavedDocument *document, QString *error, bool *cancelled)
+                SavedDocument *document, QString *error, bool *cancelled, qint64 *bytes = nullptr)
 {
     DocumentScanner scanner(data, size);
     scanner.setRootClosedAtEnd(head);
     scanner.setProgress(progress);
     switch (scanner.scan(document)) {
     case DocumentScanner::Done:
+        if (bytes)
+            *bytes = size;
         return true;
     case DocumentScanner::Cancelled:
         *error = scanner.errorString();
@@ -225,8 +227,11 @@ bool parseBytes(const char *data, int size, bool head, const DocumentParser::Pro
         reader.addData(QByteArrayLiteral("</network>\n"));
     DocumentParser parser(reader);
     parser.setProgress(progress);
-    if (parser.parseDocument(document))
+    if (parser.parseDocument(document)) {
+        if (bytes)
+            *bytes = parser.bytesRead();
         return true;
+    }
     *error = parser.errorString();
     *cancelled = parser.cancelled();
     return false;
@@ -265,29 +270,7 @@ bool NetworkReader::parseDocumentData(const QByteArray &data, const std::functio
         *document = SavedDocument();
         error->clear();
     }
-    DocumentScanner scanner(data.constData(), data.size());
-    scanner.setProgress(progress);
-    switch (scanner.scan(document)) {
-    case DocumentScanner::Done:
-        *bytes = data.size();
-        return true;
-    case DocumentScanner::Cancelled:
-        *error = scanner.errorString();
-        *cancelled = true;
-        return false;
-    case DocumentScanner::Declined:
-        break;
-    }
-    QXmlStreamReader reader(data);
-    DocumentParser parser(reader);
-    parser.setProgress(progress);
-    if (!parser.parseDocument(document)) {
-        *error = parser.errorString();
-        *cancelled = parser.cancelled();
-        return false;
-    }
-    *bytes = parser.bytesRead();
-    return true;
+    return parseBytes(data.constData(), data.size(), false, progress, document, error, cancelled, bytes);
 }
 
 bool NetworkReader::parseData(const QByteArray &data, SavedDocument *document)
