@@ -108,7 +108,9 @@ bool FilePrefetch::wait(const std::function<bool(qint64, int)> &progress)
             return false;
         }
     }
-    m_thread.join();
+    // Asked again after the end: the answer stands.
+    if (m_thread.joinable())
+        m_thread.join();
     return true;
 }
 

@@ -196,6 +196,7 @@ void TestIoPrefetch::onlyItsFileAndKindTakeIt()
         = FilePrefetch::take(m_dir.path() + QStringLiteral("/./one.trva"), FilePrefetch::Document);
     QVERIFY(taken);
     QVERIFY(taken->wait({}));
+    QVERIFY(taken->wait({}));
     QVERIFY(taken->ok());
     QVERIFY(taken->takeDocument().objects.size() > 4096);
     // Never taken: dropped without waiting for the end of the parse.
