@@ -47,6 +47,13 @@ void deleteGuarded(const QVector<QPointer<NetObject>> &objects)
     }
 }
 
+// Text the model keeps, in a block of its own: the document's blocks lie on the pages of the thread
+// that parsed it, and one text kept from each page would hold all of them after the document goes.
+QString ownCopy(const QString &text)
+{
+    return text.isEmpty() ? text : QString(text.constData(), text.size());
+}
+
 QVariant toVariant(const SavedValue &value)
 {
     if (value.type == QMetaType::QVariantList) {
@@ -61,6 +68,8 @@ QVariant toVariant(const SavedValue &value)
             map.insert(item.name, toVariant(item));
         return map;
     }
+    if (value.type == QMetaType::QString)
+        return ownCopy(value.text);
     QVariant v;
     XmlValues::scalarFromText(value.text, value.type, &v);
     return v;
@@ -884,7 +893,10 @@ bool NetworkReader::applyObject(const SavedDocument &document, int index, Built 
             if (codec.name == "name")
                 hasName = true;
             if (codec.type == PropertyCodec::Scalar) {
-                if (a.value.userType() == codec.userType && codec.userType != QMetaType::QVariant)
+                if (a.value.userType() == QMetaType::QString && codec.userType == QMetaType::QString) {
+                    const QString own = ownCopy(*static_cast<const QString *>(a.value.constData()));
+                    codec.writeRaw(object, &own);
+                } else if (a.value.userType() == codec.userType && codec.userType != QMetaType::QVariant)
                     codec.writeRaw(object, a.value.constData());
                 else
                     codec.property.write(object, a.value);
