@@ -4,6 +4,10 @@
 
 namespace Trelvoa {
 
+// The objects keep what they read in blocks of their own: the document's lie on the pages of the
+// threads that parsed and checked it, and one value kept from each page would hold all of them after
+// the document goes.
+
 const SavedAttribute *ContentReader::Values::find(const QString &name) const
 {
     for (const SavedAttribute &a : *m_attributes) {
@@ -16,7 +20,10 @@ const SavedAttribute *ContentReader::Values::find(const QString &name) const
 QString ContentReader::Values::text(const QString &name, const QString &fallback) const
 {
     const SavedAttribute *a = find(name);
-    return a ? a->value.toString() : fallback;
+    if (!a)
+        return fallback;
+    const QString text = a->value.toString();
+    return text.isEmpty() ? text : QString(text.constData(), text.size());
 }
 
 double ContentReader::Values::number(const QString &name, double fallback) const
@@ -40,7 +47,10 @@ bool ContentReader::Values::boolean(const QString &name, bool fallback) const
 QVector<QPointF> ContentReader::Values::points(const QString &name) const
 {
     const SavedAttribute *a = find(name);
-    return a ? a->value.value<QVector<QPointF>>() : QVector<QPointF>();
+    if (!a)
+        return QVector<QPointF>();
+    const QVector<QPointF> points = a->value.value<QVector<QPointF>>();
+    return QVector<QPointF>(points.cbegin(), points.cend());
 }
 
 NetObject *ContentReader::Values::reference(const QString &name) const
