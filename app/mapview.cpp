@@ -172,6 +172,7 @@ void MapView::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    m_pressedAt = event->pos();
     QGraphicsView::mousePressEvent(event);
 }
 
@@ -186,6 +187,11 @@ void MapView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     emit cursorMoved(mapToScene(event->pos()));
+    // A rubber band selects what it covers, also what no paint has shown close enough to be made yet.
+    if (dragMode() == RubberBandDrag && (event->buttons() & Qt::LeftButton)) {
+        if (auto *networkScene = qobject_cast<Trelvoga::NetworkScene *>(scene()))
+            networkScene->makeItemsIn(QRectF(mapToScene(m_pressedAt), mapToScene(event->pos())).normalized());
+    }
     QGraphicsView::mouseMoveEvent(event);
 }
 
@@ -227,7 +233,7 @@ void MapView::paintEvent(QPaintEvent *event)
     // The network's scene leaves out of this paint the details too small to draw at this zoom.
     auto *networkScene = qobject_cast<Trelvoga::NetworkScene *>(scene());
     if (networkScene)
-        networkScene->beginViewPaint(viewportTransform(), mapToScene(viewport()->rect().center()));
+        networkScene->beginViewPaint(viewportTransform(), mapToScene(viewport()->rect()).boundingRect());
     QGraphicsView::paintEvent(event);
     if (networkScene)
         networkScene->endViewPaint();

@@ -74,6 +74,7 @@ private:
 
     QPainterPath m_enabledPath;
     QPoint m_panStart;
+    QPoint m_pressedAt;
     int m_zoom = 16;
     bool m_geographic = true;
     bool m_panning = false;

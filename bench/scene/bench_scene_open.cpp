@@ -147,6 +147,7 @@ int main(int argc, char **argv)
     const int items = scene.items().size();
     print(tag + QStringLiteral(" objects"), net->objectCount(), "objects");
     print(tag + QStringLiteral(" scene items"), items, "items");
+    print(tag + QStringLiteral(" items left unmade (connections, stoplines)"), net->unmadeItemCount(), "items");
     print(tag + QStringLiteral(" model load alone"), modelMs, "ms");
     print(tag + QStringLiteral(" load with items"), loaded, "ms");
     print(tag + QStringLiteral(" bounds and fit"), ready - loaded, "ms");
@@ -181,6 +182,13 @@ int main(int argc, char **argv)
         const QPointF q = geo ? geo->geoToXY(shown.bottomRight()) : shown.bottomRight();
         print(tag + QStringLiteral(" junction window width"), std::abs(q.x() - p.x()), "m");
         print(tag + QStringLiteral(" junction zoom"), view.zoom(), "level");
+        // The first paint this close makes the connections and stoplines around.
+        const int unmadeBefore = net->unmadeItemCount();
+        QElapsedTimer first;
+        first.start();
+        repaint(&view);
+        print(tag + QStringLiteral(" junction first paint"), first.nsecsElapsed() / 1e6, "ms");
+        print(tag + QStringLiteral(" items made by it"), unmadeBefore - net->unmadeItemCount(), "items");
         print(tag + QStringLiteral(" junction paint"), medianMs(15, [&] { repaint(&view); }), "ms");
         print(tag + QStringLiteral(" junction render to an image"), medianMs(15, [&] { paint(&view); }), "ms");
         // The view's look-up of the items to draw, on its own (with warm caches): Qt walks every item of

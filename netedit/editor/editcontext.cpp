@@ -145,7 +145,9 @@ QList<GenericGraphicsItem *> EditContext::itemsNear(const QPointF &scenePos, con
     // With the view's transform, items drawn at screen size (plain nodes) are tested where the user sees
     // them; without it their pixel-sized extent would count as scene units and hit from far away.
     QGraphicsView *v = view();
-    const QList<QGraphicsItem *> items = s->items(squareAround(*this, scenePos, size), Qt::IntersectsItemBoundingRect,
+    const QRectF square = squareAround(*this, scenePos, size);
+    net()->makeItemsIn(square);
+    const QList<QGraphicsItem *> items = s->items(square, Qt::IntersectsItemBoundingRect,
                                                   Qt::DescendingOrder, v ? v->viewportTransform() : QTransform());
     for (int i = items.size() - 1; i >= 0; --i) {
         QGraphicsItem *item = items.at(i);
@@ -165,6 +167,7 @@ QList<GenericGraphicsItem *> EditContext::itemsAt(const QPointF &scenePos) const
     if (!s)
         return result;
     const QTransform t = v ? v->viewportTransform() : QTransform();
+    net()->makeItemsIn(QRectF(scenePos, QSizeF()));
     const QList<QGraphicsItem *> items = s->items(scenePos, Qt::IntersectsItemShape, Qt::DescendingOrder, t);
     for (QGraphicsItem *item : items) {
         Trelvoa::NetObject *object = net()->item2object(item);

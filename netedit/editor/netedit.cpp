@@ -340,13 +340,7 @@ void NetEdit::on_wireframe_triggered(bool checked)
 
 void NetEdit::on_actionFull_connections_view_triggered(bool checked)
 {
-    Layer *layer = d->net->layer(Networkg::layerConnections);
-    if (!layer)
-        return;
-    for (QGraphicsItem *child : layer->items()) {
-        if (child->type() == ItemType::Connectiong)
-            static_cast<GenericGraphicsItem *>(child)->setSimpleView(!checked);
-    }
+    d->net->setFullConnectionsView(checked);
 }
 
 void NetEdit::on_createOdMatrix_triggered()

@@ -74,6 +74,7 @@ void NetEdit::selectItemsUnderPolygon()
     QPainterPath area;
     for (Trelvoa::PolygonObject *polygon : polygons)
         area.addPolygon(scenePolygon(d.get(), polygon));
+    d->net->makeItemsIn(area.boundingRect());
     d->scene->setSelectionArea(area, viewTransform(d.get()));
     for (Trelvoa::PolygonObject *polygon : polygons) {
         if (GenericGraphicsItem *item = d->itemOf(polygon))
@@ -95,6 +96,7 @@ void NetEdit::deleteItemsUnderPolygon()
         }
     };
     for (Trelvoa::PolygonObject *polygon : polygons) {
+        d->net->makeItemsIn(scenePolygon(d.get(), polygon).boundingRect());
         const QList<QGraphicsItem *> under = d->scene->items(scenePolygon(d.get(), polygon), Qt::IntersectsItemShape,
                                                              Qt::DescendingOrder, viewTransform(d.get()));
         for (QGraphicsItem *item : under) {

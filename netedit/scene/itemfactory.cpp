@@ -12,6 +12,7 @@ struct Kind
     QString className;
     QString layer;
     ItemFactory::Creator creator;
+    bool madeWhenShown = false;
 };
 
 // Function-local and built from literals: item classes register from static initialisers of other
@@ -30,9 +31,9 @@ QVector<Kind> &kinds()
         {QStringLiteral("Trelvoa::EmergencyDetector"), QStringLiteral("EmergencyDetectors"), {}},
         {QStringLiteral("Trelvoa::DetectorGroup"), QStringLiteral("DetectorGroups"), {}},
         {QStringLiteral("Trelvoa::CompositeDetector"), QStringLiteral("CompositeDetectors"), {}},
-        {QStringLiteral("Trelvoa::Stopline"), QStringLiteral("Stoplines"), {}},
+        {QStringLiteral("Trelvoa::Stopline"), QStringLiteral("Stoplines"), {}, true},
         {QStringLiteral("Trelvoa::CrossWalk"), QStringLiteral("Crosswalks"), {}},
-        {QStringLiteral("Trelvoa::Connection"), QStringLiteral("Connections"), {}},
+        {QStringLiteral("Trelvoa::Connection"), QStringLiteral("Connections"), {}, true},
         // Signal groups are drawn through their connections and crosswalks; their items only take part
         // in the selection, with the connections.
         {QStringLiteral("Trelvoa::SignalGroup"), QStringLiteral("Connections"), {}},
@@ -83,6 +84,12 @@ QString ItemFactory::layerName(const QString &className)
 {
     const Kind *k = findKind(className);
     return k ? k->layer : QString();
+}
+
+bool ItemFactory::isMadeWhenShown(const QString &className)
+{
+    const Kind *k = findKind(className);
+    return k && k->madeWhenShown;
 }
 
 bool ItemFactory::hasCreator(const QString &className)

@@ -34,6 +34,9 @@ public:
     // The layer of the kind's items; empty for kinds without items.
     static QString layerName(const QString &className);
     static bool hasCreator(const QString &className);
+    // Kinds drawn only close up, of which a city has tens of thousands: a load leaves their items
+    // unmade until a view shows them at their scale or something asks for them (Networkg::makeItemsIn).
+    static bool isMadeWhenShown(const QString &className);
     // A new item, or null when the kind has no item class or the creator refuses the object.
     static GenericGraphicsItem *create(const QString &className, Trelvoa::NetObject *object,
                                        Trelvoa::GeoUtil *geo, QGraphicsItem *parent);

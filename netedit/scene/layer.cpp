@@ -123,14 +123,17 @@ void LayerTile::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
     Q_UNUSED(widget)
 }
 
-void Layer::beginViewPaint(const QTransform &viewTransform, double latitude)
+void Layer::beginViewPaint(const QTransform &viewTransform, const QRectF &visibleRect)
 {
     if (m_minPixelsPerMetre <= 0.0 || m_tileList.isEmpty() || !isVisible())
         return;
-    const double pixelsPerMetre
-        = ItemGeometry::pixelsPerMetre(viewTransform, m_network ? m_network->geoUtil() : nullptr, latitude);
-    if (!(pixelsPerMetre < m_minPixelsPerMetre))
+    const double pixelsPerMetre = ItemGeometry::pixelsPerMetre(
+        viewTransform, m_network ? m_network->geoUtil() : nullptr, visibleRect.center().y());
+    if (!(pixelsPerMetre < m_minPixelsPerMetre)) {
+        if (m_network)
+            m_network->makeItemsIn(visibleRect, this);
         return;
+    }
     for (LayerTile *tile : qAsConst(m_tileList)) {
         bool drawn = false;
         for (QGraphicsItem *child : tile->childItems()) {

@@ -57,11 +57,11 @@ public:
     // items draw only now and then at any scale.
     void setMinPixelsPerMetre(double pixelsPerMetre) { m_minPixelsPerMetre = pixelsPerMetre; }
     double minPixelsPerMetre() const { return m_minPixelsPerMetre; }
-    // Around a view's paint at that transform, with the latitude (scene y) of the view's centre: below
-    // the layer's scale, the paint's look-up passes over every tile with no item to draw. A city zoomed
-    // out has tens of thousands of stoplines and connections that Qt would otherwise find, sort and
-    // set up for painting only for them to draw nothing.
-    void beginViewPaint(const QTransform &viewTransform, double latitude);
+    // Around a view's paint at that transform, of that scene area: below the layer's scale, the paint's
+    // look-up passes over every tile with no item to draw. A city zoomed out has tens of thousands of
+    // stoplines and connections that Qt would otherwise find, sort and set up for painting only for
+    // them to draw nothing. At its scale the layer's items a load left unmade in the area are made.
+    void beginViewPaint(const QTransform &viewTransform, const QRectF &visibleRect);
     void endViewPaint();
 
     int type() const override { return Type; }
@@ -95,6 +95,10 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
     QPointF centre() const { return m_centre; }
+    // The scene's index keeps a tile's extent from when it last indexed it, and the network rebuilds
+    // the index after each batch refresh: for children added or moved in between, the tile is indexed
+    // anew, else look-ups pass over them.
+    void reindex() { prepareGeometryChange(); }
 
 private:
     friend class Layer;

@@ -93,6 +93,11 @@ public:
     bool destroying = false;
     int loading = 0;
     int removals = 0; // items removed with their objects, for a layout that takes events in between
+    // Objects whose items a load left unmade (ItemFactory::isMadeWhenShown), by the tile their items
+    // go to, and the way back for a removal.
+    QHash<LayerTile *, QVector<Trelvoa::NetObject *>> unmade;
+    QHash<Trelvoa::NetObject *, LayerTile *> unmadeTile;
+    bool fullConnections = false;
 };
 
 namespace {
@@ -265,7 +270,65 @@ QList<Layer *> Networkg::layers() const
 
 GenericGraphicsItem *Networkg::object2item(Trelvoa::NetObject *object) const
 {
-    return d->objectToItem.value(object);
+    if (GenericGraphicsItem *item = d->objectToItem.value(object))
+        return item;
+    LayerTile *tile = d->unmadeTile.take(object);
+    if (!tile)
+        return nullptr;
+    d->unmade[tile].removeOne(object);
+    // Making an item asked for changes nothing the caller can see of the network but that it now has it.
+    GenericGraphicsItem *item = const_cast<Networkg *>(this)->makeUnmadeItem(object, tile);
+    tile->reindex();
+    return item;
+}
+
+void Networkg::makeItemsIn(const QRectF &sceneRect, const Layer *only)
+{
+    if (d->unmade.isEmpty() || d->loading)
+        return;
+    const QPointF centre = sceneRect.center();
+    for (auto it = d->unmade.begin(); it != d->unmade.end();) {
+        LayerTile *tile = it.key();
+        auto *layer = static_cast<Layer *>(tile->parentItem());
+        if (only && layer != only) {
+            ++it;
+            continue;
+        }
+        // The cell grown by a quarter of its side (some 150 m) on every side: an item reaches a little
+        // beyond the cell of the junction that places it.
+        const double side = layer->tileSize();
+        const QRectF cell(tile->centre() - QPointF(0.75 * side, 0.75 * side), QSizeF(1.5 * side, 1.5 * side));
+        if (!cell.intersects(sceneRect) && !cell.contains(centre)) {
+            ++it;
+            continue;
+        }
+        const QVector<Trelvoa::NetObject *> objects = it.value();
+        it = d->unmade.erase(it);
+        for (Trelvoa::NetObject *object : objects) {
+            d->unmadeTile.remove(object);
+            makeUnmadeItem(object, tile);
+        }
+        tile->reindex();
+    }
+}
+
+int Networkg::unmadeItemCount() const
+{
+    return d->unmadeTile.size();
+}
+
+void Networkg::setFullConnectionsView(bool on)
+{
+    d->fullConnections = on;
+    for (GenericGraphicsItem *item : qAsConst(d->objectToItem)) {
+        if (item->type() == ItemType::Connectiong)
+            item->setSimpleView(!on);
+    }
+}
+
+bool Networkg::isFullConnectionsView() const
+{
+    return d->fullConnections;
 }
 
 Trelvoa::NetObject *Networkg::item2object(QGraphicsItem *item) const
@@ -568,6 +631,8 @@ QGraphicsItem *Networkg::holderFor(Layer *layer, Trelvoa::NetObject *object)
 
 void Networkg::deleteItems()
 {
+    d->unmade.clear();
+    d->unmadeTile.clear();
     const QList<GenericGraphicsItem *> items = d->objectToItem.values();
     ++d->removals;
     d->itemToObject.clear();
@@ -680,6 +745,31 @@ void Networkg::afterLoad()
     QHash<QString, QList<Trelvoa::NetObject *>> byClass;
     if (!d->loadBroken)
         collectByClass(this, &byClass);
+    // Kinds drawn only close up get no item yet, only a place in their tile: a city seen whole shows
+    // none of its connections and stoplines. Those not in a tile (no place) are made as the others.
+    for (const QString &cls : ItemFactory::loadOrder()) {
+        if (d->loadBroken || !ItemFactory::isMadeWhenShown(cls) || !ItemFactory::hasCreator(cls))
+            continue;
+        auto found = byClass.find(cls);
+        if (found == byClass.end())
+            continue;
+        Layer *parent = layer(ItemFactory::layerName(cls));
+        QList<Trelvoa::NetObject *> made;
+        for (Trelvoa::NetObject *object : qAsConst(found.value())) {
+            if (d->objectToItem.contains(object) || d->unmadeTile.contains(object))
+                continue;
+            QGraphicsItem *holder = holderFor(parent, object);
+            if (holder && holder->type() == LayerTile::Type) {
+                auto *tile = static_cast<LayerTile *>(holder);
+                d->unmade[tile].append(object);
+                d->unmadeTile.insert(object, tile);
+            } else {
+                made.append(object);
+            }
+        }
+        found.value().swap(made);
+    }
+
     // One item per object, about: the tables grow once instead of step by step.
     int expected = d->objectToItem.size();
     for (const QList<Trelvoa::NetObject *> &objects : qAsConst(byClass))
@@ -784,6 +874,12 @@ void Networkg::onRemoveObject(Trelvoa::NetObject *object)
     // The list keeps the pointer until the next flush, which skips what left the set: removing it
     // from the list here would cost a scan per object when thousands go at once.
     d->pendingSet.remove(object);
+    if (LayerTile *tile = d->unmadeTile.take(object)) {
+        QVector<Trelvoa::NetObject *> &objects = d->unmade[tile];
+        objects.removeOne(object);
+        if (objects.isEmpty())
+            d->unmade.remove(tile);
+    }
     if (GenericGraphicsItem *item = d->objectToItem.take(object)) {
         d->itemToObject.remove(item);
         delete item;
@@ -857,7 +953,23 @@ GenericGraphicsItem *Networkg::createItem(Trelvoa::NetObject *object)
         return nullptr;
     item->setWireframe(d->wireframe);
     item->setReadOnly(d->readOnly);
+    if (d->fullConnections && item->type() == ItemType::Connectiong)
+        item->setSimpleView(false);
     enterItem(object, item);
+    return item;
+}
+
+GenericGraphicsItem *Networkg::makeUnmadeItem(Trelvoa::NetObject *object, LayerTile *tile)
+{
+    GenericGraphicsItem *item = ItemFactory::create(className(object), object, geoUtil(), tile);
+    if (!item)
+        return nullptr;
+    item->setWireframe(d->wireframe);
+    item->setReadOnly(d->readOnly);
+    if (d->fullConnections && item->type() == ItemType::Connectiong)
+        item->setSimpleView(false);
+    enterItem(object, item);
+    item->objectChanged(Trelvoa::ChangeFlag::All);
     return item;
 }
 

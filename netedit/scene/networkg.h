@@ -20,6 +20,7 @@ namespace Trelvoga {
 
 class GenericGraphicsItem;
 class Layer;
+class LayerTile;
 class NetObjectFactory;
 class NetworkgPrivate;
 
@@ -81,7 +82,16 @@ public:
 
     GenericGraphicsItem *object2item(Trelvoa::NetObject *object) const;
     Trelvoa::NetObject *item2object(QGraphicsItem *item) const;
+    // The items made so far: a load leaves some kinds unmade (see makeItemsIn).
     QList<GenericGraphicsItem *> items() const;
+    // Makes the items a load left unmade (ItemFactory::isMadeWhenShown) of the tiles near that area, of
+    // one layer or all: what a view shows at their scale, a click or an area selection is about to look
+    // up. object2item() makes an unmade item on its own.
+    void makeItemsIn(const QRectF &sceneRect, const Layer *only = nullptr);
+    int unmadeItemCount() const;
+    // Connections drawn as lane surfaces instead of lines, also those made later.
+    void setFullConnectionsView(bool on);
+    bool isFullConnectionsView() const;
 
     // Items for a model class the editor does not know; replaces an earlier factory of that class.
     // Not owned.
@@ -127,6 +137,7 @@ private:
 
     GenericGraphicsItem *createItem(Trelvoa::NetObject *object);
     GenericGraphicsItem *createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory);
+    GenericGraphicsItem *makeUnmadeItem(Trelvoa::NetObject *object, LayerTile *tile);
     NetObjectFactory *factoryFor(const QString &className) const;
     void enterItem(Trelvoa::NetObject *object, GenericGraphicsItem *item);
     void deleteItems();

@@ -4,6 +4,7 @@
 #include "items/marking.h"
 #include "scene/genericgraphicsitem.h"
 #include "scene/layer.h"
+#include "scene/networkg.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsSceneHelpEvent>
@@ -12,6 +13,7 @@
 #include <QToolTip>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QSet>
 #include <QStyleOptionGraphicsItem>
 
 namespace Trelvoga {
@@ -130,12 +132,37 @@ void NetworkScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *ite
     painter->setOpacity(opacity);
 }
 
-void NetworkScene::beginViewPaint(const QTransform &viewportTransform, const QPointF &sceneCentre)
+void NetworkScene::beginViewPaint(const QTransform &viewportTransform, const QRectF &visibleRect)
 {
     for (QObject *child : children()) {
         if (auto *layer = qobject_cast<Layer *>(child))
-            layer->beginViewPaint(viewportTransform, sceneCentre.y());
+            layer->beginViewPaint(viewportTransform, visibleRect);
     }
+}
+
+void NetworkScene::makeItemsIn(const QRectF &sceneRect)
+{
+    QSet<Networkg *> done;
+    for (QObject *child : children()) {
+        auto *layer = qobject_cast<Layer *>(child);
+        Networkg *network = layer ? layer->network() : nullptr;
+        if (network && !done.contains(network)) {
+            done.insert(network);
+            network->makeItemsIn(sceneRect);
+        }
+    }
+}
+
+void NetworkScene::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    makeItemsIn(QRectF(event->scenePos(), QSizeF()));
+    QGraphicsScene::mousePressEvent(event);
+}
+
+void NetworkScene::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)
+{
+    makeItemsIn(QRectF(event->scenePos(), QSizeF()));
+    QGraphicsScene::mouseDoubleClickEvent(event);
 }
 
 void NetworkScene::endViewPaint()

@@ -70,6 +70,7 @@ private slots:
     void editorIsPlacedInTheWindow();
     void openedNetworkIsPaintedOnce();
     void pointerShowsTheCursorOfTheItemUnderIt();
+    void connectionsComeWhereTheUserLooks();
     void pickLaneChangeWidthUndo();
     void fullConnectionsView();
 
@@ -202,6 +203,71 @@ void TestEditorWindow::pointerShowsTheCursorOfTheItemUnderIt()
     QTest::mouseMove(view->viewport(), QPoint(24, 20));
     QCoreApplication::processEvents();
     QCOMPARE(view->viewport()->cursor().shape(), mapCursor.shape());
+}
+
+void TestEditorWindow::connectionsComeWhereTheUserLooks()
+{
+    // A network opened and seen whole has no connection items yet; a rubber band over it still selects
+    // its connections, and a click close up at one selects that one.
+    MainWindow window;
+    window.setInteractive(false);
+    window.resize(1000, 700);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString error;
+    QVERIFY2(window.openFile(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
+    Trelvoga::Networkg *net = window.network();
+    MapView *view = window.view();
+    QCoreApplication::processEvents();
+    const auto connectionItems = [net] {
+        QList<Trelvoga::GenericGraphicsItem *> found;
+        for (Trelvoga::GenericGraphicsItem *item : net->items())
+            if (item->type() == Trelvoga::Connectiong::Type)
+                found.append(item);
+        return found;
+    };
+    QVERIFY(view->zoom() <= 16);
+    QVERIFY(connectionItems().isEmpty());
+    QVERIFY(net->unmadeItemCount() > 0);
+
+    auto send = [view](QEvent::Type type, const QPoint &at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, view->viewport()->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &event);
+    };
+    const QRect area = view->viewport()->rect().adjusted(2, 2, -3, -3);
+    send(QEvent::MouseButtonPress, area.topLeft(), Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, area.center(), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, area.bottomRight(), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, area.bottomRight(), Qt::LeftButton, Qt::NoButton);
+    QTest::qWait(150);
+    const QList<Trelvoga::GenericGraphicsItem *> made = connectionItems();
+    QCOMPARE(made.size(), net->findChildren<Trelvoa::Connection *>().size());
+    int selected = 0;
+    for (Trelvoga::GenericGraphicsItem *item : made)
+        selected += item->isSelected();
+    QCOMPARE(selected, made.size());
+    QTest::qWait(150);
+    view->scene()->clearSelection();
+
+    // Opened again: nothing made; a click close up on a connection's middle selects it.
+    QVERIFY2(window.openFile(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
+    net = window.network();
+    QVERIFY(connectionItems().isEmpty());
+    Trelvoa::Connection *connection = nullptr;
+    for (Trelvoa::Connection *c : net->findChildren<Trelvoa::Connection *>())
+        if (!connection || c->skeleton().length() > connection->skeleton().length())
+            connection = c;
+    QVERIFY(connection);
+    const Trelvoa::GeoPolyline skeleton = connection->skeleton();
+    QPointF middle;
+    skeleton.lineAtDistance(skeleton.length() / 2, true, &middle);
+    const QPointF scenePoint = net->geoUtil() ? net->geoUtil()->xyToGeo(middle) : middle;
+    QVERIFY(window.focusView(QStringLiteral("%1,%2").arg(scenePoint.x(), 0, 'f', 8).arg(scenePoint.y(), 0, 'f', 8),
+                             21, 0, &error));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(scenePoint));
+    QTest::qWait(250);
+    Trelvoga::GenericGraphicsItem *item = net->object2item(connection);
+    QVERIFY(item && item->isSelected());
 }
 
 void TestEditorWindow::pickLaneChangeWidthUndo()

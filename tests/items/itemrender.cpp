@@ -1,5 +1,7 @@
 #include "itemrender.h"
 
+#include "scene/networkscene.h"
+
 #include "scene/layer.h"
 #include "scene/networkg.h"
 
@@ -76,6 +78,9 @@ QImage blank(const View &view)
 QImage renderScene(QGraphicsScene *scene, const View &view)
 {
     QImage image = blank(view);
+    // What a view would make before its paint (the items a load leaves unmade).
+    if (auto *networkScene = qobject_cast<Trelvoga::NetworkScene *>(scene))
+        networkScene->makeItemsIn(view.source);
     QPainter painter(&image);
     scene->render(&painter, QRectF(image.rect()), view.source, Qt::IgnoreAspectRatio);
     return image;

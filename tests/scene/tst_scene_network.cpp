@@ -2,6 +2,7 @@
 
 #include "layouts.h"
 
+#include "connection.h"
 #include "crosswalk.h"
 #include "customobject.h"
 #include "edge.h"
@@ -9,7 +10,9 @@
 #include "node.h"
 #include "geo/geoutil.h"
 #include "pointobject.h"
+#include "stopline.h"
 #include "walkingarea.h"
+#include "items/connectiong.h"
 #include "scene/itemcursors.h"
 #include "scene/itemfactory.h"
 #include "scene/layer.h"
@@ -99,6 +102,7 @@ private slots:
     void itemBase();
     void toolTipOnDemand();
     void tiledLayersFollowTheirItems();
+    void loadLeavesCloseUpItemsUnmade();
     void cursorsLoad();
     void modelKindsGetTheirLayers();
 };
@@ -443,7 +447,7 @@ void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes_data()
     QTest::addColumn<int>("atLeast");
     // Some fifty thousand items in several chunks; some five thousand with crossings and walking areas.
     QTest::newRow("cologne") << "port-cologne/osm.sumo115compat.net.xml.gz" << 8192;
-    QTest::newRow("berlin") << "berlin-doerpfeldstr/net.net.xml.gz" << 4096;
+    QTest::newRow("badhersfeld") << "badhersfeld/osm_edited.net.xml.gz" << 32768;
 }
 
 void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes()
@@ -459,7 +463,7 @@ void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes()
     QVERIFY2(Trelvoa::importSumoNetwork(&net, TestSupport::dataPath(file)), qPrintable(net.errorString()));
     const int items = net.items().size();
     QVERIFY2(items > atLeast, qPrintable(QString::number(items)));
-    if (file.startsWith(QLatin1String("berlin"))) {
+    if (file.startsWith(QLatin1String("badhersfeld"))) {
         QVERIFY(!net.findChildren<Trelvoa::CrossWalk *>().isEmpty());
         QVERIFY(!net.findChildren<Trelvoa::WalkingArea *>().isEmpty());
     }
@@ -486,6 +490,22 @@ void TestSceneNetwork::largeLoadLaysOutOnTwoThreadsAsARefreshDoes()
     // Every item is in the scene, where the index finds it.
     for (GenericGraphicsItem *item : net.items())
         QCOMPARE(item->scene(), &scene);
+
+    // The connections and stoplines the load left unmade come out, when made, as a refresh lays them out.
+    const int unmade = net.unmadeItemCount();
+    QVERIFY(unmade > 0);
+    net.makeItemsIn(QRectF(-1e9, -1e9, 2e9, 2e9));
+    QCOMPARE(net.unmadeItemCount(), 0);
+    const QHash<Trelvoa::NetObject *, LaidOut> made = layoutOf(net);
+    QCOMPARE(made.size(), loaded.size() + unmade);
+    net.updateGeometry();
+    const QHash<Trelvoa::NetObject *, LaidOut> remade = layoutOf(net);
+    for (auto it = made.cbegin(); it != made.cend(); ++it) {
+        QVERIFY2(remade.value(it.key()) == it.value(), qPrintable(QStringLiteral("%1 %2: made differently")
+                                                                     .arg(it.key()->metaObject()->className())
+                                                                     .arg(it.key()->id())));
+        QCOMPARE(net.object2item(it.key())->scene(), &scene);
+    }
 }
 
 void TestSceneNetwork::cancelDuringTheLayoutOfALargeLoad()
@@ -887,6 +907,71 @@ void TestSceneNetwork::tiledLayersFollowTheirItems()
     net.clear();
     QVERIFY(net.layer(Networkg::layerLanes)->tiles().isEmpty());
     QVERIFY(net.layer(Networkg::layerLanes)->items().isEmpty());
+}
+
+void TestSceneNetwork::loadLeavesCloseUpItemsUnmade()
+{
+    NetworkScene scene;
+    Networkg net(&scene);
+    QVERIFY2(net.load(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva")), qPrintable(net.errorString()));
+    const QList<Trelvoa::Connection *> connections = net.findChildren<Trelvoa::Connection *>();
+    const QList<Trelvoa::Stopline *> stoplines = net.findChildren<Trelvoa::Stopline *>();
+    QVERIFY(connections.size() > 20 && !stoplines.isEmpty());
+    const auto countOf = [&net](int type) {
+        int count = 0;
+        for (GenericGraphicsItem *item : net.items())
+            count += item->type() == type;
+        return count;
+    };
+    const auto found = [&scene](QGraphicsItem *item) {
+        return scene.items(item->sceneBoundingRect(), Qt::IntersectsItemBoundingRect).contains(item);
+    };
+    QCOMPARE(countOf(ItemType::Connectiong), 0);
+    QCOMPARE(countOf(ItemType::Stoplineg), 0);
+    QCOMPARE(net.unmadeItemCount(), connections.size() + stoplines.size());
+    QVERIFY(countOf(ItemType::Laneg) > 0);
+
+    // Far from the network: nothing.
+    const QRectF bounds = net.boundingRect();
+    net.makeItemsIn(bounds.translated(10 * bounds.width(), 0));
+    QCOMPARE(net.unmadeItemCount(), connections.size() + stoplines.size());
+
+    // Asked for by its object: that item alone, laid out, where look-ups find it, in its layer's tile.
+    net.setFullConnectionsView(true);
+    GenericGraphicsItem *first = net.object2item(connections.first());
+    QVERIFY(first);
+    QCOMPARE(net.object2item(connections.first()), first);
+    QCOMPARE(net.unmadeItemCount(), connections.size() + stoplines.size() - 1);
+    QCOMPARE(Layer::of(first), net.layer(Networkg::layerConnections));
+    QCOMPARE(first->parentItem()->type(), int(ItemType::LayerTile));
+    QVERIFY(first->boundingRect().isValid());
+    QVERIFY(found(first));
+    QVERIFY(!static_cast<Connectiong *>(first)->isSimpleView());
+
+    // An unmade object that goes leaves nothing behind.
+    Trelvoa::Connection *gone = connections.at(1);
+    delete gone;
+    QCOMPARE(net.unmadeItemCount(), connections.size() + stoplines.size() - 2);
+
+    // Made by area: all of them, found where they are, in the view chosen before they were made.
+    net.makeItemsIn(bounds);
+    QCOMPARE(net.unmadeItemCount(), 0);
+    QCOMPARE(countOf(ItemType::Connectiong), connections.size() - 1);
+    QCOMPARE(countOf(ItemType::Stoplineg), stoplines.size());
+    for (Trelvoa::Connection *c : connections.mid(2)) {
+        GenericGraphicsItem *item = net.object2item(c);
+        QVERIFY(item && found(item));
+        QVERIFY(!static_cast<Connectiong *>(item)->isSimpleView());
+    }
+    net.setFullConnectionsView(false);
+    QVERIFY(static_cast<Connectiong *>(first)->isSimpleView());
+
+    // A second load starts afresh; a clear forgets what is unmade.
+    QVERIFY2(net.load(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva")), qPrintable(net.errorString()));
+    QVERIFY(net.unmadeItemCount() > 0);
+    QCOMPARE(countOf(ItemType::Connectiong), 0);
+    net.clear();
+    QCOMPARE(net.unmadeItemCount(), 0);
 }
 
 // The scene asks the hovered item for its tooltip; a helper item's own tooltip over it wins.
