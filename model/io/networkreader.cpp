@@ -520,7 +520,6 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
         if (id > 0 && !checkTarget(document, mode, id, schema.target, position, who, a.name))
             return false;
         a.value = id;
-        a.canonical = QString::number(id);
         return true;
     }
     case AttributeSchema::References: {
@@ -532,7 +531,6 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
                 return false;
         }
         a.value = QVariant::fromValue(ids);
-        a.canonical = XmlValues::ids(ids);
         return true;
     }
     }
@@ -611,6 +609,7 @@ bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, con
         a.schema = valueSchema;
         if (!parseTypedValue(document, mode, *valueSchema, a, item.position, who))
             return false;
+        a.text = QString();
     }
     for (const AttributeSchema &s : schema->attributes) {
         if (!s.required)
@@ -743,6 +742,9 @@ bool NetworkReader::checkRange(SavedDocument &document, CheckMode mode, int begi
         for (SavedAttribute &a : o.attributes) {
             if (!checkAttribute(document, mode, o, a, &hint))
                 return false;
+            // Checked, the value is all that is used: the text goes now rather than with the document,
+            // which the new objects otherwise share the peak of a load with.
+            a.text = QString();
         }
         for (SavedItem &item : o.items) {
             if (!checkItem(document, mode, o, item))

@@ -26,15 +26,24 @@ QString tr(const char *text)
     return QCoreApplication::translate("Trelvoa::NetworkReader", text);
 }
 
+// The text of a reference attribute as the writer writes it, from the ids the check read.
+QString referenceText(const SavedAttribute &a)
+{
+    if (!a.canonical.isNull())
+        return a.canonical;
+    if (a.value.userType() == QMetaType::Int)
+        return QString::number(a.value.toInt());
+    return XmlValues::ids(a.value.value<QVector<int>>());
+}
+
 // The text of a further attribute as the writer writes it: made from the checked value on demand, as
 // most are only compared by value.
 QString savedText(const SavedAttribute &a)
 {
     if (!a.canonical.isNull() || !a.schema)
         return a.canonical;
-    // References keep their text from the check.
     if (a.schema->type == AttributeSchema::Reference || a.schema->type == AttributeSchema::References)
-        return a.canonical;
+        return referenceText(a);
     return XmlValues::valueText(a.value);
 }
 
@@ -165,7 +174,7 @@ QString NetworkReader::canonicalText(const PropertyCodec &codec, const SavedAttr
         return XmlValues::enumToText(codec.property, a.value.toInt());
     case PropertyCodec::Reference:
     case PropertyCodec::References:
-        return a.canonical;
+        return referenceText(a);
     }
     return QString();
 }

@@ -24,8 +24,9 @@ struct SavedPosition
     qint64 column = 0;
 };
 
-// One attribute of an object or item element. `value` is the parsed value once the file is checked;
-// `canonical` its text as the writer writes it (what a reloaded object must give back).
+// One attribute of an object or item element. `text` is the file's text until the check parses it
+// into `value` (the check then drops it); `canonical` the text as the writer writes it, where it is
+// not made from the value (what a reloaded object must give back).
 struct SavedAttribute
 {
     QString name;
