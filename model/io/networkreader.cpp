@@ -1047,6 +1047,9 @@ bool NetworkReader::replace(SavedDocument &document)
         return false;
     }
 
+    // The saved objects go before the network indexes the new ones and the views make their items,
+    // which then take their memory instead of adding to it (a city's is some tens of megabytes).
+    release(document);
     // Everything is in place: only now does the network change.
     m_network->clear();
     m_network->setProjection(document.hasProjection ? document.projection : QByteArray(), document.offset);
@@ -1054,9 +1057,6 @@ bool NetworkReader::replace(SavedDocument &document)
     m_holder = nullptr;
     finishLoad(document);
     m_network->m_changed = false;
-    // The saved form goes before the views make their items for the new objects, which then take its
-    // memory instead of adding to it (a city's is some tens of megabytes).
-    release(document);
     m_network->afterLoad();
     // Cancelled while the views made their items: they have emptied the network, and the load failed.
     if (m_network->isLoadBroken()) {
@@ -1246,7 +1246,10 @@ void NetworkReader::release(SavedDocument &document)
             objects[i] = SavedObject();
         worker.join();
     }
-    document = SavedDocument();
+    document.objects = QVector<SavedObject>();
+    document.roots = QVector<int>();
+    document.indexById = QHash<int, int>();
+    document.idTable = QVector<int>();
 }
 
 void NetworkReader::releaseInBackground(SavedDocument &&document)

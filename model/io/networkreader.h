@@ -112,7 +112,8 @@ private:
     bool join(SavedDocument &document);
     QByteArray backup(const SavedDocument &document) const;
     static void releaseInBackground(SavedDocument &&document);
-    // Frees the document now; a large one in two halves at once.
+    // Frees the document's objects now, a large one's in two halves at once; keeps what it says of
+    // the whole (projection, bound).
     static void release(SavedDocument &document);
     void dropCreated(const Built &built);
     void finishLoad(const SavedDocument &document);
