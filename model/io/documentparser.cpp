@@ -271,7 +271,7 @@ bool DocumentParser::parseObject(SavedDocument *document, int parent, int depth)
             // The XML reader already refuses an attribute given twice.
             SavedAttribute attribute;
             attribute.name = name;
-            attribute.text = value;
+            attribute.setText(value);
             object.attributes.append(std::move(attribute));
         }
     }
@@ -346,7 +346,7 @@ bool DocumentParser::parseItem(SavedObject *object)
             return false;
         SavedAttribute attribute;
         attribute.name = intern(a.qualifiedName());
-        attribute.text = a.value().toString();
+        attribute.setText(a.value().toString());
         item.attributes.append(std::move(attribute));
     }
     object->items.append(item);

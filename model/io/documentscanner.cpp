@@ -644,7 +644,7 @@ bool Scanner::readObject(Name *tag, bool empty, int parent, int depth)
         } else {
             SavedAttribute attribute;
             attribute.name = a.name->text;
-            attribute.text = toString(a.value);
+            attribute.setText(toString(a.value));
             object.attributes.append(std::move(attribute));
         }
     }
@@ -704,7 +704,7 @@ bool Scanner::readItem(Name *tag, bool empty, int object)
     for (const Attribute &a : m_attributes) {
         SavedAttribute attribute;
         attribute.name = a.name->text;
-        attribute.text = toString(a.value);
+        attribute.setText(toString(a.value));
         item.attributes.append(std::move(attribute));
     }
     m_document->objects[object].items.append(std::move(item));

@@ -336,13 +336,13 @@ void NetworkReader::prune(SavedDocument &document)
     auto referenceIds = [](const SavedAttribute &a, AttributeSchema::Type type, QVector<int> *ids) {
         if (type == AttributeSchema::Reference) {
             int id = 0;
-            if (!XmlValues::parseInt(a.text, &id) || id < 0)
+            if (!XmlValues::parseInt(a.text(), &id) || id < 0)
                 return false;
             *ids = id > 0 ? QVector<int>{id} : QVector<int>();
             return true;
         }
         if (type == AttributeSchema::References)
-            return XmlValues::parseIds(a.text, ids);
+            return XmlValues::parseIds(a.text(), ids);
         return false;
     };
     auto attributeType = [](const ObjectKind *kind, const SavedAttribute &a) {
@@ -378,9 +378,9 @@ void NetworkReader::prune(SavedDocument &document)
                 if (kept.size() == ids.size())
                     continue;
                 if (type == AttributeSchema::References)
-                    a.text = XmlValues::ids(kept);
+                    a.setText(XmlValues::ids(kept));
                 else if (o.kind->optionalReferences.contains(a.name))
-                    a.text = QStringLiteral("0");
+                    a.setText(QStringLiteral("0"));
                 else
                     drop = true;
                 changed = true;
@@ -474,36 +474,35 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
 {
     auto bad = [&]() {
         return fail(position, tr("%1: attribute \"%2\": \"%3\" is not a %4")
-                                  .arg(who.text(), a.name, a.text.left(80), typeName(schema.type)));
+                                  .arg(who.text(), a.name, a.text().left(80), typeName(schema.type)));
     };
     switch (schema.type) {
     case AttributeSchema::Text:
-        a.value = a.text;
         return true;
     case AttributeSchema::Number: {
         double v = 0;
-        if (!XmlValues::parseNumber(a.text, &v))
+        if (!XmlValues::parseNumber(a.text(), &v))
             return bad();
         a.value = v;
         return true;
     }
     case AttributeSchema::Integer: {
         int v = 0;
-        if (!XmlValues::parseInt(a.text, &v))
+        if (!XmlValues::parseInt(a.text(), &v))
             return bad();
         a.value = qlonglong(v);
         return true;
     }
     case AttributeSchema::Boolean: {
         bool v = false;
-        if (!XmlValues::parseBoolean(a.text, &v))
+        if (!XmlValues::parseBoolean(a.text(), &v))
             return bad();
         a.value = v;
         return true;
     }
     case AttributeSchema::Points: {
         QVector<QPointF> points;
-        if (!XmlValues::parsePoints(a.text, &points))
+        if (!XmlValues::parsePoints(a.text(), &points))
             return bad();
         for (const QPointF &p : qAsConst(points)) {
             if (!pointIsValid(p))
@@ -515,7 +514,7 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
     }
     case AttributeSchema::Reference: {
         int id = 0;
-        if (!XmlValues::parseInt(a.text, &id) || id < 0)
+        if (!XmlValues::parseInt(a.text(), &id) || id < 0)
             return bad();
         if (id > 0 && !checkTarget(document, mode, id, schema.target, position, who, a.name))
             return false;
@@ -524,7 +523,7 @@ bool NetworkReader::parseTypedValue(const SavedDocument &document, CheckMode mod
     }
     case AttributeSchema::References: {
         QVector<int> ids;
-        if (!XmlValues::parseIds(a.text, &ids))
+        if (!XmlValues::parseIds(a.text(), &ids))
             return bad();
         for (int id : qAsConst(ids)) {
             if (!checkTarget(document, mode, id, schema.target, position, who, a.name))
@@ -548,18 +547,18 @@ bool NetworkReader::checkAttribute(const SavedDocument &document, CheckMode mode
         switch (codec->type) {
         case PropertyCodec::Scalar: {
             QVariant v;
-            if (!XmlValues::scalarFromText(a.text, codec->userType, &v))
+            if (!XmlValues::scalarFromText(a.text(), codec->userType, &v))
                 return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of type %4")
-                                                 .arg(who.text(), a.name, a.text.left(80),
+                                                 .arg(who.text(), a.name, a.text().left(80),
                                                       QLatin1String(codec->property.typeName())));
             a.value = v;
             return true;
         }
         case PropertyCodec::Enum: {
             int v = 0;
-            if (!XmlValues::enumFromText(codec->property, a.text, &v))
+            if (!XmlValues::enumFromText(codec->property, a.text(), &v))
                 return fail(object.position, tr("%1: attribute \"%2\": \"%3\" is not a value of %4")
-                                                 .arg(who.text(), a.name, a.text.left(80),
+                                                 .arg(who.text(), a.name, a.text().left(80),
                                                       QLatin1String(codec->property.typeName())));
             a.value = v;
             return true;
@@ -609,7 +608,6 @@ bool NetworkReader::checkItem(const SavedDocument &document, CheckMode mode, con
         a.schema = valueSchema;
         if (!parseTypedValue(document, mode, *valueSchema, a, item.position, who))
             return false;
-        a.text = QString();
     }
     for (const AttributeSchema &s : schema->attributes) {
         if (!s.required)
@@ -666,7 +664,7 @@ bool NetworkReader::checkRange(SavedDocument &document, CheckMode mode, int begi
         } else if (o.parentId) {
             if (mode != CheckMerge)
                 return fail(o.position, tr("%1 names its owner %2, which is not in the input").arg(who.text()).arg(o.parentId));
-            if (document.indexById.contains(o.parentId))
+            if (document.indexOf(o.parentId) >= 0)
                 return fail(o.position, tr("%1 names its owner %2, which is in the input: the element belongs "
                                            "inside it")
                                             .arg(who.text())
@@ -742,9 +740,6 @@ bool NetworkReader::checkRange(SavedDocument &document, CheckMode mode, int begi
         for (SavedAttribute &a : o.attributes) {
             if (!checkAttribute(document, mode, o, a, &hint))
                 return false;
-            // Checked, the value is all that is used: the text goes now rather than with the document,
-            // which the new objects otherwise share the peak of a load with.
-            a.text = QString();
         }
         for (SavedItem &item : o.items) {
             if (!checkItem(document, mode, o, item))
@@ -779,13 +774,11 @@ bool NetworkReader::checkProjection(SavedDocument &document, bool replace)
             QPointF p = a.value.toPointF();
             convert(&p);
             a.value = p;
-            XmlValues::scalarToText(a.value, &a.canonical);
         } else if (a.schema && a.schema->type == AttributeSchema::Points) {
             QVector<QPointF> points = a.value.value<QVector<QPointF>>();
             for (QPointF &p : points)
                 convert(&p);
             a.value = QVariant::fromValue(points);
-            a.canonical = XmlValues::points(points);
         }
     };
     for (SavedObject &o : document.objects) {

@@ -29,8 +29,6 @@ QString tr(const char *text)
 // The text of a reference attribute as the writer writes it, from the ids the check read.
 QString referenceText(const SavedAttribute &a)
 {
-    if (!a.canonical.isNull())
-        return a.canonical;
     if (a.value.userType() == QMetaType::Int)
         return QString::number(a.value.toInt());
     return XmlValues::ids(a.value.value<QVector<int>>());
@@ -40,18 +38,15 @@ QString referenceText(const SavedAttribute &a)
 // most are only compared by value.
 QString savedText(const SavedAttribute &a)
 {
-    if (!a.canonical.isNull() || !a.schema)
-        return a.canonical;
-    if (a.schema->type == AttributeSchema::Reference || a.schema->type == AttributeSchema::References)
+    if (a.schema && (a.schema->type == AttributeSchema::Reference || a.schema->type == AttributeSchema::References))
         return referenceText(a);
     return XmlValues::valueText(a.value);
 }
 
-QString itemText(const QVector<SavedAttribute> &attributes)
+// An element's attributes as name=text pairs in name order, to compare what was read with what the
+// model writes back.
+QString itemText(QStringList parts)
 {
-    QStringList parts;
-    for (const SavedAttribute &a : attributes)
-        parts.append(a.name + QLatin1Char('=') + savedText(a));
     parts.sort();
     return parts.join(QLatin1Char(' '));
 }
@@ -247,18 +242,17 @@ QString NetworkReader::mismatch(const SavedDocument &document, int index, const 
             // Only what the input gives is compared; an attribute it leaves out keeps the model's
             // default.
             const SavedItem *saved = savedItems.at(k++);
-            QVector<SavedAttribute> attributes;
+            QStringList written;
             for (const ContentWriter::Entry &e : item.attributes) {
                 for (const SavedAttribute &sa : saved->attributes) {
-                    if (sa.name == e.name) {
-                        SavedAttribute a;
-                        a.name = e.name;
-                        a.canonical = ContentWriter::textOf(e);
-                        attributes.append(a);
-                    }
+                    if (sa.name == e.name)
+                        written.append(e.name + QLatin1Char('=') + ContentWriter::textOf(e));
                 }
             }
-            if (itemText(attributes) != itemText(saved->attributes))
+            QStringList read;
+            for (const SavedAttribute &a : saved->attributes)
+                read.append(a.name + QLatin1Char('=') + savedText(a));
+            if (itemText(written) != itemText(read))
                 return tr("the model refuses its <%1> elements").arg(schema.tag);
         }
         if (k != savedItems.size())

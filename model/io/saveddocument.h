@@ -24,17 +24,18 @@ struct SavedPosition
     qint64 column = 0;
 };
 
-// One attribute of an object or item element. `text` is the file's text until the check parses it
-// into `value` (the check then drops it); `canonical` the text as the writer writes it, where it is
-// not made from the value (what a reloaded object must give back).
+// One attribute of an object or item element. Until the file is checked `value` holds the file's
+// text; the check replaces it by the parsed value. A large city has millions of these: what a reloaded
+// object must give back is made from the value when it is compared, not kept as text.
 struct SavedAttribute
 {
     QString name;
-    QString text;
     QVariant value;
-    QString canonical;
-    int property = -1;               // meta-object property index for property attributes
     const AttributeSchema *schema = nullptr; // for further attributes of the kind and item attributes
+    int property = -1;                       // meta-object property index for property attributes
+
+    QString text() const { return value.toString(); }
+    void setText(const QString &text) { value = text; }
 };
 
 // A dynamic property, or a value nested in a list or map dynamic property.
@@ -86,22 +87,25 @@ struct SavedDocument
     QVector<int> roots;
     QHash<int, int> indexById;
     // indexById as a table by id, where the ids are dense enough; made by makeIdTable() once the
-    // document is complete (a look-up per reference, hundreds of thousands in a city).
+    // document is complete (a look-up per reference, hundreds of thousands in a city), which then
+    // drops the hash (tens of megabytes for a large city): look ids up through indexOf() from then on.
     QVector<int> idTable;
 
     void makeIdTable()
     {
         idTable.clear();
         int maxId = 0;
-        for (auto it = indexById.cbegin(); it != indexById.cend(); ++it)
+        int minId = 0;
+        for (auto it = indexById.cbegin(); it != indexById.cend(); ++it) {
             maxId = std::max(maxId, it.key());
-        if (indexById.isEmpty() || maxId / 4 > indexById.size())
+            minId = std::min(minId, it.key());
+        }
+        if (indexById.isEmpty() || minId < 0 || maxId / 4 > indexById.size())
             return;
         idTable.fill(-1, maxId + 1);
-        for (auto it = indexById.cbegin(); it != indexById.cend(); ++it) {
-            if (it.key() >= 0)
-                idTable[it.key()] = it.value();
-        }
+        for (auto it = indexById.cbegin(); it != indexById.cend(); ++it)
+            idTable[it.key()] = it.value();
+        indexById = QHash<int, int>();
     }
     // The index of the object with that id, or -1.
     int indexOf(int id) const

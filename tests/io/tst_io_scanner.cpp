@@ -61,7 +61,7 @@ QStringList dump(const SavedDocument &d)
     const auto attributes = [&](const QVector<SavedAttribute> &list) {
         QString out;
         for (const SavedAttribute &a : list) {
-            out += text(a.name) + text(a.text) + text(a.value.toString()) + text(a.canonical) + n(a.property)
+            out += text(a.name) + text(a.value.toString()) + n(a.property)
                 + n(a.schema != nullptr);
         }
         return out;
