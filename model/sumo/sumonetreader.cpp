@@ -164,7 +164,9 @@ bool SumoNetReader::read(QIODevice *device, const Progress &progress)
         }
     }
     chunk.clear();
-    return readData(data, gz.sourceBytesRead(), gz.failed() ? gz.errorString() : QString(), report);
+    const bool ok = readData(data, gz.sourceBytesRead(), gz.failed() ? gz.errorString() : QString(), report);
+    forgetIds();
+    return ok;
 }
 
 bool SumoNetReader::readInflated(const QByteArray &data, qint64 sourceBytes, const Progress &progress)
@@ -176,7 +178,9 @@ bool SumoNetReader::readInflated(const QByteArray &data, qint64 sourceBytes, con
         reported = qMax(reported, bytes);
         return !progress || progress(reported);
     };
-    return readData(data, sourceBytes, QString(), report);
+    const bool ok = readData(data, sourceBytes, QString(), report);
+    forgetIds();
+    return ok;
 }
 
 bool SumoNetReader::readData(const QByteArray &data, qint64 sourceBytes, const QString &inflateError,
@@ -208,6 +212,28 @@ bool SumoNetReader::readData(const QByteArray &data, qint64 sourceBytes, const Q
     const QString what = !inflateError.isEmpty() ? inflateError : xmlError;
     m_error = tr("%1 (line %2, column %3)").arg(what).arg(line).arg(column);
     return false;
+}
+
+QString SumoNetReader::sharedId(const QStringRef &id)
+{
+    // A junction's connections come one after the other, most of them from the same road.
+    for (const QString &recent : m_recentIds) {
+        if (id == recent)
+            return recent;
+    }
+    const QString text = id.toString();
+    const auto found = m_ids.constFind(text);
+    const QString shared = found != m_ids.constEnd() ? *found : *m_ids.insert(text);
+    m_recentIds[m_nextRecent] = shared;
+    m_nextRecent = (m_nextRecent + 1) % kRecentIds;
+    return shared;
+}
+
+void SumoNetReader::forgetIds()
+{
+    m_ids = QSet<QString>();
+    for (QString &recent : m_recentIds)
+        recent = QString();
 }
 
 void SumoNetReader::clearRecords()
@@ -441,8 +467,8 @@ void SumoNetReader::readEdge(Xml &xml)
     edge.line = int(xml.lineNumber());
     edge.column = int(xml.columnNumber());
     if (edge.function == Normal) {
-        edge.from = attrs.value(QLatin1String("from")).toString();
-        edge.to = attrs.value(QLatin1String("to")).toString();
+        edge.from = sharedId(attrs.value(QLatin1String("from")));
+        edge.to = sharedId(attrs.value(QLatin1String("to")));
         if (edge.from.isEmpty() || edge.to.isEmpty()) {
             xml.raiseError(tr("Edge \"%1\" lacks its from or to junction").arg(edge.id));
             return;
@@ -581,9 +607,9 @@ void SumoNetReader::readConnection(Xml &xml)
         const QStringRef name = a.name();
         const QStringRef value = a.value();
         if (name == QLatin1String("from"))
-            c.from = value.toString();
+            c.from = sharedId(value);
         else if (name == QLatin1String("to"))
-            c.to = value.toString();
+            c.to = sharedId(value);
         else if (name == QLatin1String("fromLane"))
             fromLane = value;
         else if (name == QLatin1String("toLane"))

@@ -156,6 +156,14 @@ private:
     bool m_halves = true;
     bool m_byteReader = true;
     QHash<QString, int> m_classCache; // model classes by allow and disallow lists
+    // Ids named again and again (a road by each of its connections, a junction by each of its roads):
+    // one string each, shared by the records that name it. Emptied once the file is read.
+    QString sharedId(const QStringRef &id);
+    void forgetIds();
+    QSet<QString> m_ids;
+    static constexpr int kRecentIds = 4;
+    QString m_recentIds[kRecentIds];
+    int m_nextRecent = 0;
 };
 
 } // namespace Trelvoa
