@@ -797,13 +797,8 @@ void Networkg::afterLoad()
             if (d->objectToItem.contains(object))
                 continue;
             QGraphicsItem *holder = holderFor(parent, object);
-            GenericGraphicsItem *item = factory ? factory->createItem(object, holder, geoUtil())
-                                                : ItemFactory::create(cls, object, geoUtil(), holder);
-            if (!item)
-                continue;
-            item->setReadOnly(d->readOnly);
-            item->setWireframe(d->wireframe);
-            enterItem(object, item);
+            takeItem(object, factory ? factory->createItem(object, holder, geoUtil())
+                                     : ItemFactory::create(cls, object, geoUtil(), holder));
         }
     };
 
@@ -947,39 +942,31 @@ GenericGraphicsItem *Networkg::createItem(Trelvoa::NetObject *object)
     const QString cls = className(object);
     if (!ItemFactory::hasCreator(cls))
         return nullptr;
-    GenericGraphicsItem *item =
-        ItemFactory::create(cls, object, geoUtil(), holderFor(layer(ItemFactory::layerName(cls)), object));
-    if (!item)
-        return nullptr;
-    item->setWireframe(d->wireframe);
-    item->setReadOnly(d->readOnly);
-    if (d->fullConnections && item->type() == ItemType::Connectiong)
-        item->setSimpleView(false);
-    enterItem(object, item);
-    return item;
+    return takeItem(object, ItemFactory::create(cls, object, geoUtil(),
+                                                holderFor(layer(ItemFactory::layerName(cls)), object)));
 }
 
 GenericGraphicsItem *Networkg::makeUnmadeItem(Trelvoa::NetObject *object, LayerTile *tile)
 {
-    GenericGraphicsItem *item = ItemFactory::create(className(object), object, geoUtil(), tile);
-    if (!item)
-        return nullptr;
-    item->setWireframe(d->wireframe);
-    item->setReadOnly(d->readOnly);
-    if (d->fullConnections && item->type() == ItemType::Connectiong)
-        item->setSimpleView(false);
-    enterItem(object, item);
-    item->objectChanged(Trelvoa::ChangeFlag::All);
+    GenericGraphicsItem *item = takeItem(object, ItemFactory::create(className(object), object, geoUtil(), tile));
+    if (item)
+        item->objectChanged(Trelvoa::ChangeFlag::All);
     return item;
 }
 
 GenericGraphicsItem *Networkg::createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory)
 {
-    GenericGraphicsItem *item = factory->createItem(object, holderFor(layer(factory->layerName()), object), geoUtil());
+    return takeItem(object, factory->createItem(object, holderFor(layer(factory->layerName()), object), geoUtil()));
+}
+
+GenericGraphicsItem *Networkg::takeItem(Trelvoa::NetObject *object, GenericGraphicsItem *item)
+{
     if (!item)
         return nullptr;
-    item->setWireframe(d->wireframe);
     item->setReadOnly(d->readOnly);
+    item->setWireframe(d->wireframe);
+    if (d->fullConnections && item->type() == ItemType::Connectiong)
+        item->setSimpleView(false);
     enterItem(object, item);
     return item;
 }

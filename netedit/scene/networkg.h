@@ -138,6 +138,8 @@ private:
     GenericGraphicsItem *createItem(Trelvoa::NetObject *object);
     GenericGraphicsItem *createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory);
     GenericGraphicsItem *makeUnmadeItem(Trelvoa::NetObject *object, LayerTile *tile);
+    // A new item of the object takes the network's state and enters the item table; null stays null.
+    GenericGraphicsItem *takeItem(Trelvoa::NetObject *object, GenericGraphicsItem *item);
     NetObjectFactory *factoryFor(const QString &className) const;
     void enterItem(Trelvoa::NetObject *object, GenericGraphicsItem *item);
     void deleteItems();

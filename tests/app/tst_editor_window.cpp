@@ -60,6 +60,33 @@ Trelvoa::Lane *longLane(Trelvoa::Network *net)
     return best;
 }
 
+// The window shown as a user has it, without dialogs, with that file open.
+bool showAndOpen(MainWindow &window, const QString &file, QString *error)
+{
+    window.setInteractive(false);
+    window.resize(1000, 700);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        *error = QStringLiteral("the window was never shown");
+        return false;
+    }
+    return window.openFile(file, error);
+}
+
+// The scene point halfway along a line of the model; with the view centred on it at that zoom.
+bool focusOnMiddle(MainWindow &window, const Trelvoa::GeoPolyline &line, int zoom, QPointF *scenePoint)
+{
+    QPointF middle;
+    line.lineAtDistance(line.length() / 2, true, &middle);
+    Trelvoa::GeoUtil *geo = window.network()->geoUtil();
+    *scenePoint = geo ? geo->xyToGeo(middle) : middle;
+    QString error;
+    const bool focused = window.focusView(
+        QStringLiteral("%1,%2").arg(scenePoint->x(), 0, 'f', 8).arg(scenePoint->y(), 0, 'f', 8), zoom, 0, &error);
+    QCoreApplication::processEvents();
+    return focused;
+}
+
 } // namespace
 
 class TestEditorWindow : public QObject
@@ -165,12 +192,8 @@ void TestEditorWindow::pointerShowsTheCursorOfTheItemUnderIt()
     // The items of a load take the cursor of their kind only when the pointer comes over them; the
     // map then shows it, and its own cursor again over empty ground.
     MainWindow window;
-    window.setInteractive(false);
-    window.resize(1000, 700);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
     QString error;
-    QVERIFY2(window.openFile(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
+    QVERIFY2(showAndOpen(window, QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
     Trelvoga::Networkg *net = window.network();
     for (Trelvoga::GenericGraphicsItem *item : net->items())
         QVERIFY(!item->hasCursor());
@@ -179,13 +202,8 @@ void TestEditorWindow::pointerShowsTheCursorOfTheItemUnderIt()
     QVERIFY(lane);
     auto *item = net->object2item(lane);
     QCOMPARE(item->itemCursorKind(), int(Trelvoga::ItemCursors::Lane));
-    const Trelvoa::GeoPolyline skeleton = lane->skeleton();
-    QPointF middle;
-    skeleton.lineAtDistance(skeleton.length() / 2, true, &middle);
-    const QPointF scenePoint = net->geoUtil() ? net->geoUtil()->xyToGeo(middle) : middle;
-    QVERIFY(window.focusView(QStringLiteral("%1,%2").arg(scenePoint.x(), 0, 'f', 8).arg(scenePoint.y(), 0, 'f', 8),
-                             19, 0, &error));
-    QCoreApplication::processEvents();
+    QPointF scenePoint;
+    QVERIFY(focusOnMiddle(window, lane->skeleton(), 19, &scenePoint));
     MapView *view = window.view();
     const QCursor mapCursor = view->viewport()->cursor();
     const QPoint over = view->mapFromScene(scenePoint);
@@ -210,12 +228,8 @@ void TestEditorWindow::connectionsComeWhereTheUserLooks()
     // A network opened and seen whole has no connection items yet; a rubber band over it still selects
     // its connections, and a click close up at one selects that one.
     MainWindow window;
-    window.setInteractive(false);
-    window.resize(1000, 700);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
     QString error;
-    QVERIFY2(window.openFile(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
+    QVERIFY2(showAndOpen(window, QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva"), &error), qPrintable(error));
     Trelvoga::Networkg *net = window.network();
     MapView *view = window.view();
     QCoreApplication::processEvents();
@@ -258,12 +272,8 @@ void TestEditorWindow::connectionsComeWhereTheUserLooks()
         if (!connection || c->skeleton().length() > connection->skeleton().length())
             connection = c;
     QVERIFY(connection);
-    const Trelvoa::GeoPolyline skeleton = connection->skeleton();
-    QPointF middle;
-    skeleton.lineAtDistance(skeleton.length() / 2, true, &middle);
-    const QPointF scenePoint = net->geoUtil() ? net->geoUtil()->xyToGeo(middle) : middle;
-    QVERIFY(window.focusView(QStringLiteral("%1,%2").arg(scenePoint.x(), 0, 'f', 8).arg(scenePoint.y(), 0, 'f', 8),
-                             21, 0, &error));
+    QPointF scenePoint;
+    QVERIFY(focusOnMiddle(window, connection->skeleton(), 21, &scenePoint));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(scenePoint));
     QTest::qWait(250);
     Trelvoga::GenericGraphicsItem *item = net->object2item(connection);
@@ -290,13 +300,8 @@ void TestEditorWindow::pickLaneChangeWidthUndo()
 
     Trelvoa::Lane *lane = longLane(net);
     QVERIFY(lane);
-    const Trelvoa::GeoPolyline skeleton = lane->skeleton();
-    QPointF middle;
-    skeleton.lineAtDistance(skeleton.length() / 2, true, &middle);
-    const QPointF scenePoint = net->geoUtil()->xyToGeo(middle);
-    QVERIFY(window.focusView(QStringLiteral("%1,%2").arg(scenePoint.x(), 0, 'f', 8).arg(scenePoint.y(), 0, 'f', 8),
-                             19, 0, &error));
-    QCoreApplication::processEvents();
+    QPointF scenePoint;
+    QVERIFY(focusOnMiddle(window, lane->skeleton(), 19, &scenePoint));
     MapView *view = window.view();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(scenePoint));
     QTest::qWait(250);
