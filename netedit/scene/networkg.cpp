@@ -1041,14 +1041,28 @@ void Networkg::layerDestroyed(Layer *layer)
     if (d->destroying)
         return;
     d->layers.removeAll(layer);
-    for (auto it = d->objectToItem.begin(); it != d->objectToItem.end();) {
-        if (Layer::of(it.value()) == layer) {
-            d->itemToObject.remove(it.value());
-            it = d->objectToItem.erase(it);
-            ++d->removals;
-        } else {
-            ++it;
-        }
+    // Its tiles go with it: what waits in them to be made has no place any more.
+    for (LayerTile *tile : layer->tiles()) {
+        for (Trelvoa::NetObject *object : d->unmade.take(tile))
+            d->unmadeTile.remove(object);
+    }
+    // The layer's items of objects are deleted here, while the layer still holds all its children: an
+    // item deletes the helpers it made (a zone its links, lying beside it in the layer), which Qt,
+    // deleting the children in drawing order, might otherwise have deleted first. Last child first,
+    // as in deleteItems(); listed before any goes, as no item of an object deletes another.
+    const QList<QGraphicsItem *> children = layer->items();
+    QList<GenericGraphicsItem *> doomed;
+    for (int i = children.size() - 1; i >= 0; --i) {
+        QGraphicsItem *child = children.at(i);
+        if (!d->itemToObject.contains(child))
+            continue;
+        d->objectToItem.remove(d->itemToObject.take(child));
+        doomed.append(static_cast<GenericGraphicsItem *>(child));
+    }
+    d->removals += doomed.size();
+    for (GenericGraphicsItem *item : qAsConst(doomed)) {
+        item->setFastCleanup(true);
+        delete item;
     }
     d->boundsDirty = true;
 }

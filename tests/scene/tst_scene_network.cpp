@@ -966,6 +966,19 @@ void TestSceneNetwork::loadLeavesCloseUpItemsUnmade()
     net.setFullConnectionsView(false);
     QVERIFY(static_cast<Connectiong *>(first)->isSimpleView());
 
+    // A scene destroyed under the network takes the places of what was left unmade with its layers.
+    {
+        auto other = std::make_unique<NetworkScene>();
+        Networkg loaded(other.get());
+        QVERIFY2(loaded.load(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva")), qPrintable(loaded.errorString()));
+        QVERIFY(loaded.unmadeItemCount() > 0);
+        Trelvoa::Connection *waiting = loaded.findChildren<Trelvoa::Connection *>().first();
+        other.reset();
+        QCOMPARE(loaded.unmadeItemCount(), 0);
+        QCOMPARE(loaded.object2item(waiting), nullptr);
+        loaded.makeItemsIn(QRectF(-1e9, -1e9, 2e9, 2e9));
+    }
+
     // A second load starts afresh; a clear forgets what is unmade.
     QVERIFY2(net.load(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva")), qPrintable(net.errorString()));
     QVERIFY(net.unmadeItemCount() > 0);
