@@ -895,8 +895,13 @@ bool NetworkReader::applyObject(const SavedDocument &document, int index, Built 
                     codec.writeRaw(object, a.value.constData());
                 else
                     codec.property.write(object, a.value);
-            } else if (codec.type == PropertyCodec::Enum)
-                codec.property.write(object, QVariant(a.value.toInt()));
+            } else if (codec.type == PropertyCodec::Enum) {
+                const int value = a.value.toInt();
+                if (codec.intEnum)
+                    codec.writeRaw(object, &value);
+                else
+                    codec.property.write(object, QVariant(value));
+            }
         }
         if (!hasName && !object->name().isEmpty())
             object->setName(QString());

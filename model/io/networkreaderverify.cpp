@@ -96,6 +96,27 @@ bool sameScalar(const QVariant &a, const QVariant &b)
     }
 }
 
+// Whether each attribute of a saved item was written back once, with the same value or text: the
+// common case, decided without the sorted texts of the whole item that settle the others.
+bool sameItem(const ContentWriter::Item &written, const SavedItem &saved)
+{
+    for (const SavedAttribute &a : saved.attributes) {
+        const ContentWriter::Entry *entry = nullptr;
+        for (const ContentWriter::Entry &e : written.attributes) {
+            if (e.name != a.name)
+                continue;
+            if (entry)
+                return false;
+            entry = &e;
+        }
+        if (!entry)
+            return false;
+        if (!(entry->deferred && sameScalar(entry->value, a.value)) && ContentWriter::textOf(*entry) != savedText(a))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool NetworkReader::propertyMatches(const PropertyCodec &codec, const NetObject *object, const SavedAttribute &a)
@@ -131,8 +152,13 @@ bool NetworkReader::propertyMatches(const PropertyCodec &codec, const NetObject 
     if (codec.type == PropertyCodec::Reference) {
         QObject *p = nullptr;
         codec.readRaw(object, &p);
-        const auto *target = qobject_cast<NetObject *>(p);
+        const auto *target = codec.netObjectTarget ? static_cast<const NetObject *>(p) : qobject_cast<NetObject *>(p);
         return (target ? target->id() : 0) == a.value.toInt();
+    }
+    if (codec.type == PropertyCodec::Enum && codec.intEnum) {
+        int value = 0;
+        codec.readRaw(object, &value);
+        return value == a.value.toInt();
     }
     const QVariant v = codec.property.read(object);
     switch (codec.type) {
@@ -242,6 +268,8 @@ QString NetworkReader::mismatch(const SavedDocument &document, int index, const 
             // Only what the input gives is compared; an attribute it leaves out keeps the model's
             // default.
             const SavedItem *saved = savedItems.at(k++);
+            if (sameItem(item, *saved))
+                continue;
             QStringList written;
             for (const ContentWriter::Entry &e : item.attributes) {
                 for (const SavedAttribute &sa : saved->attributes) {

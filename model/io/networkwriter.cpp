@@ -271,6 +271,12 @@ int NetworkWriter::enumValue(const QVariant &v)
 bool NetworkWriter::propertyText(const PropertyCodec &codec, const NetObject *object, QString *text,
                                  QVector<const NetObject *> *targets)
 {
+    if (codec.type == PropertyCodec::Enum && codec.intEnum) {
+        int value = 0;
+        codec.readRaw(object, &value);
+        *text = XmlValues::enumToText(codec.property, value);
+        return true;
+    }
     const QVariant v = codec.property.read(object);
     switch (codec.type) {
     case PropertyCodec::Scalar:

@@ -354,6 +354,7 @@ void buildProperties(ObjectKind *kind)
             codec.type = PropertyCodec::Reference;
         } else if (p.isEnumType()) {
             codec.type = PropertyCodec::Enum;
+            codec.intEnum = !p.isFlagType() && QMetaType::sizeOf(codec.userType) == int(sizeof(int));
         } else if (p.userType() == QMetaType::QVariantList && codec.target) {
             codec.type = PropertyCodec::References;
         } else {
@@ -361,6 +362,7 @@ void buildProperties(ObjectKind *kind)
             // makes every save of the kind fail with a message, never lose the value silently.
             codec.type = PropertyCodec::Scalar;
         }
+        codec.netObjectTarget = codec.target && codec.target->inherits(&NetObject::staticMetaObject);
         kind->properties.append(codec);
     }
 }

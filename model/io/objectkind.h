@@ -41,6 +41,11 @@ struct PropertyCodec
     Type type = Scalar;
     const QMetaObject *target = nullptr; // references: the kind of the objects
     int userType = QMetaType::UnknownType; // the property's type, looked up once
+    // An enum held in an int: read and written as one through the meta-call. (QMetaProperty looks
+    // the enum's type up by name on every read.)
+    bool intEnum = false;
+    // References to model objects only (the declared kind is one): a target needs no cast.
+    bool netObjectTarget = false;
 
     // A value of the property's own type (userType) straight through the meta-call, without the
     // conversions and type look-ups of QMetaProperty's read and write: a city's load makes a million.

@@ -46,6 +46,7 @@ private slots:
     void init();
     void malformed_data();
     void malformed();
+    void sameValueOtherText();
     void truncatedAnywhere();
     void hugeAttributeValue();
     void refusedValueInMergeRollsBack();
@@ -115,6 +116,12 @@ void TestIoHostile::malformed_data()
     QTest::newRow("coordinate not finite") << replaced("pos=\"100,0\"", "pos=\"nan,0\"") << false
                                            << QStringLiteral("refuses pos");
     QTest::newRow("refused width") << replaced("width=\"3.5\"", "width=\"-1\"") << false << QStringLiteral("refuses width");
+    // A zone's link is clamped to its road (100 m): read back, the item differs.
+    const QByteArray zone = " <taz id=\"7\">\n  <link edge=\"3\" position=\"%1\" source=\"true\"/>\n </taz>\n</network>";
+    QTest::newRow("link beyond its road") << replaced("</network>", QString::fromLatin1(zone).arg(500).toLatin1().constData())
+                                          << false << QStringLiteral("refuses its <link> elements");
+    QTest::newRow("link before its road") << replaced("</network>", QString::fromLatin1(zone).arg(-2).toLatin1().constData())
+                                          << false << QStringLiteral("refuses its <link> elements");
     QTest::newRow("unknown attribute") << replaced("autoDistance=\"true\"/>\n  </lane>", "autoDistance=\"true\" colour=\"red\"/>\n  </lane>")
                                        << false << QStringLiteral("unknown attribute \"colour\"");
     QTest::newRow("unknown class name") << replaced("allowed=\"vcPassenger\"", "allowed=\"vcSpaceship\"") << false
@@ -166,6 +173,21 @@ void TestIoHostile::malformed()
     QFETCH(bool, merge);
     QFETCH(QString, cause);
     expectRefused(input, merge, cause);
+}
+
+void TestIoHostile::sameValueOtherText()
+{
+    // Values the model keeps as they are, written otherwise than it writes them: the load stands.
+    QByteArray input = valid();
+    input.replace("</network>", " <taz id=\"7\">\n  <link source=\"false\" position=\"1.0e1\" edge=\"3\"/>\n </taz>\n</network>");
+    input.replace("type=\"1\"", "type=\"01\"");
+    QString error;
+    QVERIFY2(EveryKind::load(&m_net, input, false, &error), qPrintable(error));
+    auto *taz = m_net.findChildren<Taz *>().value(0);
+    QVERIFY(taz);
+    QCOMPARE(taz->edges().size(), 1);
+    QCOMPARE(taz->edgeData(taz->edges().first())->position, 10.0);
+    QCOMPARE(taz->edgeData(taz->edges().first())->flag, false);
 }
 
 void TestIoHostile::truncatedAnywhere()
