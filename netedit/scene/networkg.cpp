@@ -442,19 +442,26 @@ private:
 // Below this many items a second thread gains less than it costs to start.
 constexpr int kParallelLayoutItems = 4096;
 
-// What the layouts of the kinds laid out on either thread read of the model, for all their objects.
-void prepareModelGeometry(const QHash<QString, QList<Trelvoa::NetObject *>> &byClass)
+// What the layouts of the kinds laid out on either thread read of the model, for all their objects:
+// roads and crossings. Junction details (stoplines, connections) wait to be shown; those that do not
+// are prepared by prepareDetailGeometry.
+void prepareModelGeometry(const QList<Trelvoa::NetObject *> &lanes, const QList<Trelvoa::NetObject *> &crossWalks,
+                          const QList<Trelvoa::NetObject *> &walkingAreas)
 {
-    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Lane")))
+    for (Trelvoa::NetObject *object : lanes)
         Laneg::prepareModel(static_cast<Trelvoa::Lane *>(object));
+    for (Trelvoa::NetObject *object : crossWalks)
+        CrossWalkg::prepareModel(static_cast<Trelvoa::CrossWalk *>(object));
+    for (Trelvoa::NetObject *object : walkingAreas)
+        WalkingAreag::prepareModel(static_cast<Trelvoa::WalkingArea *>(object));
+}
+
+void prepareDetailGeometry(const QHash<QString, QList<Trelvoa::NetObject *>> &byClass)
+{
     for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Stopline")))
         Stoplineg::prepareModel(static_cast<Trelvoa::Stopline *>(object));
     for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Connection")))
         Connectiong::prepareModel(static_cast<Trelvoa::Connection *>(object));
-    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::CrossWalk")))
-        CrossWalkg::prepareModel(static_cast<Trelvoa::CrossWalk *>(object));
-    for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::WalkingArea")))
-        WalkingAreag::prepareModel(static_cast<Trelvoa::WalkingArea *>(object));
 }
 
 } // namespace
@@ -573,9 +580,24 @@ QPointF anchorOf(const Trelvoa::NetObject *object)
 {
     // Roads and connections have no position of their own (the base class's is the origin); crossings,
     // walking areas and stoplines compute theirs, which may run on another thread during a load (and
-    // most start lines are never shown).
+    // most start lines are never shown). The model's own classes first, by their exact class: a load
+    // asks this for every object of a city.
     const Trelvoa::Node *node = nullptr;
-    if (auto *lane = qobject_cast<const Trelvoa::Lane *>(object))
+    const QMetaObject *cls = object->metaObject();
+    if (cls == &Trelvoa::Connection::staticMetaObject)
+        node = static_cast<const Trelvoa::Connection *>(object)->junction();
+    else if (cls == &Trelvoa::Stopline::staticMetaObject) {
+        const auto *line = static_cast<const Trelvoa::Stopline *>(object);
+        const Trelvoa::Lane *lane = line->lane();
+        node = !lane ? nullptr : line->isStopline() ? lane->endNode() : lane->startNode();
+    } else if (cls == &Trelvoa::Lane::staticMetaObject) {
+        const Trelvoa::Edge *edge = static_cast<const Trelvoa::Lane *>(object)->edge();
+        node = edge ? edge->start() : nullptr;
+    } else if (cls == &Trelvoa::Edge::staticMetaObject)
+        node = static_cast<const Trelvoa::Edge *>(object)->start();
+    else if (cls == &Trelvoa::Node::staticMetaObject)
+        return object->pos();
+    else if (auto *lane = qobject_cast<const Trelvoa::Lane *>(object))
         node = lane->edge() ? lane->edge()->start() : nullptr;
     else if (auto *edge = qobject_cast<const Trelvoa::Edge *>(object))
         node = edge->start();
@@ -745,6 +767,26 @@ void Networkg::afterLoad()
     QHash<QString, QList<Trelvoa::NetObject *>> byClass;
     if (!d->loadBroken)
         collectByClass(this, &byClass);
+
+    // On a second thread while the items are made here: the model's lazily cached geometry that their
+    // layout reads (see layOutLoadedItems). Neither making the built-in items nor placing the details
+    // that wait reads such a cache; they read node positions, which are computed first. (Items made in
+    // wireframe mode lay themselves out at once.)
+    int objectCount = 0;
+    for (const QList<Trelvoa::NetObject *> &objects : qAsConst(byClass))
+        objectCount += objects.size();
+    std::unique_ptr<LayoutHelper> preparing;
+    if (!d->loadBroken && !d->wireframe && objectCount >= kParallelLayoutItems && QThread::idealThreadCount() > 1) {
+        for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Node")))
+            object->pos();
+        preparing.reset(new LayoutHelper);
+        preparing->start([lanes = byClass.value(QStringLiteral("Trelvoa::Lane")),
+                          crossWalks = byClass.value(QStringLiteral("Trelvoa::CrossWalk")),
+                          walkingAreas = byClass.value(QStringLiteral("Trelvoa::WalkingArea"))] {
+            prepareModelGeometry(lanes, crossWalks, walkingAreas);
+        });
+    }
+
     // Kinds drawn only close up get no item yet, only a place in their tile: a city seen whole shows
     // none of its connections and stoplines. Those not in a tile (no place) are made as the others.
     for (const QString &cls : ItemFactory::loadOrder()) {
@@ -755,13 +797,22 @@ void Networkg::afterLoad()
             continue;
         Layer *parent = layer(ItemFactory::layerName(cls));
         QList<Trelvoa::NetObject *> made;
+        d->unmadeTile.reserve(d->unmadeTile.size() + found.value().size());
+        // A junction's details follow each other, and share its tile.
+        LayerTile *lastTile = nullptr;
+        QVector<Trelvoa::NetObject *> *lastList = nullptr;
         for (Trelvoa::NetObject *object : qAsConst(found.value())) {
             if (d->objectToItem.contains(object) || d->unmadeTile.contains(object))
                 continue;
             QGraphicsItem *holder = holderFor(parent, object);
             if (holder && holder->type() == LayerTile::Type) {
                 auto *tile = static_cast<LayerTile *>(holder);
-                d->unmade[tile].append(object);
+                if (tile != lastTile) {
+                    lastTile = tile;
+                    // Nodes of a hash stay where they are as it grows.
+                    lastList = &d->unmade[tile];
+                }
+                lastList->append(object);
                 d->unmadeTile.insert(object, tile);
             } else {
                 made.append(object);
@@ -802,24 +853,16 @@ void Networkg::afterLoad()
         }
     };
 
-    // On a second thread while the items are made here: the model's lazily cached geometry that their
-    // layout reads (see layOutLoadedItems). Making the built-in items reads no such cache but node
-    // positions, which are computed first. (Items made in wireframe mode lay themselves out at once.)
-    std::unique_ptr<LayoutHelper> preparing;
-    if (!d->loadBroken && !d->wireframe && expected >= kParallelLayoutItems && QThread::idealThreadCount() > 1) {
-        for (Trelvoa::NetObject *object : byClass.value(QStringLiteral("Trelvoa::Node")))
-            object->pos();
-        preparing.reset(new LayoutHelper);
-        preparing->start([&byClass] { prepareModelGeometry(byClass); });
-    }
     for (const QString &cls : ItemFactory::loadOrder()) {
         if (d->loadBroken)
             break;
         if (ItemFactory::hasCreator(cls))
             loadKind(cls, ItemFactory::layerName(cls), nullptr);
     }
-    if (preparing)
+    if (preparing) {
         preparing->wait();
+        prepareDetailGeometry(byClass);
+    }
     // Host kinds too: a silent load announces no object, so this is their only chance of an item.
     for (auto it = byClass.cbegin(); it != byClass.cend() && !d->loadBroken; ++it) {
         if (ItemFactory::isBuiltin(it.key()))
