@@ -80,6 +80,8 @@ public:
     bool selectable = false;
     bool markingStale = false;
     Marking *marking = nullptr;
+    // Left to the network by a load, to be made when the markings are first shown (or asked for).
+    bool markingWaits = false;
 
     void ensureLines(const Trelvoa::GeoUtil *geo)
     {
@@ -105,11 +107,16 @@ Edgeg::Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent)
 {
     d->edge = edge;
     d->owner = this;
-    // In the marking layer's tile where this edge is, so that look-ups pass both over together.
+    // In the marking layer's tile where this edge is, so that look-ups pass both over together. Markings
+    // are drawn only close up: a load leaves them to its network, which makes them when the tile is
+    // shown at their scale (a city seen whole shows none).
     Layer *markingLayer = findMarkingLayer(parent);
     QGraphicsItem *markingParent = markingLayer ? markingLayer->holderFor(Layer::tileCentre(this)) : nullptr;
-    d->marking = new Marking(markingParent ? markingParent : parent);
-    d->marking->m_owner = this;
+    Networkg *network = markingLayer ? markingLayer->network() : nullptr;
+    d->markingWaits = network && markingParent && markingParent->type() == LayerTile::Type
+        && network->deferMarking(edge, static_cast<LayerTile *>(markingParent));
+    if (!d->markingWaits)
+        makeMarking(markingParent ? markingParent : parent, false);
     d->selectable = edge->lanesCount() == 0 || d->wireframe;
     setFlag(ItemIsSelectable, d->selectable);
     setItemCursor(ItemCursors::Edge);
@@ -131,7 +138,24 @@ Edgeg::~Edgeg()
 
 Marking *Edgeg::marking() const
 {
+    if (d->markingWaits) {
+        Layer *markingLayer = findMarkingLayer(parentItem());
+        QGraphicsItem *holder = markingLayer ? markingLayer->holderFor(Layer::tileCentre(this)) : parentItem();
+        const_cast<Edgeg *>(this)->makeMarking(holder, true);
+    }
     return d->marking;
+}
+
+void Edgeg::makeMarking(QGraphicsItem *holder, bool built)
+{
+    d->markingWaits = false;
+    d->marking = new Marking(holder);
+    d->marking->m_owner = this;
+    d->marking->setWireframe(d->wireframe);
+    // As the last layout would have left it: the extent of the lanes' lines, or nothing while the edge
+    // draws itself.
+    if (built && !d->selectable)
+        buildMarkings();
 }
 
 QPolygonF Edgeg::skeletonPolygon() const

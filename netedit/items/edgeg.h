@@ -33,7 +33,8 @@ public:
     Edgeg(Trelvoa::Edge *edge, Trelvoa::GeoUtil *geo, QGraphicsItem *parent = nullptr);
     ~Edgeg() override;
 
-    // The road markings of this edge; null once its layer has deleted it.
+    // The road markings of this edge, made when first asked for if a load left them to be made when
+    // shown; null once its layer has deleted it.
     Marking *marking() const;
     // Scene coordinates.
     QPolygonF skeletonPolygon() const;
@@ -60,6 +61,8 @@ private:
     friend class ::Marking;
 
     void updateSelectable();
+    // The marking item in the marking layer's tile where this edge is; its extent too when built.
+    void makeMarking(QGraphicsItem *holder, bool built);
     void buildMarkings();
     // The lines of the markings, from the edge and its lanes as they are now.
     QVector<Marking::Line> markingLines() const;

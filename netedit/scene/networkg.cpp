@@ -1,6 +1,7 @@
 #include "scene/networkg.h"
 
 #include "items/connectiong.h"
+#include "items/edgeg.h"
 #include "items/marking.h"
 #include "items/crosswalkg.h"
 #include "items/laneg.h"
@@ -97,6 +98,8 @@ public:
     // go to, and the way back for a removal.
     QHash<LayerTile *, QVector<Trelvoa::NetObject *>> unmade;
     QHash<Trelvoa::NetObject *, LayerTile *> unmadeTile;
+    // Edges whose road markings a load left unmade, by the marking layer's tile they go to.
+    QHash<LayerTile *, QVector<Trelvoa::NetObject *>> unmadeMarkings;
     bool fullConnections = false;
 };
 
@@ -284,21 +287,22 @@ GenericGraphicsItem *Networkg::object2item(Trelvoa::NetObject *object) const
 
 void Networkg::makeItemsIn(const QRectF &sceneRect, const Layer *only)
 {
-    if (d->unmade.isEmpty() || d->loading)
+    if ((d->unmade.isEmpty() && d->unmadeMarkings.isEmpty()) || d->loading)
         return;
     const QPointF centre = sceneRect.center();
-    for (auto it = d->unmade.begin(); it != d->unmade.end();) {
-        LayerTile *tile = it.key();
-        auto *layer = static_cast<Layer *>(tile->parentItem());
-        if (only && layer != only) {
-            ++it;
-            continue;
-        }
+    const auto wanted = [&](const LayerTile *tile) {
+        const auto *layer = static_cast<const Layer *>(tile->parentItem());
+        if (only && layer != only)
+            return false;
         // The cell grown by a quarter of its side (some 150 m) on every side: an item reaches a little
         // beyond the cell of the junction that places it.
         const double side = layer->tileSize();
         const QRectF cell(tile->centre() - QPointF(0.75 * side, 0.75 * side), QSizeF(1.5 * side, 1.5 * side));
-        if (!cell.intersects(sceneRect) && !cell.contains(centre)) {
+        return cell.intersects(sceneRect) || cell.contains(centre);
+    };
+    for (auto it = d->unmade.begin(); it != d->unmade.end();) {
+        LayerTile *tile = it.key();
+        if (!wanted(tile)) {
             ++it;
             continue;
         }
@@ -310,6 +314,30 @@ void Networkg::makeItemsIn(const QRectF &sceneRect, const Layer *only)
         }
         tile->reindex();
     }
+    for (auto it = d->unmadeMarkings.begin(); it != d->unmadeMarkings.end();) {
+        LayerTile *tile = it.key();
+        if (!wanted(tile)) {
+            ++it;
+            continue;
+        }
+        const QVector<Trelvoa::NetObject *> edges = it.value();
+        it = d->unmadeMarkings.erase(it);
+        // An edge deleted since has no item any more (and one made since made its markings at once).
+        for (Trelvoa::NetObject *edge : edges) {
+            GenericGraphicsItem *item = d->objectToItem.value(edge);
+            if (item && item->type() == ItemType::Edgeg)
+                static_cast<Edgeg *>(item)->marking();
+        }
+        tile->reindex();
+    }
+}
+
+bool Networkg::deferMarking(Trelvoa::NetObject *edge, LayerTile *tile)
+{
+    if (!d->loading || d->loadBroken)
+        return false;
+    d->unmadeMarkings[tile].append(edge);
+    return true;
 }
 
 int Networkg::unmadeItemCount() const
@@ -655,6 +683,7 @@ void Networkg::deleteItems()
 {
     d->unmade.clear();
     d->unmadeTile.clear();
+    d->unmadeMarkings.clear();
     const QList<GenericGraphicsItem *> items = d->objectToItem.values();
     ++d->removals;
     d->itemToObject.clear();
@@ -1086,6 +1115,7 @@ void Networkg::layerDestroyed(Layer *layer)
     d->layers.removeAll(layer);
     // Its tiles go with it: what waits in them to be made has no place any more.
     for (LayerTile *tile : layer->tiles()) {
+        d->unmadeMarkings.remove(tile);
         for (Trelvoa::NetObject *object : d->unmade.take(tile))
             d->unmadeTile.remove(object);
     }

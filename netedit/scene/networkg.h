@@ -134,6 +134,11 @@ protected:
 
 private:
     friend class Layer;
+    friend class Edgeg;
+
+    // During a load: notes that the edge's markings are to be made when that tile of the marking layer
+    // is shown (Edgeg::marking()); false otherwise, when they are made at once.
+    bool deferMarking(Trelvoa::NetObject *edge, LayerTile *tile);
 
     GenericGraphicsItem *createItem(Trelvoa::NetObject *object);
     GenericGraphicsItem *createFactoryItem(Trelvoa::NetObject *object, NetObjectFactory *factory);

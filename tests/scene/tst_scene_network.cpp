@@ -13,6 +13,8 @@
 #include "stopline.h"
 #include "walkingarea.h"
 #include "items/connectiong.h"
+#include "items/edgeg.h"
+#include "items/marking.h"
 #include "scene/itemcursors.h"
 #include "scene/itemfactory.h"
 #include "scene/layer.h"
@@ -103,6 +105,7 @@ private slots:
     void toolTipOnDemand();
     void tiledLayersFollowTheirItems();
     void loadLeavesCloseUpItemsUnmade();
+    void loadLeavesMarkingsUnmade();
     void cursorsLoad();
     void modelKindsGetTheirLayers();
 };
@@ -985,6 +988,72 @@ void TestSceneNetwork::loadLeavesCloseUpItemsUnmade()
     QCOMPARE(countOf(ItemType::Connectiong), 0);
     net.clear();
     QCOMPARE(net.unmadeItemCount(), 0);
+}
+
+void TestSceneNetwork::loadLeavesMarkingsUnmade()
+{
+    NetworkScene scene;
+    Networkg net(&scene);
+    QVERIFY2(net.load(QStringLiteral(TRELVO_SOURCE_DIR "/samples/district.trva")), qPrintable(net.errorString()));
+    Layer *markings = net.layer(Networkg::layerMarking);
+    const auto markingCount = [markings] {
+        int count = 0;
+        for (QGraphicsItem *item : markings->items())
+            count += item->type() == Marking::Type;
+        return count;
+    };
+    QList<Edgeg *> edges;
+    for (GenericGraphicsItem *item : net.items()) {
+        if (item->type() == Edgeg::Type)
+            edges.append(static_cast<Edgeg *>(item));
+    }
+    QVERIFY(edges.size() > 10);
+    QCOMPARE(markingCount(), 0);
+
+    // Asked for: made at once, in the marking layer's tile where its edge is, with the extent a layout
+    // gives, where look-ups find it.
+    Edgeg *asked = edges.first();
+    Marking *marking = asked->marking();
+    QVERIFY(marking);
+    QCOMPARE(asked->marking(), marking);
+    QCOMPARE(markingCount(), 1);
+    QCOMPARE(Layer::of(marking), markings);
+    QCOMPARE(Layer::tileCentre(marking), Layer::tileCentre(asked));
+    const QRectF made = marking->boundingRect();
+    QVERIFY(made.isValid());
+    asked->objectChanged(Trelvoa::ChangeFlag::All);
+    QCOMPARE(marking->boundingRect(), made);
+    QVERIFY(scene.items(marking->sceneBoundingRect()).contains(marking));
+
+    // An edge that goes before its markings are shown leaves nothing behind; the view chosen in the
+    // meantime holds for those made later.
+    Trelvoa::NetObject *gone = edges.last()->networkObject();
+    edges.removeLast();
+    delete gone;
+    net.setWireframe(true);
+    net.makeItemsIn(net.boundingRect());
+    QCOMPARE(markingCount(), edges.size());
+    for (Edgeg *edge : qAsConst(edges)) {
+        QVERIFY(edge->marking());
+        QVERIFY(edge->marking()->isWireframe());
+    }
+    net.setWireframe(false);
+    for (Edgeg *edge : qAsConst(edges)) {
+        QVERIFY(!edge->marking()->isWireframe());
+        if (!edge->marking()->boundingRect().isEmpty())
+            QVERIFY(scene.items(edge->marking()->sceneBoundingRect()).contains(edge->marking()));
+    }
+
+    // Edges made after the load have their markings at once.
+    auto *node = net.findChildren<Trelvoa::Node *>().first();
+    auto *other = net.findChildren<Trelvoa::Node *>().last();
+    auto *edge = new Trelvoa::Edge(nullptr, node, other);
+    QVERIFY(net.addItem(edge));
+    auto *late = static_cast<Edgeg *>(net.object2item(edge));
+    QVERIFY(late);
+    const int before = markingCount();
+    QVERIFY(late->marking());
+    QCOMPARE(markingCount(), before);
 }
 
 // The scene asks the hovered item for its tooltip; a helper item's own tooltip over it wins.
