@@ -95,7 +95,7 @@ class Scanner
 {
 public:
     Scanner(const Byte *begin, const Byte *end, const DocumentParser::Progress &progress,
-            bool rootClosedAtEnd)
+            bool rootClosedAtEnd, int openRootVersion)
         : m_data(begin),
           m_base(begin),
           m_p(begin),
@@ -103,6 +103,7 @@ public:
           m_counted(begin),
           m_progress(progress),
           m_rootClosedAtEnd(rootClosedAtEnd),
+          m_openRootVersion(openRootVersion),
           m_table(kTableSize, nullptr)
     {
     }
@@ -122,6 +123,7 @@ private:
     bool readDeclaration();
     bool readPseudoAttribute(const char *name, QByteArray *value);
     bool readRoot(Name *tag, bool empty);
+    bool readRootContent(Name *tag);
     bool readObject(Name *tag, bool empty, int parent, int depth);
     bool readItem(Name *tag, bool empty, int object);
     bool readProperty(Name *tag, bool empty, int object);
@@ -161,6 +163,7 @@ private:
 
     const DocumentParser::Progress &m_progress;
     const bool m_rootClosedAtEnd;
+    const int m_openRootVersion;
     bool m_endedInRoot = false;
     SavedDocument *m_document = nullptr;
     int m_objects = 0;
@@ -543,6 +546,16 @@ bool Scanner::readDeclaration()
 bool Scanner::readDocument(SavedDocument *document)
 {
     m_document = document;
+    if (m_openRootVersion > 0) {
+        // The tail of a cut document: its objects, then the end of the root and nothing more.
+        static const char networkTag[] = "network";
+        const auto *tag = reinterpret_cast<const Byte *>(networkTag);
+        document->version = m_openRootVersion;
+        document->position = position();
+        if (m_rootClosedAtEnd || !readRootContent(intern(tag, tag + sizeof(networkTag) - 1)) || m_endedInRoot)
+            return false;
+        return skipMisc() && m_p == m_end;
+    }
     if (m_end - m_p >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0) {
         m_p += 3;
         m_base = m_counted = m_p;
@@ -601,6 +614,11 @@ bool Scanner::readRoot(Name *tag, bool empty)
         return false;
     if (empty)
         return true;
+    return readRootContent(tag);
+}
+
+bool Scanner::readRootContent(Name *tag)
+{
     for (;;) {
         if (!skipMisc())
             return false;
@@ -836,7 +854,7 @@ DocumentScanner::Result DocumentScanner::scan(SavedDocument *document)
     *document = SavedDocument();
     m_error.clear();
     const Byte *begin = reinterpret_cast<const Byte *>(m_data);
-    Scanner scanner(begin, begin + m_size, m_progress, m_rootClosedAtEnd);
+    Scanner scanner(begin, begin + m_size, m_progress, m_rootClosedAtEnd, m_openRootVersion);
     if (scanner.readDocument(document))
         return Done;
     if (scanner.cancelled()) {

@@ -29,6 +29,9 @@ public:
     // The input is the head of a document cut between two top-level elements: it ends inside the root
     // element, as if "</network>\n" followed.
     void setRootClosedAtEnd(bool closed) { m_rootClosedAtEnd = closed; }
+    // The input is the tail of a document of that version cut between two top-level elements: it
+    // starts inside the root element, as if "<network version=...>" preceded it. 0 for a whole input.
+    void setRootOpen(int version) { m_openRootVersion = version; }
 
     Result scan(SavedDocument *document);
     QString errorString() const { return m_error; }
@@ -38,6 +41,7 @@ private:
     qint64 m_size;
     DocumentParser::Progress m_progress;
     bool m_rootClosedAtEnd = false;
+    int m_openRootVersion = 0;
     QString m_error;
 };
 

@@ -162,8 +162,7 @@ int findSplit(const QByteArray &data)
 {
     if (data.size() < NetworkReader::kParallelParseMinimumBytes || !XmlBytes::isUtf8Document(data))
         return -1;
-    // Cut at the middle: the tail's thread copies its half first, the head's reports progress and
-    // joins the halves afterwards, and they come out about even.
+    // Cut at the middle; the head's thread also reports progress and joins the halves afterwards.
     int at = data.indexOf("\n <", data.size() / 2);
     while (at >= 0 && at + 3 < data.size()) {
         const char c = data.at(at + 3);
@@ -257,16 +256,15 @@ bool NetworkReader::parseDocumentData(const QByteArray &data, const std::functio
     // single pass.
     const int split = findSplit(data);
     if (split > 0) {
-        // The second half under a root of its own, on a line of its own: its lines are off by
-        // (lines before the cut) - 1.
-        const QByteArray tailData = QByteArrayLiteral("<network version=\"1\">\n") + data.mid(split);
-        const qint64 lines = std::count(data.constData(), data.constData() + split, '\n') - 1;
+        // The second half read in place, as the inside of a root element: its lines are off by the
+        // lines before the cut. Where the scanner declines it, the whole file is parsed in one go.
+        const qint64 lines = std::count(data.constData(), data.constData() + split, '\n');
         SavedDocument tail;
         bool tailOk = false;
         std::thread worker([&] {
-            QString tailError;
-            bool tailCancelled = false;
-            tailOk = parseBytes(tailData.constData(), tailData.size(), false, {}, &tail, &tailError, &tailCancelled);
+            DocumentScanner scanner(data.constData() + split, data.size() - split);
+            scanner.setRootOpen(1);
+            tailOk = scanner.scan(&tail) == DocumentScanner::Done;
         });
         const bool headOk = parseBytes(data.constData(), split, true, progress, document, error, cancelled);
         worker.join();
