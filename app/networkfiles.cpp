@@ -1,11 +1,13 @@
 #include "networkfiles.h"
 
+#include "geo/geoutil.h"
 #include "io/fileprefetch.h"
 #include "network.h"
 #include "sumo/sumonetimporter.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QThreadPool>
 
 namespace NetworkFiles {
 
@@ -19,6 +21,8 @@ void prefetch(const QString &fileName)
 {
     Trelvoa::FilePrefetch::start(fileName, isSumoNetwork(fileName) ? Trelvoa::FilePrefetch::Bytes
                                                                    : Trelvoa::FilePrefetch::Document);
+    // Most networks have a projection: its library loads meanwhile as well.
+    QThreadPool::globalInstance()->start([] { Trelvoa::GeoUtil::preload(); });
 }
 
 void dropPrefetch()

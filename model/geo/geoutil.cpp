@@ -4,6 +4,10 @@
 
 #include <proj.h>
 
+#ifdef TRELVOA_PROJ_LIBRARY
+#include <QLibrary>
+#endif
+
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -11,6 +15,62 @@
 namespace Trelvoa {
 
 namespace {
+
+#ifdef TRELVOA_PROJ_LIBRARY
+// The projection library is loaded when first needed (GeoUtil::preload, on a thread of its own while
+// the program starts): linked, it brings some thirty libraries of its own (network, TLS, image
+// formats) into every start of the program before it can do anything.
+struct ProjApi
+{
+#define TRELVOA_PROJ_FUNCTIONS(F)                                                                        \
+    F(proj_context_create) F(proj_context_destroy) F(proj_context_errno) F(proj_context_errno_string)     \
+    F(proj_coord) F(proj_create) F(proj_create_crs_to_crs_from_pj) F(proj_destroy) F(proj_is_crs)         \
+    F(proj_log_func) F(proj_normalize_for_visualization) F(proj_trans) F(proj_trans_generic)
+#define TRELVOA_PROJ_MEMBER(name) decltype(&::name) name = nullptr;
+    TRELVOA_PROJ_FUNCTIONS(TRELVOA_PROJ_MEMBER)
+#undef TRELVOA_PROJ_MEMBER
+    bool loaded = false;
+    QString error;
+};
+
+const ProjApi &projApi()
+{
+    static const ProjApi api = [] {
+        ProjApi a;
+        // Never unloaded: threads keep transforms of their own until they end.
+        QLibrary library(QStringLiteral(TRELVOA_PROJ_LIBRARY));
+        if (!library.load()) {
+            a.error = library.errorString();
+            return a;
+        }
+        bool all = true;
+#define TRELVOA_PROJ_RESOLVE(name)                                                                        \
+    a.name = reinterpret_cast<decltype(a.name)>(library.resolve(#name));                                   \
+    all = all && a.name;
+        TRELVOA_PROJ_FUNCTIONS(TRELVOA_PROJ_RESOLVE)
+#undef TRELVOA_PROJ_RESOLVE
+        a.loaded = all;
+        if (!all)
+            a.error = QStringLiteral("%1 lacks functions of the projection library").arg(library.fileName());
+        return a;
+    }();
+    return api;
+}
+
+#define proj_context_create projApi().proj_context_create
+#define proj_context_destroy projApi().proj_context_destroy
+#define proj_context_errno projApi().proj_context_errno
+#define proj_context_errno_string projApi().proj_context_errno_string
+#define proj_coord projApi().proj_coord
+#define proj_create projApi().proj_create
+#define proj_create_crs_to_crs_from_pj projApi().proj_create_crs_to_crs_from_pj
+#define proj_destroy projApi().proj_destroy
+#define proj_is_crs projApi().proj_is_crs
+#define proj_log_func projApi().proj_log_func
+#define proj_normalize_for_visualization projApi().proj_normalize_for_visualization
+#define proj_trans projApi().proj_trans
+#define proj_trans_generic projApi().proj_trans_generic
+#endif
 
 static_assert(sizeof(QPointF) == 2 * sizeof(double),
               "QPointF must be two packed doubles for batch conversion");
@@ -96,6 +156,13 @@ GeoUtil::~GeoUtil()
         proj_context_destroy(m_context);
 }
 
+void GeoUtil::preload()
+{
+#ifdef TRELVOA_PROJ_LIBRARY
+    (void)projApi();
+#endif
+}
+
 GeoUtil *GeoUtil::create(const char *projection, QString *error)
 {
     auto *util = new GeoUtil(projection);
@@ -135,6 +202,12 @@ bool GeoUtil::setProjectionStr(const char *projection)
         m_error = QStringLiteral("No projection given");
         return false;
     }
+#ifdef TRELVOA_PROJ_LIBRARY
+    if (!projApi().loaded) {
+        m_error = QStringLiteral("The projection library cannot be loaded: %1").arg(projApi().error);
+        return false;
+    }
+#endif
     // A fresh context, so that no error left by earlier conversions colours this one's message.
     if (m_context)
         proj_context_destroy(m_context);

@@ -40,6 +40,9 @@ public:
 
     // nullptr (with *error set when given) for an invalid projection.
     static GeoUtil *create(const char *projection, QString *error = nullptr);
+    // Loads the projection library ahead of its first use; from any thread (the editor does it on a
+    // thread of its own while it starts).
+    static void preload();
 
     bool isValid() const { return m_transform != nullptr; }
     QString errorString() const { return m_error; }
