@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QThreadPool>
 
 namespace NetworkFiles {
 
@@ -21,8 +20,6 @@ void prefetch(const QString &fileName)
 {
     Trelvoa::FilePrefetch::start(fileName, isSumoNetwork(fileName) ? Trelvoa::FilePrefetch::Bytes
                                                                    : Trelvoa::FilePrefetch::Document);
-    // Most networks have a projection: its library loads meanwhile as well.
-    QThreadPool::globalInstance()->start([] { Trelvoa::GeoUtil::preload(); });
 }
 
 void dropPrefetch()
@@ -41,11 +38,12 @@ bool load(Trelvoa::Network *network, const QString &fileName, bool sumo, QString
         why = QCoreApplication::translate("NetworkFiles", "Not a file");
     } else if (!info.isReadable()) {
         why = QCoreApplication::translate("NetworkFiles", "No permission to read the file");
-    } else if (sumo) {
-        ok = Trelvoa::importSumoNetwork(network, fileName, warnings);
-        why = network->errorString();
     } else {
-        ok = network->load(fileName, false);
+        // Most networks have a projection. Its library loads here, where the file of a prefetch is
+        // still being parsed on other threads and the load would wait for it anyway (not earlier, at
+        // the start: it would hold up the window, which loads Qt's plugins meanwhile).
+        Trelvoa::GeoUtil::preload();
+        ok = sumo ? Trelvoa::importSumoNetwork(network, fileName, warnings) : network->load(fileName, false);
         why = network->errorString();
     }
     if (!ok && error)

@@ -17,9 +17,9 @@ namespace Trelvoa {
 namespace {
 
 #ifdef TRELVOA_PROJ_LIBRARY
-// The projection library is loaded when first needed (GeoUtil::preload, on a thread of its own while
-// the program starts): linked, it brings some thirty libraries of its own (network, TLS, image
-// formats) into every start of the program before it can do anything.
+// The projection library is loaded when first needed (or by GeoUtil::preload): linked, it brings
+// some thirty libraries of its own (network, TLS, image formats) into every start of the program,
+// before it can do anything.
 struct ProjApi
 {
 #define TRELVOA_PROJ_FUNCTIONS(F)                                                                        \

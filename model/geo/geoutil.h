@@ -40,8 +40,8 @@ public:
 
     // nullptr (with *error set when given) for an invalid projection.
     static GeoUtil *create(const char *projection, QString *error = nullptr);
-    // Loads the projection library ahead of its first use; from any thread (the editor does it on a
-    // thread of its own while it starts).
+    // Loads the projection library ahead of its first use, from any thread: where waiting for
+    // something else anyway.
     static void preload();
 
     bool isValid() const { return m_transform != nullptr; }
