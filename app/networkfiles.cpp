@@ -1,6 +1,5 @@
 #include "networkfiles.h"
 
-#include "geo/geoutil.h"
 #include "io/fileprefetch.h"
 #include "network.h"
 #include "sumo/sumonetimporter.h"
@@ -39,10 +38,6 @@ bool load(Trelvoa::Network *network, const QString &fileName, bool sumo, QString
     } else if (!info.isReadable()) {
         why = QCoreApplication::translate("NetworkFiles", "No permission to read the file");
     } else {
-        // Most networks have a projection. Its library loads here, where the file of a prefetch is
-        // still being parsed on other threads and the load would wait for it anyway (not earlier, at
-        // the start: it would hold up the window, which loads Qt's plugins meanwhile).
-        Trelvoa::GeoUtil::preload();
         ok = sumo ? Trelvoa::importSumoNetwork(network, fileName, warnings) : network->load(fileName, false);
         why = network->errorString();
     }

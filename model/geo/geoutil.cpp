@@ -17,9 +17,9 @@ namespace Trelvoa {
 namespace {
 
 #ifdef TRELVOA_PROJ_LIBRARY
-// The projection library is loaded when first needed (or by GeoUtil::preload): linked, it brings
-// some thirty libraries of its own (network, TLS, image formats) into every start of the program,
-// before it can do anything.
+// The projection library is loaded when first needed (a load checks the file's projection on a
+// thread of its own): linked, it brings some thirty libraries of its own (network, TLS, image
+// formats) into every start of the program, before it can do anything.
 struct ProjApi
 {
 #define TRELVOA_PROJ_FUNCTIONS(F)                                                                        \
@@ -154,13 +154,6 @@ GeoUtil::~GeoUtil()
     release();
     if (m_context)
         proj_context_destroy(m_context);
-}
-
-void GeoUtil::preload()
-{
-#ifdef TRELVOA_PROJ_LIBRARY
-    (void)projApi();
-#endif
 }
 
 GeoUtil *GeoUtil::create(const char *projection, QString *error)

@@ -40,9 +40,6 @@ public:
 
     // nullptr (with *error set when given) for an invalid projection.
     static GeoUtil *create(const char *projection, QString *error = nullptr);
-    // Loads the projection library ahead of its first use, from any thread: where waiting for
-    // something else anyway.
-    static void preload();
 
     bool isValid() const { return m_transform != nullptr; }
     QString errorString() const { return m_error; }

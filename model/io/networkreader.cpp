@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <limits>
 #include <memory>
 #include <thread>
@@ -747,18 +748,30 @@ bool NetworkReader::checkRange(SavedDocument &document, CheckMode mode, int begi
     return true;
 }
 
-bool NetworkReader::checkProjection(SavedDocument &document, bool replace)
+QString NetworkReader::projectionProblem(const SavedDocument &document, std::unique_ptr<GeoUtil> *geo)
 {
     if (!document.hasProjection || document.projection.trimmed().isEmpty())
-        return true;
+        return QString();
     QString error;
     std::unique_ptr<GeoUtil> fileGeo(GeoUtil::create(document.projection.constData(), &error));
     if (!fileGeo)
-        return fail(document.position, tr("the projection \"%1\" is not valid: %2")
-                                           .arg(QString::fromUtf8(document.projection).left(200), error));
+        return tr("the projection \"%1\" is not valid: %2").arg(QString::fromUtf8(document.projection).left(200), error);
+    if (geo)
+        *geo = std::move(fileGeo);
+    return QString();
+}
+
+bool NetworkReader::checkProjection(SavedDocument &document)
+{
+    std::unique_ptr<GeoUtil> fileGeo;
+    const QString problem = projectionProblem(document, &fileGeo);
+    if (!problem.isEmpty())
+        return fail(document.position, problem);
+    if (!fileGeo)
+        return true;
     fileGeo->setOffset(document.offset);
     const GeoUtil *netGeo = m_network->geoUtil();
-    if (replace || !netGeo)
+    if (!netGeo)
         return true;
     if (netGeo->projectionStr() == document.projection && netGeo->offset() == document.offset)
         return true;
@@ -1025,13 +1038,22 @@ void NetworkReader::finishLoad(const SavedDocument &document)
 
 bool NetworkReader::replace(SavedDocument &document)
 {
-    if (!checkProjection(document, true))
-        return false;
+    // The projection is checked on another thread while the objects are made and filled in here: it
+    // costs the projection library's first load and a look-up in its database. The answer is awaited
+    // before anything changes.
+    std::future<QString> projection = std::async(std::launch::async, [&document] {
+        return projectionProblem(document, nullptr);
+    });
     Network staging;
     m_holder = &staging;
     Built built;
-    const bool ok = create(document, CheckReplace, &staging, &built) && applyAll(document, built, true)
+    bool ok = create(document, CheckReplace, &staging, &built) && applyAll(document, built, true)
         && reportProgress(m_bytes, 4 * document.objects.size(), 4 * document.objects.size());
+    if (ok) {
+        const QString problem = projection.get();
+        if (!problem.isEmpty())
+            ok = fail(document.position, problem);
+    }
     if (!ok) {
         QVector<QPointer<NetObject>> tops;
         for (QObject *c : staging.children()) {
@@ -1101,7 +1123,7 @@ QByteArray NetworkReader::backup(const SavedDocument &document) const
 
 bool NetworkReader::merge(SavedDocument &document, bool rollback)
 {
-    if (!rollback && !checkProjection(document, false))
+    if (!rollback && !checkProjection(document))
         return false;
     const QByteArray saved = rollback ? QByteArray() : backup(document);
     const bool wasSilent = m_network->isSilent();
@@ -1204,7 +1226,7 @@ bool NetworkReader::merge(SavedDocument &document, bool rollback)
 
 bool NetworkReader::join(SavedDocument &document)
 {
-    if (!checkProjection(document, false))
+    if (!checkProjection(document))
         return false;
     m_holder = m_network;
     Built built;

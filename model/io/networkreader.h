@@ -8,11 +8,14 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class QObject;
 class QXmlStreamReader;
 
 namespace Trelvoa {
+
+class GeoUtil;
 
 class FilePrefetch;
 class Granule;
@@ -92,7 +95,12 @@ private:
                          SavedAttribute &attribute, const SavedPosition &position, const Who &who);
     bool checkTarget(const SavedDocument &document, CheckMode mode, int id, const QMetaObject *target,
                      const SavedPosition &position, const Who &who, const QString &attribute);
-    bool checkProjection(SavedDocument &document, bool replace);
+    // Why the document's projection cannot be used (empty when it can, or there is none); the
+    // projection made of it in *geo when asked for. From any thread.
+    static QString projectionProblem(const SavedDocument &document, std::unique_ptr<GeoUtil> *geo);
+    // For a load into a network with objects: a projection other than the network's converts the
+    // document's coordinates into the network's.
+    bool checkProjection(SavedDocument &document);
 
     bool create(const SavedDocument &document, CheckMode mode, QObject *holder, Built *built);
     bool applyAll(const SavedDocument &document, Built &built, bool progress);
