@@ -4,6 +4,7 @@
 
 #include "benchsupport.h"
 
+#include "items/marking.h"
 #include "mainwindow.h"
 #include "mapview.h"
 #include "scene/networkg.h"
@@ -145,9 +146,19 @@ int main(int argc, char **argv)
     const double itemBytes = heapBytes() - before - modelBytes;
 
     const int items = scene.items().size();
+    // Road markings wait for a close view as well.
+    const auto markings = [&net] {
+        int count = 0;
+        if (Trelvoga::Layer *layer = net->layer(Trelvoga::Networkg::layerMarking)) {
+            for (QGraphicsItem *item : layer->items())
+                count += item->type() == Marking::Type;
+        }
+        return count;
+    };
     print(tag + QStringLiteral(" objects"), net->objectCount(), "objects");
     print(tag + QStringLiteral(" scene items"), items, "items");
     print(tag + QStringLiteral(" items left unmade (connections, stoplines)"), net->unmadeItemCount(), "items");
+    print(tag + QStringLiteral(" road markings made at open"), markings(), "items");
     print(tag + QStringLiteral(" model load alone"), modelMs, "ms");
     print(tag + QStringLiteral(" load with items"), loaded, "ms");
     print(tag + QStringLiteral(" bounds and fit"), ready - loaded, "ms");
@@ -184,11 +195,13 @@ int main(int argc, char **argv)
         print(tag + QStringLiteral(" junction zoom"), view.zoom(), "level");
         // The first paint this close makes the connections and stoplines around.
         const int unmadeBefore = net->unmadeItemCount();
+        const int markingsBefore = markings();
         QElapsedTimer first;
         first.start();
         repaint(&view);
         print(tag + QStringLiteral(" junction first paint"), first.nsecsElapsed() / 1e6, "ms");
         print(tag + QStringLiteral(" items made by it"), unmadeBefore - net->unmadeItemCount(), "items");
+        print(tag + QStringLiteral(" road markings made by it"), markings() - markingsBefore, "items");
         print(tag + QStringLiteral(" junction paint"), medianMs(15, [&] { repaint(&view); }), "ms");
         print(tag + QStringLiteral(" junction render to an image"), medianMs(15, [&] { paint(&view); }), "ms");
         // The view's look-up of the items to draw, on its own (with warm caches): Qt walks every item of
