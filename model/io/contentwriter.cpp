@@ -65,7 +65,11 @@ void ContentWriter::reference(const QString &name, const NetObject *object)
 {
     if (object)
         m_referenced.append(object);
-    add(name, QString::number(object ? object->id() : 0));
+    const int id = object ? object->id() : 0;
+    if (m_keepValues)
+        addValue(name, QVariant(id));
+    else
+        add(name, QString::number(id));
 }
 
 void ContentWriter::references(const QString &name, const QList<NetObject *> &objects)

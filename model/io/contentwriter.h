@@ -20,8 +20,9 @@ public:
     {
         QString name;
         QString text;
-        // With keepValues: numbers, booleans, texts and points keep their value here and get their
-        // text only when asked (textOf), as a load's check of every object compares values.
+        // With keepValues: numbers, booleans, texts, points and the ids of references keep their value
+        // here and get their text only when asked (textOf), as a load's check of every object compares
+        // values.
         QVariant value;
         bool deferred = false;
     };

@@ -160,6 +160,14 @@ bool NetworkReader::propertyMatches(const PropertyCodec &codec, const NetObject 
         codec.readRaw(object, &value);
         return value == a.value.toInt();
     }
+    // Any other value of the property's own type (points, point lists) read into a value of that
+    // type: QMetaProperty::read would look a type that is not built in up by name, under a lock.
+    if (codec.type == PropertyCodec::Scalar && a.value.userType() == codec.userType
+        && codec.userType != QMetaType::QVariant && codec.userType != QMetaType::UnknownType) {
+        QVariant v(codec.userType, nullptr);
+        codec.readRaw(object, v.data());
+        return sameScalar(v, a.value);
+    }
     const QVariant v = codec.property.read(object);
     switch (codec.type) {
     case PropertyCodec::Scalar:

@@ -167,6 +167,7 @@ QString valueText(const QVariant &value)
     case QMetaType::Double:
         return number(value.toDouble());
     case QMetaType::LongLong:
+    case QMetaType::Int: // an object's id
         return integer(value.toLongLong());
     case QMetaType::Bool:
         return boolean(value.toBool());
