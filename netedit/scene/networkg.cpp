@@ -300,36 +300,31 @@ void Networkg::makeItemsIn(const QRectF &sceneRect, const Layer *only)
         const QRectF cell(tile->centre() - QPointF(0.75 * side, 0.75 * side), QSizeF(1.5 * side, 1.5 * side));
         return cell.intersects(sceneRect) || cell.contains(centre);
     };
-    for (auto it = d->unmade.begin(); it != d->unmade.end();) {
-        LayerTile *tile = it.key();
-        if (!wanted(tile)) {
-            ++it;
-            continue;
+    // Each wanted tile's list leaves its table before anything is made from it.
+    const auto takeWanted = [&](QHash<LayerTile *, QVector<Trelvoa::NetObject *>> &table, const auto &make) {
+        for (auto it = table.begin(); it != table.end();) {
+            LayerTile *tile = it.key();
+            if (!wanted(tile)) {
+                ++it;
+                continue;
+            }
+            const QVector<Trelvoa::NetObject *> objects = it.value();
+            it = table.erase(it);
+            for (Trelvoa::NetObject *object : objects)
+                make(object, tile);
+            tile->reindex();
         }
-        const QVector<Trelvoa::NetObject *> objects = it.value();
-        it = d->unmade.erase(it);
-        for (Trelvoa::NetObject *object : objects) {
-            d->unmadeTile.remove(object);
-            makeUnmadeItem(object, tile);
-        }
-        tile->reindex();
-    }
-    for (auto it = d->unmadeMarkings.begin(); it != d->unmadeMarkings.end();) {
-        LayerTile *tile = it.key();
-        if (!wanted(tile)) {
-            ++it;
-            continue;
-        }
-        const QVector<Trelvoa::NetObject *> edges = it.value();
-        it = d->unmadeMarkings.erase(it);
-        // An edge deleted since has no item any more (and one made since made its markings at once).
-        for (Trelvoa::NetObject *edge : edges) {
-            GenericGraphicsItem *item = d->objectToItem.value(edge);
-            if (item && item->type() == ItemType::Edgeg)
-                static_cast<Edgeg *>(item)->marking();
-        }
-        tile->reindex();
-    }
+    };
+    takeWanted(d->unmade, [this](Trelvoa::NetObject *object, LayerTile *tile) {
+        d->unmadeTile.remove(object);
+        makeUnmadeItem(object, tile);
+    });
+    // An edge deleted since has no item any more (and one made since made its markings at once).
+    takeWanted(d->unmadeMarkings, [this](Trelvoa::NetObject *edge, LayerTile *) {
+        GenericGraphicsItem *item = d->objectToItem.value(edge);
+        if (item && item->type() == ItemType::Edgeg)
+            static_cast<Edgeg *>(item)->marking();
+    });
 }
 
 bool Networkg::deferMarking(Trelvoa::NetObject *edge, LayerTile *tile)
