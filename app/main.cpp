@@ -33,6 +33,47 @@ int fail(const QString &message)
     return 1;
 }
 
+// The program's own options.
+struct Options
+{
+    QCommandLineOption screenshot{QStringLiteral("screenshot"), QStringLiteral("Render the network to a PNG file and exit"),
+                                  QStringLiteral("png")};
+    QCommandLineOption size{QStringLiteral("size"), QStringLiteral("Screenshot size, WxH"), QStringLiteral("size"),
+                            QStringLiteral("1280x800")};
+    QCommandLineOption focus{QStringLiteral("focus"), QStringLiteral("Centre the view on a node id or on LON,LAT"),
+                             QStringLiteral("id|lon,lat")};
+    QCommandLineOption zoom{QStringLiteral("zoom"),
+                            QStringLiteral("Web-map zoom level of the view (%1 to %2)").arg(MapView::MinZoom).arg(MapView::MaxZoom),
+                            QStringLiteral("level")};
+    QCommandLineOption span{QStringLiteral("span"), QStringLiteral("Show at least this many metres across (instead of --zoom)"),
+                            QStringLiteral("metres")};
+
+    void addTo(QCommandLineParser *parser) const
+    {
+        parser->setApplicationDescription(QStringLiteral("Editor for road-traffic network models"));
+        parser->addHelpOption();
+        parser->addPositionalArgument(QStringLiteral("file"), QStringLiteral("Network file to open"));
+        parser->addOptions({screenshot, size, focus, zoom, span});
+    }
+};
+
+// The file named on the command line starts to be read and parsed before the application is made (a
+// city's parse takes longer than the application and its window). Qt's own options are not known yet:
+// a value of one may pass for the file here, whose prefetch then finds no such file or is never
+// taken; the command line read again after the application is made decides.
+void prefetchNamedFile(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    Options().addTo(&parser);
+    parser.parse(arguments);
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty() && !parser.isSet(QStringLiteral("help")))
+        NetworkFiles::prefetch(files.first());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -46,6 +87,7 @@ int main(int argc, char *argv[])
     // Plain raster windows: a window that OpenGL can draw into costs the whole OpenGL driver (some
     // fifty megabytes) at start. Only the panorama needs one; its first page turns this off again.
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    prefetchNamedFile(argc, argv);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Trelvo"));
     QApplication::setApplicationName(QStringLiteral("trelvo-edit"));
@@ -53,31 +95,14 @@ int main(int argc, char *argv[])
     Trelvoga::Networkg::loadTranslations();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Editor for road-traffic network models"));
-    parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Network file to open"));
-    QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
-                                        QStringLiteral("Render the network to a PNG file and exit"),
-                                        QStringLiteral("png"));
-    QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Screenshot size, WxH"),
-                                  QStringLiteral("size"), QStringLiteral("1280x800"));
-    QCommandLineOption focusOption(QStringLiteral("focus"),
-                                   QStringLiteral("Centre the view on a node id or on LON,LAT"),
-                                   QStringLiteral("id|lon,lat"));
-    QCommandLineOption zoomOption(QStringLiteral("zoom"),
-                                  QStringLiteral("Web-map zoom level of the view (%1 to %2)")
-                                      .arg(MapView::MinZoom)
-                                      .arg(MapView::MaxZoom),
-                                  QStringLiteral("level"));
-    QCommandLineOption spanOption(QStringLiteral("span"),
-                                  QStringLiteral("Show at least this many metres across (instead of --zoom)"),
-                                  QStringLiteral("metres"));
-    parser.addOption(screenshotOption);
-    parser.addOption(sizeOption);
-    parser.addOption(focusOption);
-    parser.addOption(zoomOption);
-    parser.addOption(spanOption);
+    const Options options;
+    options.addTo(&parser);
     parser.process(app);
+    const QCommandLineOption &screenshotOption = options.screenshot;
+    const QCommandLineOption &sizeOption = options.size;
+    const QCommandLineOption &focusOption = options.focus;
+    const QCommandLineOption &zoomOption = options.zoom;
+    const QCommandLineOption &spanOption = options.span;
 
     // Checked before anything is loaded: a typo should not cost the load of a large network.
     int zoom = 0;
@@ -108,7 +133,8 @@ int main(int argc, char *argv[])
         span = 150.0;
 
     const QStringList files = parser.positionalArguments();
-    // The file is read while the window is made.
+    // The file is read while the window is made (begun above already, where the command line was the
+    // same).
     if (!files.isEmpty())
         NetworkFiles::prefetch(files.first());
     MainWindow window;

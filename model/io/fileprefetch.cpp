@@ -18,6 +18,8 @@ std::unique_ptr<FilePrefetch> &FilePrefetch::pending()
 
 void FilePrefetch::start(const QString &fileName, Kind kind)
 {
+    if (pending() && pending()->m_kind == kind && pending()->sameFile(fileName))
+        return;
     pending().reset();
     const QFileInfo info(fileName);
     if (!info.isFile())

@@ -29,7 +29,8 @@ public:
         Document, // a network file of ours, parsed
     };
 
-    // Begins the prefetch of a file, replacing one still pending.
+    // Begins the prefetch of a file, replacing one still pending (one of that file and kind, as the
+    // file still is, goes on).
     static void start(const QString &fileName, Kind kind);
     // The pending prefetch when it is of that file and kind and the file is as it was when the
     // prefetch began; null otherwise. Any pending prefetch is no longer pending afterwards.

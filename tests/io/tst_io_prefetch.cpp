@@ -199,6 +199,19 @@ void TestIoPrefetch::onlyItsFileAndKindTakeIt()
     QVERIFY(taken->wait({}));
     QVERIFY(taken->ok());
     QVERIFY(taken->takeDocument().objects.size() > 4096);
+    // Started again for the same file: the one under way goes on, and is the one taken.
+    FilePrefetch::start(path, FilePrefetch::Document);
+    FilePrefetch::start(m_dir.path() + QStringLiteral("/./one.trva"), FilePrefetch::Document);
+    taken = FilePrefetch::take(path, FilePrefetch::Document);
+    QVERIFY(taken && taken->wait({}) && taken->ok());
+    QVERIFY(taken->takeDocument().objects.size() > 4096);
+    // A file changed in between is read anew.
+    FilePrefetch::start(path, FilePrefetch::Document);
+    QVERIFY(writeFile(path, m_small));
+    FilePrefetch::start(path, FilePrefetch::Document);
+    taken = FilePrefetch::take(path, FilePrefetch::Document);
+    QVERIFY(taken && taken->wait({}) && taken->ok());
+    QVERIFY(taken->takeDocument().objects.size() < 4096);
     // Never taken: dropped without waiting for the end of the parse.
     FilePrefetch::start(path, FilePrefetch::Document);
     FilePrefetch::discard();
