@@ -1040,10 +1040,11 @@ bool NetworkReader::replace(SavedDocument &document)
 {
     // The projection is checked on another thread while the objects are made and filled in here: it
     // costs the projection library's first load and a look-up in its database. The answer is awaited
-    // before anything changes.
-    std::future<QString> projection = std::async(std::launch::async, [&document] {
-        return projectionProblem(document, nullptr);
-    });
+    // before anything changes. (A file without one starts no thread.)
+    const bool hasProjection = document.hasProjection && !document.projection.trimmed().isEmpty();
+    std::future<QString> projection
+        = std::async(hasProjection ? std::launch::async : std::launch::deferred,
+                     [&document] { return projectionProblem(document, nullptr); });
     Network staging;
     m_holder = &staging;
     Built built;
